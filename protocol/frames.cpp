@@ -1,0 +1,49 @@
+#include "protocol/frames.h"
+
+#include <algorithm>
+
+namespace torvane {
+
+std::uint8_t Checksum(const std::uint8_t* bytes, std::size_t count) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < count; ++i) sum += bytes[i];
+    return static_cast<std::uint8_t>((256u - (sum & 0xFFu)) & 0xFFu);
+}
+
+void CompleteUnit(std::uint8_t* bytes, std::size_t length) {
+    if (length == kCommandFrameSize || length == kDataFrameSize)
+        bytes[length - 1] = Checksum(bytes, length - 1);
+}
+
+bool HasValidChecksum(const std::uint8_t* frame) {
+    return Checksum(frame, kCommandFrameSize - 1) == frame[kCommandFrameSize - 1];
+}
+
+OutgoingBuffers::OutgoingBuffers() {
+    command_[0] = kCommandHeader0;
+    command_[1] = kCommandHeader1;
+}
+
+CommandFrame& OutgoingBuffers::BeginCommand(std::uint8_t group, std::uint8_t command) {
+    std::fill(command_.begin() + 2, command_.end(), 0);
+    command_[2] = group;
+    command_[3] = command;
+    return command_;
+}
+
+std::optional<std::span<std::uint8_t>> OutgoingBuffers::UnitFor(int code) {
+    switch (static_cast<SendRequest>(code)) {
+        case SendRequest::kCommandFromEdid:
+        case SendRequest::kCommandFromMatrix:
+        case SendRequest::kCommandFromUpgrade:
+            return std::span<std::uint8_t>(command_);
+        case SendRequest::kDataFrame:
+            return std::span<std::uint8_t>(data_);
+        case SendRequest::kRawBlock:
+            return std::span<std::uint8_t>(raw_);
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace torvane

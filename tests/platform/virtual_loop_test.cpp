@@ -1,0 +1,89 @@
+#include "platform/virtual_loop.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/poll_loop.h"
+#include "platform/window_timers.h"
+
+namespace torvane {
+namespace {
+
+TEST(VirtualLoop, TimersFireInDueThenArmingOrderWithPostsSettledBetween) {
+    VirtualLoop loop;
+    std::string trace;
+    WindowTimers main(loop, [&](int id) {
+        trace += "main" + std::to_string(id) + "@" + std::to_string(loop.Now()) + " ";
+        if (id == 7) {
+            main.KillTimer(7);  // one shot
+            loop.Post([&] { trace += "posted@" + std::to_string(loop.Now()) + " "; });
+        }
+    });
+    WindowTimers page(loop, [&](int id) {
+        trace += "page" + std::to_string(id) + "@" + std::to_string(loop.Now()) + " ";
+        page.KillTimer(id);
+    });
+    main.SetTimer(7, 3000);
+    page.SetTimer(7, 3000);   // same id, other window: a separate timer
+    main.SetTimer(1, 1000);   // periodic; armed last, so last among equals
+    loop.Advance(3000);
+    EXPECT_EQ(trace, "main1@1000 main1@2000 main7@3000 posted@3000 page7@3000 main1@3000 ");
+    EXPECT_EQ(loop.Now(), 3000);
+}
+
+TEST(VirtualLoop, ArmingARunningIdRestartsItAndKillStopsIt) {
+    VirtualLoop loop;
+    std::vector<TimeMs> fired;
+    WindowTimers w(loop, [&](int) { fired.push_back(loop.Now()); });
+    w.SetTimer(1000, 7000);
+    loop.Advance(5000);
+    w.SetTimer(1000, 7000);  // restart: due at 12000, not 7000
+    loop.Advance(6999);
+    EXPECT_TRUE(fired.empty());
+    loop.Advance(1);
+    EXPECT_EQ(fired, std::vector<TimeMs>{12000});
+    loop.Advance(7000);
+    EXPECT_EQ(fired.size(), 2u);  // fires every period until killed
+    w.KillTimer(1000);
+    w.KillTimer(1000);  // harmless twice
+    loop.Advance(20000);
+    EXPECT_EQ(fired.size(), 2u);
+    EXPECT_FALSE(w.IsRunning(1000));
+}
+
+TEST(VirtualLoop, PostsFromOtherThreadsArriveInOrder) {
+    VirtualLoop loop;
+    std::vector<int> got;
+    std::thread worker([&] {
+        for (int i = 0; i < 100; ++i) loop.PostFromAnyThread([&got, i] { got.push_back(i); });
+    });
+    worker.join();
+    EXPECT_TRUE(loop.RunUntil([&] { return got.size() == 100; }, 2000));
+    for (int i = 0; i < 100; ++i) EXPECT_EQ(got[i], i);
+}
+
+TEST(PollLoop, RunsTimersDescriptorsAndCrossThreadPostsInRealTime) {
+    PollLoop loop;
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string got;
+    auto watch = loop.WatchFd(fds[0], EventLoop::kReadable, [&](unsigned ev) {
+        char c;
+        if ((ev & EventLoop::kReadable) && ::read(fds[0], &c, 1) == 1) got += c;
+    });
+    loop.StartTimer(5, [&] { [[maybe_unused]] auto n = ::write(fds[1], "t", 1); });
+    std::thread([&] { loop.PostFromAnyThread([&] { got += "p"; }); }).join();
+    loop.StartTimer(40, [&] { loop.Quit(3); });
+    EXPECT_EQ(loop.Run(), 3);
+    EXPECT_NE(got.find('p'), std::string::npos);
+    EXPECT_NE(got.find('t'), std::string::npos);
+    loop.Unwatch(watch);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+}  // namespace
+}  // namespace torvane
