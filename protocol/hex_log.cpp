@@ -1,15 +1,16 @@
 #include "protocol/hex_log.h"
 
-#include <cstdio>
 
 namespace torvane {
 namespace {
 constexpr int kFramesBeforeClear = 60;
 
-std::string HexByte(std::uint8_t b) {
-    char text[4];
-    std::snprintf(text, sizeof text, "%02X ", b);
-    return text;
+// "%02X " of one byte, appended without going through printf: the logs see
+// every byte that crosses a link.
+void AppendHexByte(std::string& out, std::uint8_t b) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    const char text[3] = {kDigits[b >> 4], kDigits[b & 0x0F], ' '};
+    out.append(text, 3);
 }
 }  // namespace
 
@@ -25,8 +26,10 @@ void TextLog::Append(const std::string& more) {
 
 void ReceiveLog::Echo(const std::uint8_t* bytes, std::size_t count) {
     std::string line;
-    for (std::size_t i = 0; i < count; ++i) line += HexByte(bytes[i]);
-    Append(line + "\r\n");
+    line.reserve(count * 3 + 2);
+    for (std::size_t i = 0; i < count; ++i) AppendHexByte(line, bytes[i]);
+    line += "\r\n";
+    Append(line);
     if (++frameCount_ == kFramesBeforeClear) {
         Clear();
         frameCount_ = 0;
@@ -35,8 +38,9 @@ void ReceiveLog::Echo(const std::uint8_t* bytes, std::size_t count) {
 
 void SendLog::Echo(const std::uint8_t* bytes, std::size_t count) {
     std::string text;
+    text.reserve(count * 3 + count / 13 * 2 + 4);
     for (std::size_t i = 0; i < count; ++i) {
-        text += HexByte(bytes[i]);
+        AppendHexByte(text, bytes[i]);
         if (++lineCount_ == 13) {
             text += "\r\n";
             lineCount_ = 0;
