@@ -1,0 +1,79 @@
+#pragma once
+// Identifiers of the dialog templates, their controls and the pictures they
+// show. Control ids are only unique within their own template.
+
+namespace torvane::res {
+
+// Dialog templates.
+inline constexpr int kAboutBox = 100;
+inline constexpr int kMainWindow = 102;
+inline constexpr int kMessageDialog = 135;
+inline constexpr int kBusyDialog = 142;
+
+// Pictures and icons.
+inline constexpr int kMainIcon = 128;
+inline constexpr int kCloseIdleIcon = 129;
+inline constexpr int kCloseActiveIcon = 132;
+inline constexpr int kInfoBitmap = 136;
+inline constexpr int kCheckMarkBitmap = 143;
+
+// Main window (102).
+inline constexpr int kCloseButton = 1002;
+inline constexpr int kMinimizeButton = 1005;
+inline constexpr int kGeneralLabel = 1008;
+inline constexpr int kEdidLabel = 1011;
+inline constexpr int kMatrixLabel = 1012;
+inline constexpr int kUpgradeLabel = 1013;
+inline constexpr int kControlModeGroup = 1015;
+inline constexpr int kComModeRadio = 1016;
+inline constexpr int kTcpModeRadio = 1017;
+inline constexpr int kComGroup = 1018;
+inline constexpr int kPortLabel = 1019;
+inline constexpr int kPortList = 1020;
+inline constexpr int kComConnectButton = 1021;
+inline constexpr int kDeviceInfoGroup = 1022;
+inline constexpr int kStatusButton = 1024;
+inline constexpr int kClearLabelsButton = 1025;
+inline constexpr int kFirstInputLabel = 1026;   // 1026 to 1033: inputs 1 to 8
+inline constexpr int kFirstOutputLabel = 1034;  // 1034 to 1041: outputs A to H
+inline constexpr int kReceiveLog = 1042;
+inline constexpr int kSendLog = 1043;
+inline constexpr int kTcpConnectButton = 1045;
+inline constexpr int kSearchButton = 1046;
+inline constexpr int kConfigButton = 1047;
+inline constexpr int kSwitcherIpLabel = 1059;
+inline constexpr int kSwitcherIpList = 1060;
+inline constexpr int kTcpGroup = 1063;
+inline constexpr int kOffWindowFactoryResetButton = 1095;
+inline constexpr int kEnableBeepBox = 1096;
+inline constexpr int kOffWindowFactoryResetGroup = 1097;
+inline constexpr int kBeepGroup = 1098;
+inline constexpr int kPowerGroup = 1099;
+inline constexpr int kPowerOnBox = 1100;
+inline constexpr int kClearLogsButton = 1123;
+inline constexpr int kFactoryResetGroup = 1124;
+inline constexpr int kFactoryResetButton = 1125;
+inline constexpr int kRebootGroup = 1127;
+inline constexpr int kRebootButton = 1128;
+
+// Message dialog (135).
+inline constexpr int kMessageCloseButton = 1057;
+inline constexpr int kMessageOkButton = 1058;
+inline constexpr int kMessageCancelButton = 1099;
+inline constexpr int kMessagePicture = 1100;
+inline constexpr int kNoLongerRemindBox = 1101;
+
+// Busy dialog (142).
+inline constexpr int kBusyLabel = 1086;
+inline constexpr int kBusyCheckMark = 1087;
+
+// About box (100).
+inline constexpr int kAboutOkButton = 1;
+inline constexpr int kAboutIcon = 1200;
+inline constexpr int kAboutNameLabel = 1201;
+inline constexpr int kAboutVersionLabel = 1202;
+
+// System menu command of the About item.
+inline constexpr int kAboutCommand = 0x10;
+
+}  // namespace torvane::res

@@ -1,0 +1,143 @@
+#include "ui/control_table.h"
+
+#include <stdexcept>
+
+namespace torvane {
+
+ControlTable::ControlTable(const DialogTemplate& dialog) {
+    controls_.reserve(dialog.controls.size());
+    for (const auto& t : dialog.controls) {
+        Control c;
+        c.id = t.id;
+        c.kind = t.kind;
+        // Lists and edit boxes start empty; their template text is their name.
+        if (t.kind != ControlKind::kDropDownList) c.text = t.text;
+        c.rect = t.rect;
+        c.style = t.style;
+        c.visible = t.visible;
+        c.enabled = t.enabled;
+        c.image = t.image;
+        controls_.push_back(std::move(c));
+    }
+}
+
+const Control* ControlTable::Find(int id) const {
+    if (id == kNoControlId) return nullptr;
+    for (const auto& c : controls_)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+const Control& ControlTable::At(int id) const {
+    const Control* c = Find(id);
+    if (!c) throw std::out_of_range("no control " + std::to_string(id));
+    return *c;
+}
+
+Control& ControlTable::Mutable(int id) { return const_cast<Control&>(At(id)); }
+
+void ControlTable::Changed(int id) {
+    if (listener_) listener_(id);
+}
+
+std::string ControlTable::Text(int id) const {
+    const Control& c = At(id);
+    if (c.kind != ControlKind::kDropDownList) return c.text;
+    if (c.selection < 0 || c.selection >= static_cast<int>(c.items.size())) return {};
+    return c.items[static_cast<std::size_t>(c.selection)];
+}
+
+void ControlTable::SetText(int id, const std::string& text) {
+    Control& c = Mutable(id);
+    if (c.text == text) return;
+    c.text = text;
+    Changed(id);
+}
+
+void ControlTable::SetChecked(int id, bool checked) {
+    Control& c = Mutable(id);
+    if (c.checked == checked) return;
+    c.checked = checked;
+    Changed(id);
+}
+
+void ControlTable::SetEnabled(int id, bool enabled) {
+    Control& c = Mutable(id);
+    if (c.enabled == enabled) return;
+    c.enabled = enabled;
+    Changed(id);
+}
+
+void ControlTable::SetVisible(int id, bool visible) {
+    Control& c = Mutable(id);
+    if (c.visible == visible) return;
+    c.visible = visible;
+    Changed(id);
+}
+
+void ControlTable::SetTooltip(int id, const std::string& tooltip) {
+    Mutable(id).tooltip = tooltip;
+    Changed(id);
+}
+
+void ControlTable::MoveTo(int id, Point topLeft) {
+    Control& c = Mutable(id);
+    c.rect.x = topLeft.x;
+    c.rect.y = topLeft.y;
+    Changed(id);
+}
+
+void ControlTable::ResetContent(int id) {
+    Control& c = Mutable(id);
+    c.items.clear();
+    c.selection = -1;
+    Changed(id);
+}
+
+void ControlTable::InsertItem(int id, int index, const std::string& text) {
+    Control& c = Mutable(id);
+    const int size = static_cast<int>(c.items.size());
+    if (index < 0 || index > size) index = size;
+    c.items.insert(c.items.begin() + index, text);
+    if (c.selection >= index) ++c.selection;
+    Changed(id);
+}
+
+void ControlTable::DeleteItem(int id, int index) {
+    Control& c = Mutable(id);
+    if (index < 0 || index >= static_cast<int>(c.items.size())) return;
+    c.items.erase(c.items.begin() + index);
+    if (c.selection == index)
+        c.selection = -1;
+    else if (c.selection > index)
+        --c.selection;
+    Changed(id);
+}
+
+void ControlTable::SetSelection(int id, int index) {
+    Control& c = Mutable(id);
+    if (index < -1 || index >= static_cast<int>(c.items.size())) index = -1;
+    if (c.selection == index) return;
+    c.selection = index;
+    Changed(id);
+}
+
+void ControlTable::CheckRadioInGroup(int id) {
+    std::size_t at = 0;
+    while (at < controls_.size() && controls_[at].id != id) ++at;
+    if (at == controls_.size()) throw std::out_of_range("no control " + std::to_string(id));
+    std::size_t first = at;
+    while (first > 0 && !(controls_[first].style & kGroupStart)) --first;
+    std::size_t end = at + 1;
+    while (end < controls_.size() && !(controls_[end].style & kGroupStart)) ++end;
+    for (std::size_t i = first; i < end; ++i) {
+        Control& c = controls_[i];
+        if (c.kind != ControlKind::kRadioButton) continue;
+        const bool wanted = (i == at);
+        if (c.checked == wanted) continue;
+        c.checked = wanted;
+        Changed(c.id);
+    }
+}
+
+}  // namespace torvane

@@ -1,0 +1,79 @@
+#pragma once
+// The state of a window's controls, keyed by control id: what a front-end
+// renders and what tests assert on. Every change is reported to the listener
+// with the id of the control that changed.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/dialog_template.h"
+
+namespace torvane {
+
+struct Control {
+    int id = kNoControlId;
+    ControlKind kind = ControlKind::kLabel;
+    std::string text;
+    Rect rect;
+    unsigned style = kNoStyle;
+    bool visible = true;
+    bool enabled = true;
+    bool checked = false;
+    int image = 0;
+    std::string tooltip;
+    // Drop-down lists: entries and the selected index (-1: none).
+    std::vector<std::string> items;
+    int selection = -1;
+};
+
+class ControlTable {
+public:
+    using Listener = std::function<void(int id)>;
+
+    ControlTable() = default;
+    explicit ControlTable(const DialogTemplate& dialog);
+
+    const std::vector<Control>& All() const { return controls_; }
+    const Control* Find(int id) const;
+    bool Has(int id) const { return Find(id) != nullptr; }
+    // Throws std::out_of_range for an id the template does not have.
+    const Control& At(int id) const;
+
+    // The control's text; for a drop-down list the selected entry's text, or
+    // empty without a selection.
+    std::string Text(int id) const;
+    bool Checked(int id) const { return At(id).checked; }
+    bool Enabled(int id) const { return At(id).enabled; }
+    bool Visible(int id) const { return At(id).visible; }
+
+    void SetText(int id, const std::string& text);
+    void SetChecked(int id, bool checked);
+    void SetEnabled(int id, bool enabled);
+    void SetVisible(int id, bool visible);
+    void SetTooltip(int id, const std::string& tooltip);
+    void MoveTo(int id, Point topLeft);
+
+    // Drop-down list operations, as the list control offers them.
+    void ResetContent(int id);
+    void InsertItem(int id, int index, const std::string& text);
+    void DeleteItem(int id, int index);
+    void SetSelection(int id, int index);
+    int Selection(int id) const { return At(id).selection; }
+    const std::vector<std::string>& Items(int id) const { return At(id).items; }
+
+    // Checks `id` and unchecks the other radio buttons of its group, as an
+    // automatic radio button does when clicked.
+    void CheckRadioInGroup(int id);
+
+    void SetListener(Listener listener) { listener_ = std::move(listener); }
+
+private:
+    Control& Mutable(int id);
+    void Changed(int id);
+
+    std::vector<Control> controls_;
+    Listener listener_;
+};
+
+}  // namespace torvane

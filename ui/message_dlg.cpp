@@ -1,0 +1,76 @@
+#include "ui/message_dlg.h"
+
+#include "res/dialog_templates.h"
+#include "res/resource_ids.h"
+
+namespace torvane {
+
+namespace ids = res;
+
+CMessageDlg::CMessageDlg() : ModalDialog(res::MessageDialogTemplate(), KeyFilter::kEnterEscapeSpace) {}
+
+void CMessageDlg::SetMessageText(const std::string& text) {
+    if (text_ == text) return;
+    text_ = text;
+    if (Running()) WindowTextChanged();
+}
+
+bool CMessageDlg::IsQuestion(const std::string& text) {
+    return text == "Do you want to reset to factory settings?" ||
+           text == "Are you sure you want to power off?";
+}
+
+void CMessageDlg::ShowMessage(std::function<void()> then) {
+    if (Running()) {
+        if (then) then();
+        return;
+    }
+    Run([then = std::move(then)](int) {
+        if (then) then();
+    });
+}
+
+void CMessageDlg::ShowMessage(const std::string& text, std::function<void()> then) {
+    SetMessageText(text);
+    ShowMessage(std::move(then));
+}
+
+void CMessageDlg::Ask(const std::string& question, bool offerCancel, Then then) {
+    SetMessageText(question);
+    if (Running()) {
+        if (then) then(kResultCancel);
+        return;
+    }
+    confirmation_ = offerCancel;
+    Run(std::move(then));
+    // The flag is read only while the dialog initialises.
+    confirmation_ = false;
+}
+
+void CMessageDlg::OnInitDialog() {
+    Table().SetTooltip(ids::kMessageCloseButton, "Close");
+    if (confirmation_) {
+        const Rect ok = Controls().At(ids::kMessageOkButton).rect;
+        const Rect cancel = Controls().At(ids::kMessageCancelButton).rect;
+        Table().MoveTo(ids::kMessageCancelButton, {ok.x, ok.y});
+        Table().MoveTo(ids::kMessageOkButton, {cancel.x, cancel.y});
+        Table().SetVisible(ids::kMessageCancelButton, true);
+        Table().SetVisible(ids::kNoLongerRemindBox, true);
+    }
+    // The two questions leave room for their longer text by moving the picture.
+    if (IsQuestion(text_)) Table().MoveTo(ids::kMessagePicture, {9, 60});
+}
+
+void CMessageDlg::OnCommand(int id) {
+    switch (id) {
+        case ids::kMessageCloseButton:
+        case ids::kMessageCancelButton: EndDialog(kResultCancel); break;
+        case ids::kMessageOkButton: EndDialog(kResultOk); break;
+        case ids::kNoLongerRemindBox: noLongerRemind_ = Controls().Checked(id); break;
+        default: break;
+    }
+}
+
+void CMessageDlg::OnLeftButtonDown(Point) { Request(WindowRequest::kStartMove); }
+
+}  // namespace torvane

@@ -1,0 +1,111 @@
+#pragma once
+// The base of every window model. A front-end renders the control table and
+// forwards what the operator does through the five entry points below (and
+// the system menu's commands); it decides nothing itself. Observers learn
+// which control changed and when the window opens, closes or asks the
+// front-end for something only a real window can do (move, minimise).
+
+#include <string>
+#include <vector>
+
+#include "ui/control_table.h"
+#include "ui/dialog_template.h"
+
+namespace torvane {
+
+enum Key : int { kKeyEnter = 13, kKeyEscape = 27, kKeySpace = 32 };
+
+// Which key-downs a window discards before its dialog keyboard handling.
+enum class KeyFilter {
+    kNone,               // busy dialog, About box
+    kEnterEscape,        // the Upgrade page
+    kEnterEscapeSpace,   // main window, Matrix and EDID pages, message and configuration dialogs
+};
+
+bool KeyFilterDiscards(KeyFilter filter, int key);
+
+// Requests only a front-end can carry out.
+enum class WindowRequest {
+    kStartMove,  // a press outside any active area begins dragging the window
+    kMinimize,
+    kRepaint,    // e.g. the page labels after a page switch
+};
+
+// Id used in change notifications for the window's own text (a dialog's
+// message or label text that is not a control of its template).
+inline constexpr int kWindowTextId = 0;
+
+class Window;
+
+class WindowObserver {
+public:
+    virtual ~WindowObserver() = default;
+    virtual void OnControlChanged(Window&, int /*id*/) {}
+    virtual void OnOpened(Window&) {}
+    virtual void OnClosed(Window&) {}
+    virtual void OnRequest(Window&, WindowRequest) {}
+};
+
+class Window {
+public:
+    Window(DialogTemplate dialog, KeyFilter filter);
+    virtual ~Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // --- the front-ends' way in ---
+    // A click on a button, check box or radio button. Hidden or disabled
+    // controls take no clicks. Automatic check boxes toggle and automatic
+    // radio buttons check themselves before the handler runs.
+    void Click(int id);
+    // The operator chose entry `index` of a drop-down list.
+    void Select(int id, int index);
+    // The operator changed an edit control's text.
+    void EditText(int id, const std::string& text);
+    // A key-down; the window's key filter may discard it.
+    void KeyDown(int key);
+    // A left-button press on the window's body at `point` (dialog units, client area).
+    void PressLabel(Point point);
+    // A command of the window's system menu (such as the About item).
+    void SystemCommand(int command);
+
+    const ControlTable& Controls() const { return table_; }
+    const DialogTemplate& Template() const { return template_; }
+    bool IsOpen() const { return open_; }
+    KeyFilter Filter() const { return filter_; }
+
+    void AddObserver(WindowObserver* observer);
+    void RemoveObserver(WindowObserver* observer);
+
+protected:
+    ControlTable& Table() { return table_; }
+
+    // Handlers of the window class.
+    virtual void OnCommand(int /*id*/) {}
+    virtual void OnSelectionChange(int /*id*/) {}
+    virtual void OnEditChange(int /*id*/) {}
+    virtual void OnKey(int /*key*/) {}
+    virtual void OnLeftButtonDown(Point /*point*/) {}
+    virtual void OnSystemCommand(int /*command*/) {}
+    // Runs when the window has been created from its template, before
+    // observers hear that it opened.
+    virtual void OnInitDialog() {}
+
+    // Creates the window from its template (a fresh control table) or
+    // destroys it; observers are told.
+    void Create();
+    void Destroy();
+    void Request(WindowRequest request);
+    void WindowTextChanged() { NotifyChanged(kWindowTextId); }
+
+private:
+    void NotifyChanged(int id);
+
+    DialogTemplate template_;
+    KeyFilter filter_;
+    ControlTable table_;
+    bool open_ = false;
+    std::vector<WindowObserver*> observers_;
+};
+
+}  // namespace torvane
