@@ -1,0 +1,269 @@
+#include "links/c_serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "links/termios_settings.h"
+
+namespace torvane {
+
+namespace {
+
+std::string ErrnoText(int error) { return std::strerror(error); }
+
+// Raises or drops DTR and RTS as the line flags say (bit 1 DTR, bit 0 RTS).
+// A port without modem lines (a pseudo-terminal) is still a good port.
+std::string SetModemLines(int fd, unsigned lineFlags) {
+    int raise = 0, drop = 0;
+    (lineFlags & 2 ? raise : drop) |= TIOCM_DTR;
+    (lineFlags & 1 ? raise : drop) |= TIOCM_RTS;
+    for (auto [request, bits] : {std::pair{TIOCMBIS, raise}, std::pair{TIOCMBIC, drop}}) {
+        if (bits == 0) continue;
+        if (::ioctl(fd, request, &bits) != 0 && errno != ENOTTY && errno != EINVAL)
+            return "modem lines: " + ErrnoText(errno);
+    }
+    return {};
+}
+
+// The configuration chain: the first step that fails ends it, and what
+// failed is returned; the port stays open either way.
+std::string Configure(int fd, const SerialSettings& settings) {
+    termios tio;
+    if (::tcgetattr(fd, &tio) != 0) return "reading the line settings: " + ErrnoText(errno);
+    if (auto problem = ApplySerialSettings(settings, &tio); !problem.empty()) return problem;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return "setting the line: " + ErrnoText(errno);
+    return SetModemLines(fd, settings.lineFlags);
+}
+
+}  // namespace
+
+CSerialPort::CSerialPort(EventLoop& loop) : loop_(loop) {}
+
+CSerialPort::~CSerialPort() {
+    EndSession();
+    EndThread();
+    ClosePort();
+}
+
+bool CSerialPort::IsOpen() const {
+    std::lock_guard lock(portLock_);
+    return fd_ >= 0;
+}
+
+void CSerialPort::EndSession() {
+    monitoring_ = false;
+    if (delivery_) delivery_->owner = nullptr;
+    delivery_.reset();
+    std::lock_guard lock(writeLock_);
+    acceptingWrites_ = false;
+    writes_.clear();
+}
+
+void CSerialPort::EndThread() {
+    if (!thread_.joinable()) return;
+    shutdown_.Signal();
+    thread_.join();
+}
+
+void CSerialPort::ClosePort() {
+    std::lock_guard lock(portLock_);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+bool CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
+                           const SerialSettings& settings) {
+    EndSession();
+    EndThread();
+    shutdown_.Reset();
+    writeRequest_.Reset();
+    delivery_ = std::make_shared<Delivery>();
+    delivery_->owner = owner;
+    lastError_.clear();
+    configurationProblem_.clear();
+
+    std::lock_guard lock(portLock_);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+
+    const int fd = ::open(portPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        lastError_ = "cannot open " + portPath + ": " + ErrnoText(errno);
+        return false;
+    }
+    // Exclusive: no other program may use the port while we hold it. The
+    // advisory lock comes first so a refused open leaves the port as it was.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lastError_ = "cannot open " + portPath + ": " +
+                     (errno == EWOULDBLOCK ? std::string("in use by another program")
+                                           : ErrnoText(errno));
+        ::close(fd);
+        return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    fd_ = fd;
+    configurationProblem_ = Configure(fd, settings);
+    ::tcflush(fd, TCIOFLUSH);
+    return true;
+}
+
+bool CSerialPort::StartMonitoring() {
+    if (monitoring_) return true;
+    EndThread();
+    int fd;
+    {
+        std::lock_guard lock(portLock_);
+        fd = fd_;
+    }
+    if (fd < 0 || !delivery_) return false;
+    shutdown_.Reset();
+    writeRequest_.Reset();
+    {
+        std::lock_guard lock(writeLock_);
+        acceptingWrites_ = true;
+    }
+    alive_ = true;
+    try {
+        thread_ = std::thread(&CSerialPort::MonitorThread, this, fd, delivery_);
+    } catch (const std::system_error&) {
+        alive_ = false;
+        std::lock_guard lock(writeLock_);
+        acceptingWrites_ = false;
+        return false;
+    }
+    monitoring_ = true;
+    return true;
+}
+
+void CSerialPort::StopMonitoring() {
+    EndSession();
+    if (thread_.joinable())
+        shutdown_.Signal();  // the thread closes the port
+    else
+        ClosePort();
+}
+
+void CSerialPort::WriteToPort(const std::uint8_t* bytes, std::size_t count) {
+    {
+        std::lock_guard lock(writeLock_);
+        if (!acceptingWrites_) return;
+        writes_.emplace_back(bytes, bytes + count);
+    }
+    writeRequest_.Signal();
+}
+
+void CSerialPort::PostFailure(const std::shared_ptr<Delivery>& delivery) {
+    loop_.PostFromAnyThread([delivery] {
+        if (delivery->owner) delivery->owner->OnSerialFailure();
+    });
+}
+
+void CSerialPort::MonitorThread(int fd, std::shared_ptr<Delivery> delivery) {
+    {
+        std::lock_guard lock(portLock_);
+        ::tcflush(fd, TCIOFLUSH);
+    }
+    bool failed = false;
+    auto fail = [&] {
+        // Reported once; the port is no longer watched, so a dead port
+        // cannot keep the thread busy.
+        if (!failed) PostFailure(delivery);
+        failed = true;
+    };
+    for (;;) {
+        // In order of precedence: shutdown, received data, write requests.
+        pollfd fds[3] = {{shutdown_.ReadFd(), POLLIN, 0},
+                         {failed ? -1 : fd, POLLIN, 0},
+                         {writeRequest_.ReadFd(), POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[0].revents) break;
+        if (fds[1].revents) {
+            if (!ReceiveChars(fd, delivery)) fail();
+            continue;
+        }
+        if (fds[2].revents) {
+            writeRequest_.Reset();
+            if (!WriteChars(fd)) fail();
+        }
+    }
+    ClosePort();
+    alive_ = false;
+}
+
+bool CSerialPort::ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery) {
+    for (;;) {
+        std::vector<std::uint8_t> bytes(256);
+        ssize_t n;
+        {
+            std::lock_guard lock(portLock_);
+            n = ::read(fd, bytes.data(), bytes.size());
+        }
+        if (n > 0) {
+            bytes.resize(static_cast<std::size_t>(n));
+            loop_.PostFromAnyThread([delivery, bytes = std::move(bytes)] {
+                if (delivery->owner) delivery->owner->OnSerialBytes(bytes.data(), bytes.size());
+            });
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        // Drained; or hung up (end of file, or EIO on a closed pseudo-terminal).
+        // A failed read delivers nothing.
+        return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}
+
+bool CSerialPort::WriteChars(int fd) {
+    std::deque<std::vector<std::uint8_t>> units;
+    {
+        std::lock_guard lock(writeLock_);
+        units.swap(writes_);
+    }
+    for (const auto& unit : units) {
+        bool failed = false;
+        if (!WriteWhole(fd, unit, &failed)) return !failed;
+    }
+    return true;
+}
+
+bool CSerialPort::WriteWhole(int fd, const std::vector<std::uint8_t>& unit, bool* failed) {
+    std::lock_guard lock(portLock_);
+    // What waits unread belongs to an earlier command.
+    ::tcflush(fd, TCIOFLUSH);
+    std::size_t written = 0;
+    while (written < unit.size()) {
+        const ssize_t n = ::write(fd, unit.data() + written, unit.size() - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd fds[2] = {{shutdown_.ReadFd(), POLLIN, 0}, {fd, POLLOUT, 0}};
+            if (::poll(fds, 2, -1) < 0 && errno != EINTR) break;
+            if (fds[0].revents) return false;  // shutting down: the unit is abandoned
+            if (fds[1].revents & (POLLERR | POLLHUP)) break;
+            continue;
+        }
+        break;
+    }
+    if (written < unit.size()) {
+        *failed = true;
+        return false;
+    }
+    // Let the unit leave before the next purge could discard its tail.
+    ::tcdrain(fd);
+    return true;
+}
+
+}  // namespace torvane

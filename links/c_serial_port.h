@@ -1,0 +1,92 @@
+#pragma once
+// The serial link to the switcher on a POSIX serial device: termios set-up,
+// exclusive open, and a monitoring thread that owns the port's reads and
+// writes while it runs.
+//
+// Received bytes reach the owner in order through the loop, on the loop's
+// thread. Units handed to WriteToPort are queued under a lock and written
+// whole and in order, each after a purge of the port's input and output (a
+// reply still waiting unread belongs to an earlier command). A port that
+// fails while open (unplugged adapter, hang-up, I/O error) is reported to the
+// owner once; the thread then stops watching it and waits for StopMonitoring.
+//
+// Every method but the monitoring thread's runs on the loop's thread.
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "links/serial_port.h"
+#include "links/wake_pipe.h"
+#include "platform/event_loop.h"
+
+namespace torvane {
+
+class CSerialPort : public SerialPort {
+public:
+    explicit CSerialPort(EventLoop& loop);
+    // Ends the monitoring thread and closes the port.
+    ~CSerialPort() override;
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Waits for an earlier monitoring thread to end, then opens `portPath`
+    // exclusively and configures it. A configuration step that fails leaves
+    // the port open with the settings it has (ConfigurationProblem() says
+    // which); only a port that cannot be opened makes it return false.
+    bool InitPort(SerialPortOwner* owner, const std::string& portPath,
+                  const SerialSettings& settings) override;
+    // False when no port is open or no thread could be started.
+    bool StartMonitoring() override;
+    // The thread closes the port and ends; nothing more reaches the owner.
+    void StopMonitoring() override;
+    // Dropped unless the port is being monitored.
+    void WriteToPort(const std::uint8_t* bytes, std::size_t count) override;
+    std::string LastError() const override { return lastError_; }
+
+    std::string ConfigurationProblem() const { return configurationProblem_; }
+    bool IsOpen() const;
+    // True from StartMonitoring until the thread has ended.
+    bool ThreadAlive() const { return alive_; }
+
+private:
+    // What the thread's posted tasks reach; cleared when the session ends so
+    // that late bytes or a late failure never reach a later session's owner.
+    struct Delivery {
+        SerialPortOwner* owner = nullptr;
+    };
+
+    void MonitorThread(int fd, std::shared_ptr<Delivery> delivery);
+    // Reads until the port is drained; false when it has failed.
+    bool ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery);
+    // Writes every queued unit; false when the port has failed.
+    bool WriteChars(int fd);
+    // Writes one unit whole; false on failure or when asked to shut down.
+    bool WriteWhole(int fd, const std::vector<std::uint8_t>& unit, bool* failed);
+    void PostFailure(const std::shared_ptr<Delivery>& delivery);
+    void EndSession();
+    void EndThread();
+    void ClosePort();
+
+    EventLoop& loop_;
+    mutable std::mutex portLock_;
+    int fd_ = -1;
+    std::thread thread_;
+    std::atomic<bool> alive_{false};
+    bool monitoring_ = false;
+    WakePipe shutdown_;
+    WakePipe writeRequest_;
+    std::mutex writeLock_;
+    std::deque<std::vector<std::uint8_t>> writes_;
+    bool acceptingWrites_ = false;
+    std::shared_ptr<Delivery> delivery_;
+    std::string lastError_;
+    std::string configurationProblem_;
+};
+
+}  // namespace torvane

@@ -1,0 +1,52 @@
+#pragma once
+// Finding the serial ports that are present and free, and reading a port
+// number out of a port's name. Pure logic over a PortSource.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "links/port_source.h"
+
+namespace torvane {
+
+// One serial port found.
+struct SSerInfo {
+    std::string devicePath;    // the name the port is opened under
+    std::string portName;      // short name such as COM3; empty from the device walk
+    std::string friendlyName;  // display name, normally ending " (COMn)"
+    bool isUsb = false;
+    std::string description;   // the friendly name without its "(COMn)" tail
+
+    bool operator==(const SSerInfo&) const = default;
+};
+
+// A failure of the enumeration, with the text the operator may be shown.
+class PortEnumerationError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The longest device path the device-interface walk accepts.
+inline constexpr std::size_t kMaxInterfacePathChars = 128;
+
+// Empties `list` and fills it with the ports present, choosing the walk by the
+// platform's version, then finishes the records; with `probeBusy` ports that
+// cannot be opened right now are left out. Throws PortEnumerationError; the
+// records found before a failure stay in `list`, unfinished.
+void CollectSerialPorts(PortSource& source, std::vector<SSerInfo>& list, bool probeBusy);
+
+// "7" -> 7, "12" -> 12, "x5" -> 5, "300" -> 44 (kept to 8 bits); an empty text
+// or one of four characters or more gives 0.
+std::uint8_t ParsePortNumber(const std::string& text);
+
+// The number in the "(COMn)" tail of the friendly name, read with
+// ParsePortNumber; "USB Serial Port (COM12)" -> 12.
+std::uint8_t PortNumberOf(const SSerInfo& port);
+
+// The text after the first three characters ("COM12" -> "12"); empty when
+// the text is shorter.
+std::string WithoutFirstThree(const std::string& text);
+
+}  // namespace torvane
