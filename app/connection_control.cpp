@@ -1,0 +1,109 @@
+// Connection control: the "Control Mode Select" radios, the COM and TCP
+// Connect buttons, and what the links report back.
+
+#include <system_error>
+
+#include "app/torvane_dlg.h"
+#include "res/resource_ids.h"
+
+namespace torvane {
+namespace {
+
+constexpr int kPortRefreshTimer = 1;
+constexpr int kPortRefreshMs = 600;
+
+const int kComGroupControls[] = {res::kComGroup, res::kPortLabel, res::kComConnectButton, res::kPortList};
+const int kTcpGroupControls[] = {res::kTcpConnectButton, res::kTcpGroup,     res::kSwitcherIpLabel,
+                                 res::kSearchButton,     res::kConfigButton, res::kSwitcherIpList};
+
+}  // namespace
+
+void CTorvaneDlg::ApplyLinkMode() {
+    const bool com = linkMode_ == kComControlMode;
+    if (com) {
+        tcpConnected_ = false;
+        tcp_->Close();
+        Table().SetText(res::kTcpConnectButton, "Connect");
+    } else {
+        const bool wasOpen = serialOpen_;
+        serial_->StopMonitoring();
+        serialOpen_ = false;
+        Table().SetText(res::kComConnectButton, "Connect");
+        // The port is ours no more, so the list may be probed again; without
+        // this it would stay stale until the next COM connect and disconnect.
+        if (wasOpen) timers_.SetTimer(kPortRefreshTimer, kPortRefreshMs);
+    }
+    for (int id : kTcpGroupControls) Table().SetEnabled(id, !com);
+    for (int id : kComGroupControls) Table().SetEnabled(id, com);
+}
+
+void CTorvaneDlg::CloseComPort() {
+    serial_->StopMonitoring();
+    serialOpen_ = false;
+    Table().SetText(res::kComConnectButton, "Connect");
+    timers_.SetTimer(kPortRefreshTimer, kPortRefreshMs);
+    Table().SetEnabled(res::kPortList, true);
+}
+
+void CTorvaneDlg::OnComConnect() {
+    if (serialOpen_) {
+        CloseComPort();
+        return;
+    }
+    serialPath_ = ports_->DevicePathForEntry(Controls().Text(res::kPortList));
+    if (!serial_->InitPort(this, serialPath_, serialSettings_)) {
+        lastLinkError_ = serial_->LastError();
+        message_.ShowMessage("Open COM failed!");
+        serialOpen_ = false;
+        return;
+    }
+    lastLinkError_.clear();
+    Table().SetText(res::kComConnectButton, "Disconnect");
+    serial_->StartMonitoring();
+    serialOpen_ = true;
+    timers_.KillTimer(kPortRefreshTimer);
+    Table().SetEnabled(res::kPortList, false);
+    // The busy gate is not involved: the reply sets "Power On" on the General page.
+    SendPowerStateQuery();
+}
+
+void CTorvaneDlg::OnSerialBytes(const std::uint8_t* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) assembler_.Feed(bytes[i]);
+}
+
+// A port that fails while open returns the window to the closed state
+// silently; a pending command ends by its own time-out.
+void CTorvaneDlg::OnSerialFailure() { CloseComPort(); }
+
+void CTorvaneDlg::OnTcpConnectButton() {
+    if (tcpConnected_) {
+        tcpConnected_ = false;
+        tcp_->Close();
+        Table().SetText(res::kTcpConnectButton, "Connect");
+        return;
+    }
+    tcp_->Close();
+    switcherIp_ = Controls().Text(res::kSwitcherIpList);
+    lastLinkError_.clear();
+    if (!tcp_->Connect(switcherIp_, controlPort_, this)) return;
+    tcpConnected_ = false;
+}
+
+void CTorvaneDlg::OnTcpConnect(int error) {
+    if (error != 0) {
+        // Nothing is shown: the next command reports "Connect to Matrix failed!".
+        lastLinkError_ = std::error_code(error, std::generic_category()).message();
+        return;
+    }
+    tcpConnected_ = true;
+    Table().SetText(res::kTcpConnectButton, "Disconnect");
+    SendPowerStateQuery();
+}
+
+void CTorvaneDlg::OnTcpRead(const std::uint8_t* bytes, long readResult) {
+    tcpReassembly_.OnRead(bytes, readResult);
+}
+
+void CTorvaneDlg::OnTcpClose() { tcpConnected_ = false; }
+
+}  // namespace torvane

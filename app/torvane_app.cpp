@@ -1,0 +1,28 @@
+#include "app/torvane_app.h"
+
+#include <csignal>
+
+namespace torvane {
+
+CTorvaneApp::CTorvaneApp(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports)
+    : loop_(loop), links_(links), ports_(std::move(ports)) {}
+
+CTorvaneApp::~CTorvaneApp() = default;
+
+CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
+    // A peer that closes the control connection must end a send with an
+    // error, not the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    dlg_ = std::make_unique<CTorvaneDlg>(loop_, links_, std::move(ports_));
+    dlg_->SetOnQuit([this, onExit = std::move(onExit)](int code) {
+        // Runs as a posted task of the window; destroy it after that task.
+        loop_.Post([this, code, onExit] {
+            dlg_.reset();
+            if (onExit) onExit(code);
+        });
+    });
+    dlg_->InitDialog();
+    return *dlg_;
+}
+
+}  // namespace torvane

@@ -1,0 +1,271 @@
+#include "app/torvane_dlg.h"
+
+#include <algorithm>
+
+#include "links/listed_port_source.h"
+#include "res/dialog_templates.h"
+#include "res/resource_ids.h"
+
+namespace torvane {
+namespace {
+
+constexpr int kPortRefreshTimer = 1;
+constexpr int kPortRefreshMs = 600;
+constexpr int kEntryTimeoutTimer = 1000;
+constexpr int kEntryTimeoutMs = 7000;
+
+// The controls of the General page, shown on page 1 and hidden on the others.
+// The logs, their Clear button and the controls without a role never change.
+const int kGeneralControls[] = {
+    1015, 1016, 1017, 1018, 1019, 1021, 1020, 1022, 1024, 1025, 1026, 1027, 1028, 1029,
+    1030, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1063, 1059,
+    1060, 1045, 1046, 1047, 1097, 1098, 1095, 1096, 1124, 1125, 1127, 1128, 1099, 1100,
+};
+
+struct PageLabel {
+    int id;
+    PageCode code;
+};
+const PageLabel kPageLabels[] = {
+    {res::kGeneralLabel, PageCode::kGeneral},
+    {res::kEdidLabel, PageCode::kEdid},
+    {res::kMatrixLabel, PageCode::kMatrix},
+    {res::kUpgradeLabel, PageCode::kUpgrade},
+};
+
+std::size_t PageSlot(PageCode code) {
+    switch (code) {
+        case PageCode::kEdid: return 0;
+        case PageCode::kMatrix: return 1;
+        default: return 2;
+    }
+}
+
+}  // namespace
+
+CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports)
+    : Window(res::MainWindowTemplate(), KeyFilter::kEnterEscapeSpace),
+      loop_(loop),
+      assembler_([this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); }),
+      tcpReassembly_([this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); }),
+      busy_(loop),
+      timers_(loop, [this](int id) { OnTimer(id); }),
+      serial_(links.MakeSerialPort()),
+      tcp_(links.MakeTcpControlSocket()),
+      ports_(ports ? std::move(ports)
+                   : std::make_unique<PortListRefresher>(std::make_unique<ListedPortSource>())),
+      portList_(Table(), res::kPortList) {
+    pages_[0] = std::make_unique<EmptyPage>(PageCode::kEdid);
+    pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix);
+    pages_[2] = std::make_unique<EmptyPage>(PageCode::kUpgrade);
+    dispatcher_.SetReplyHandler(PageCode::kGeneral, [this](const std::uint8_t* f) { ParseGeneralReply(f); });
+    for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
+        dispatcher_.SetReplyHandler(code, [this, code](const std::uint8_t* f) { PageFor(code).OnReply(f); });
+    sendLog_.SetOnChange([this](const std::string& text) { Table().SetText(res::kSendLog, text); });
+    receiveLog_.SetOnChange([this](const std::string& text) { Table().SetText(res::kReceiveLog, text); });
+}
+
+CTorvaneDlg::~CTorvaneDlg() {
+    *alive_ = false;
+    timers_.KillAll();
+    // Destroying the window ends the serial monitoring and closes the links.
+    if (serial_) serial_->StopMonitoring();
+    if (tcp_) tcp_->Close();
+}
+
+void CTorvaneDlg::SetPage(std::unique_ptr<Page> page) {
+    pages_[PageSlot(page->Code())] = std::move(page);
+}
+
+Page& CTorvaneDlg::PageFor(PageCode code) { return *pages_[PageSlot(code)]; }
+
+void CTorvaneDlg::PostTask(std::function<void()> task) {
+    loop_.Post([alive = alive_, task = std::move(task)] {
+        if (*alive) task();
+    });
+}
+
+void CTorvaneDlg::InitDialog() { Create(); }
+
+void CTorvaneDlg::OnInitDialog() {
+    aboutItem_ = CAboutDlg::ItemText();
+    Table().SetTooltip(res::kCloseButton, "Close");
+    Table().SetTooltip(res::kMinimizeButton, "Minimize");
+    Table().CheckRadioInGroup(res::kComModeRadio);
+    linkMode_ = kComControlMode;
+    ApplyLinkMode();
+    ClearConnectionLabels();
+    RefreshPortList();
+    timers_.SetTimer(kPortRefreshTimer, kPortRefreshMs);
+}
+
+void CTorvaneDlg::RefreshPortList() { ports_->RefreshPortList(portList_); }
+
+void CTorvaneDlg::AddSwitcherAddress(const std::string& ipv4) {
+    const auto& items = Controls().Items(res::kSwitcherIpList);
+    auto it = std::find(items.begin(), items.end(), ipv4);
+    int index = static_cast<int>(it - items.begin());
+    if (it == items.end()) Table().InsertItem(res::kSwitcherIpList, index, ipv4);
+    Table().SetSelection(res::kSwitcherIpList, index);
+}
+
+void CTorvaneDlg::OnCommand(int id) {
+    switch (id) {
+        case res::kCloseButton:
+            PostTask([this] {
+                if (onQuit_) onQuit_(0);
+            });
+            break;
+        case res::kMinimizeButton:
+            PostTask([this] { Request(WindowRequest::kMinimize); });
+            break;
+        case res::kClearLogsButton: ClearLogs(); break;
+        case res::kComModeRadio:
+            linkMode_ = kComControlMode;
+            ApplyLinkMode();
+            break;
+        case res::kTcpModeRadio:
+            linkMode_ = kTcpControlMode;
+            ApplyLinkMode();
+            break;
+        case res::kComConnectButton: OnComConnect(); break;
+        case res::kTcpConnectButton: OnTcpConnectButton(); break;
+        case res::kStatusButton: OnStatus(); break;
+        case res::kClearLabelsButton: ClearConnectionLabels(); break;
+        case res::kFactoryResetButton: StartTimedCommand(0x08, 0x0A, 7043, "Setting"); break;
+        case res::kRebootButton: StartTimedCommand(0x08, 0x0D, 7047, "Rebooting"); break;
+        case res::kPowerOnBox: OnPowerBox(); break;
+        case res::kEnableBeepBox: OnBeepBox(); break;
+        // The off-window Factory Reset button would send a routing frame under
+        // a "Factory Reset" caption; it has no action.
+        case res::kOffWindowFactoryResetButton: break;
+        default: break;
+    }
+}
+
+void CTorvaneDlg::OnSystemCommand(int command) {
+    if (command == res::kAboutCommand) about_.Open();
+}
+
+// --- page switching ---
+
+void CTorvaneDlg::OnLeftButtonDown(Point point) {
+    const PageLabel* hit = nullptr;
+    for (const auto& label : kPageLabels) {
+        if (Controls().At(label.id).rect.Contains(point)) {
+            hit = &label;
+            break;
+        }
+    }
+    if (!hit) {
+        Request(WindowRequest::kStartMove);
+        return;
+    }
+    if (!busyGate_) return;
+    dispatcher_.SetPageCode(hit->code);
+    Request(WindowRequest::kRepaint);
+    EnterPage(hit->code);
+}
+
+void CTorvaneDlg::EnterPage(PageCode code) {
+    if (code != PageCode::kGeneral) {
+        Page& page = PageFor(code);
+        if (!page.Created()) page.Create();
+    }
+    ApplyPageLayout();
+    switch (code) {
+        case PageCode::kGeneral:
+            // Like the EDID and Matrix entries, the General entry is guarded by
+            // timer 1000, so a silent switcher cannot keep the gate closed.
+            SendEntryQuery(0x08, 0x0C, 0);
+            break;
+        case PageCode::kEdid:
+            PageFor(code).Place({1, 56});
+            SendEntryQuery(0x01, 0x0C, 0x01);
+            break;
+        case PageCode::kMatrix:
+            PageFor(code).Place({1, 56});
+            SendEntryQuery(0x02, 0x01, 0x01);
+            break;
+        case PageCode::kUpgrade:
+            PageFor(code).Place({1, 70});
+            if (!PassBusyGate()) return;
+            busyGate_ = true;
+            out_.BeginCommand(0x01, 0x01)[10] = 0xCC;
+            SendCommandFrame();
+            break;
+    }
+}
+
+void CTorvaneDlg::SendEntryQuery(std::uint8_t group, std::uint8_t command, std::uint8_t param) {
+    if (!PassBusyGate()) return;
+    auto& frame = out_.BeginCommand(group, command);
+    if (param) frame[4] = param;
+    SendCommandFrame();
+    timers_.SetTimer(kEntryTimeoutTimer, kEntryTimeoutMs);
+}
+
+void CTorvaneDlg::ApplyPageLayout() {
+    const PageCode active = ActivePage();
+    const bool general = active == PageCode::kGeneral;
+    for (int id : kGeneralControls) Table().SetVisible(id, general);
+    for (auto& page : pages_)
+        if (page->Created()) page->Show(!general && page->Code() == active);
+}
+
+// --- busy gate and send path ---
+
+bool CTorvaneDlg::PassBusyGate() {
+    if (linkMode_ == kComControlMode && !serialOpen_) {
+        message_.ShowMessage("Open COM failed!");
+        return false;
+    }
+    if (linkMode_ != kComControlMode && !tcpConnected_) {
+        message_.ShowMessage("Connect to Matrix failed!");
+        return false;
+    }
+    if (!busyGate_) return false;
+    busyGate_ = false;
+    return true;
+}
+
+void CTorvaneDlg::SendFrame(std::uint8_t* buffer, std::size_t length) {
+    dispatcher_.NoteUnitSent();
+    CompleteUnit(buffer, length);
+    // The radio, not the link mode, picks the link; nothing checks here that
+    // it is open: a unit on a closed link is left to the command's time-out.
+    if (Controls().Checked(res::kComModeRadio))
+        serial_->WriteToPort(buffer, length);
+    else
+        tcp_->Send(buffer, length);
+    sendLog_.Echo(buffer, length);
+    if (trace_) trace_('>', buffer, length);
+}
+
+void CTorvaneDlg::SendCommandFrame() { SendFrame(out_.Command().data(), kCommandFrameSize); }
+
+void CTorvaneDlg::PostSendRequest(int code) {
+    PostTask([this, code] { OnSendRequest(code); });
+}
+
+void CTorvaneDlg::OnSendRequest(int code) {
+    if (code == static_cast<int>(SendRequest::kStopEntryTimeout)) {
+        timers_.KillTimer(kEntryTimeoutTimer);
+        return;
+    }
+    if (auto unit = out_.UnitFor(code)) SendFrame(unit->data(), unit->size());
+}
+
+void CTorvaneDlg::OnFrame(const std::uint8_t* frame, std::size_t length) {
+    // The Receive log shows only the frame the dispatch accepts.
+    if (trace_ && dispatcher_.AwaitingReply()) trace_('<', frame, length);
+    dispatcher_.DispatchFrame(frame, length);
+}
+
+void CTorvaneDlg::ClearLogs() {
+    receiveLog_.Clear();
+    sendLog_.Clear();
+    busyGate_ = true;
+}
+
+}  // namespace torvane

@@ -1,0 +1,184 @@
+#pragma once
+// The main window and the controller: the four page labels and page
+// switching, the busy gate that admits one command at a time, the only path
+// to the links (SendFrame) with the Send log, the main window's command
+// timers, the choice and opening of the link, and the General page, whose
+// controls are the main window's own.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/about_dlg.h"
+#include "app/page.h"
+#include "app/port_list_combo.h"
+#include "links/link_factory.h"
+#include "links/port_list_refresher.h"
+#include "platform/window_timers.h"
+#include "protocol/dispatcher.h"
+#include "protocol/frames.h"
+#include "protocol/hex_log.h"
+#include "protocol/serial_assembler.h"
+#include "protocol/tcp_reassembly.h"
+#include "ui/message_dlg.h"
+#include "ui/status_dlg.h"
+#include "ui/window.h"
+
+namespace torvane {
+
+// Link modes of the "Control Mode Select" radios.
+inline constexpr std::uint8_t kComControlMode = 2;
+inline constexpr std::uint8_t kTcpControlMode = 3;
+inline constexpr std::uint16_t kSwitcherControlPort = 8000;
+
+class CTorvaneDlg : public Window,
+                    public PageHost,
+                    private SerialPortOwner,
+                    private TcpSocketEvents {
+public:
+    // `ports` keeps the port list current; the platform's enumeration unless
+    // a front-end or test gives another.
+    CTorvaneDlg(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports);
+    ~CTorvaneDlg() override;
+
+    // Installs a page in place of the empty stand-in for its code.
+    void SetPage(std::unique_ptr<Page> page);
+    Page& PageFor(PageCode code);
+
+    // Creates the window and runs its initialisation.
+    void InitDialog();
+
+    // --- state a front-end shows and tests read ---
+    PageCode ActivePage() const { return dispatcher_.ActivePage(); }
+    std::uint8_t LinkMode() const { return linkMode_; }
+    bool SerialOpen() const { return serialOpen_; }
+    bool TcpConnected() const { return tcpConnected_; }
+    bool AwaitingReply() const { return dispatcher_.AwaitingReply(); }
+    const SendLog& SendLogText() const { return sendLog_; }
+    const ReceiveLog& ReceiveLogText() const { return receiveLog_; }
+    const WindowTimers& Timers() const { return timers_; }
+    CAboutDlg& About() { return about_; }
+    const std::string& AboutItemText() const { return aboutItem_; }
+    const std::string& SwitcherIp() const { return switcherIp_; }
+    PortListRefresher& Ports() { return *ports_; }
+
+    // --- what front-ends add that the operator cannot type ---
+    // Puts an address in the Switcher IP list and selects it, as discovery
+    // does when it finds a switcher.
+    void AddSwitcherAddress(const std::string& ipv4);
+    // The control port to connect to (the switcher's is 8000; tests and the
+    // simulator use others).
+    void SetControlPort(std::uint16_t port) { controlPort_ = port; }
+    // Why the last attempt to open a link failed, in the system's words.
+    const std::string& LastLinkError() const { return lastLinkError_; }
+    // Sees every unit sent ('>') and every frame the Receive log shows ('<').
+    using Trace = std::function<void(char direction, const std::uint8_t* bytes, std::size_t count)>;
+    void SetTrace(Trace trace) { trace_ = std::move(trace); }
+    // Runs (after the current task) when Close asks the program to end.
+    void SetOnQuit(std::function<void(int exitCode)> onQuit) { onQuit_ = std::move(onQuit); }
+
+    // --- the controller's operations ---
+    void SendFrame(std::uint8_t* buffer, std::size_t length);
+    void OnSendRequest(int code);
+    void SetTimer(int id, int periodMs) { timers_.SetTimer(id, periodMs); }
+    void KillTimer(int id) { timers_.KillTimer(id); }
+    void RefreshPortList();
+
+    // PageHost
+    bool PassBusyGate() override;
+    bool BusyGateOpen() const override { return busyGate_; }
+    void ReopenBusyGate() override { busyGate_ = true; }
+    void PostSendRequest(int code) override;
+    OutgoingBuffers& Buffers() override { return out_; }
+    CMessageDlg& Message() override { return message_; }
+    CStatusDlg& Busy() override { return busy_; }
+    EventLoop& Loop() override { return loop_; }
+
+protected:
+    void OnInitDialog() override;
+    void OnCommand(int id) override;
+    void OnLeftButtonDown(Point point) override;
+    void OnSystemCommand(int command) override;
+
+private:
+    // Page switching and layout.
+    void EnterPage(PageCode code);
+    void ApplyPageLayout();
+    void SendEntryQuery(std::uint8_t group, std::uint8_t command, std::uint8_t param);
+
+    // Send path.
+    void SendCommandFrame();
+    void OnFrame(const std::uint8_t* frame, std::size_t length);
+    void ClearLogs();
+
+    // Main window timers.
+    void OnTimer(int id);
+    void Retry(int id);
+    void GiveUp(int id);
+    void ReportTimeOut();
+
+    // General page: status and system commands.
+    void ClearConnectionLabels();
+    void OnStatus();
+    void ParseGeneralReply(const std::uint8_t* frame);
+    void OnPowerState(std::uint8_t state);
+    void OnStatusReply(std::uint8_t direction, int position, std::uint8_t state);
+    void OnArcReply(std::uint8_t output);
+    void OnBeepCommandReply(const std::uint8_t* b);
+    void OnPowerCommandReply(std::uint8_t state);
+    void StartTimedCommand(std::uint8_t group, std::uint8_t command, int timer, const char* busyText);
+    void OnPowerBox();
+    void OnBeepBox();
+    void SendPowerState(std::uint8_t state);
+    void SendBeepStateQuery();
+    void SendPowerStateQuery();
+
+    // Connection control.
+    void ApplyLinkMode();
+    void OnComConnect();
+    void CloseComPort();
+    void OnTcpConnectButton();
+    void OnSerialBytes(const std::uint8_t* bytes, std::size_t count) override;
+    void OnSerialFailure() override;
+    void OnTcpConnect(int error) override;
+    void OnTcpRead(const std::uint8_t* bytes, long readResult) override;
+    void OnTcpClose() override;
+
+    void PostTask(std::function<void()> task);
+
+    EventLoop& loop_;
+    OutgoingBuffers out_;
+    SendLog sendLog_;
+    ReceiveLog receiveLog_;
+    FrameDispatcher dispatcher_{receiveLog_};
+    SerialFrameAssembler assembler_;
+    TcpReassembly tcpReassembly_;
+    CMessageDlg message_;
+    CStatusDlg busy_;
+    CAboutDlg about_;
+    WindowTimers timers_;
+    std::unique_ptr<SerialPort> serial_;
+    std::unique_ptr<TcpControlSocket> tcp_;
+    std::unique_ptr<PortListRefresher> ports_;
+    PortListCombo portList_;
+    std::array<std::unique_ptr<Page>, 3> pages_;  // EDID, Matrix, Upgrade
+
+    bool busyGate_ = true;
+    std::uint8_t linkMode_ = kComControlMode;
+    bool serialOpen_ = false;
+    bool tcpConnected_ = false;
+    SerialSettings serialSettings_;
+    std::string serialPath_;
+    std::string switcherIp_;
+    std::uint16_t controlPort_ = kSwitcherControlPort;
+    std::string aboutItem_;
+    std::string lastLinkError_;
+    Trace trace_;
+    std::function<void(int)> onQuit_;
+    // Posted tasks check it, so none runs after the window is gone.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace torvane
