@@ -1,0 +1,41 @@
+#pragma once
+// The UDP socket of discovery and network configuration on a non-blocking
+// POSIX socket: bound to a given address and port, broadcast enabled, every
+// datagram received handed over on the loop.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "links/udp_socket.h"
+#include "platform/event_loop.h"
+
+namespace torvane {
+
+class PosixUdpSocket : public UdpSocket {
+public:
+    explicit PosixUdpSocket(EventLoop& loop);
+    ~PosixUdpSocket() override;
+    PosixUdpSocket(const PosixUdpSocket&) = delete;
+    PosixUdpSocket& operator=(const PosixUdpSocket&) = delete;
+
+    // Closes whatever was open first. False when the address is not dotted
+    // IPv4 or the socket cannot be made or bound.
+    bool Open(const std::string& bindIp, std::uint16_t port,
+              std::function<void(const Datagram&)> onDatagram) override;
+    void Close() override;
+    // -1 when no socket is open or `ip` is not dotted IPv4.
+    long SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
+                std::size_t count) override;
+    std::uint16_t LocalPort() const override;
+
+private:
+    void OnReadable();
+
+    EventLoop& loop_;
+    int fd_ = -1;
+    EventLoop::WatchId watch_ = 0;
+    std::function<void(const Datagram&)> onDatagram_;
+};
+
+}  // namespace torvane
