@@ -14,8 +14,11 @@ bool IsAllOnes(const Ipv4& ip) {
 
 // Whether a datagram sent to `to` reaches a host at `host` with `netmask`:
 // the limited broadcast, the host itself, or its subnet's broadcast.
+// On loopback, where torvane-sim's wildcard sockets hear 127.255.255.255
+// whatever netmask a switcher reports, the in-process LAN does the same.
 bool Reaches(const Ipv4& to, const Ipv4& host, const Ipv4& netmask) {
     if (IsAllOnes(to) || to == host) return true;
+    if (host[0] == 127 && to == Ipv4{127, 255, 255, 255}) return true;
     for (std::size_t i = 0; i < 4; ++i) {
         if ((to[i] & netmask[i]) != (host[i] & netmask[i])) return false;
         if ((to[i] | netmask[i]) != 0xFF) return false;

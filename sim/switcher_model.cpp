@@ -9,7 +9,18 @@ namespace {
 
 // A power-off report: if a program took it for the answer to its request, it
 // would show, so an unasked frame that gets through is easy to see.
-const std::vector<std::uint8_t> kDefaultExtraFrame{0xA5, 0x5B, 0x08, 0x0C, 0xF0, 0, 0, 0, 0, 0, 0, 0, 0};
+const std::vector<std::uint8_t> kDefaultExtraFrame{0xA5, 0x5B, 0x08, 0x0C, 0xF0};
+
+// A frame given short (header, group, command and the bytes that matter) is
+// padded with 00 to 13 bytes; a 13-byte frame then gets its checksum. Other
+// bytes go out as they are.
+std::vector<std::uint8_t> AsFrame(std::vector<std::uint8_t> bytes) {
+    const bool header = bytes.size() >= 2 && ((bytes[0] == kCommandHeader0 && bytes[1] == kCommandHeader1) ||
+                                              (bytes[0] == kDataHeader0 && bytes[1] == kDataHeader1));
+    if (header && bytes.size() < kCommandFrameSize) bytes.resize(kCommandFrameSize, 0x00);
+    if (header) CompleteUnit(bytes.data(), bytes.size());
+    return bytes;
+}
 
 }  // namespace
 
@@ -141,9 +152,7 @@ void SwitcherModel::Emit(ModelLink& link, CommandFrame reply) {
     chunks.emplace_back(faults_.garbageBeforeReply);
     chunks.back().insert(chunks.back().end(), reply.begin(), reply.end());
     for (int i = 0; i < faults_.extraFramesPerReply; ++i) {
-        auto extra = faults_.extraFrame.empty() ? kDefaultExtraFrame : faults_.extraFrame;
-        CompleteUnit(extra.data(), extra.size());
-        chunks.push_back(std::move(extra));
+        chunks.push_back(AsFrame(faults_.extraFrame.empty() ? kDefaultExtraFrame : faults_.extraFrame));
     }
     std::weak_ptr<ModelLink*> alive = link.self_;
     RunAfter(loop_, timing_.replyDelayMs, [alive, chunks = std::move(chunks)] {
@@ -156,7 +165,7 @@ void SwitcherModel::Emit(ModelLink& link, CommandFrame reply) {
 }
 
 void SwitcherModel::SendUnsolicited(std::vector<std::uint8_t> bytes) {
-    CompleteUnit(bytes.data(), bytes.size());
+    bytes = AsFrame(std::move(bytes));
     for (ModelLink* link : links_) {
         std::weak_ptr<ModelLink*> alive = link->self_;
         loop_.Post([alive, bytes] {
@@ -206,7 +215,7 @@ std::optional<CommandFrame> SwitcherModel::AnswerDataFrame(const std::vector<std
     const std::uint8_t flag = frame[2];
     const std::uint8_t block = frame[3];
     auto ack = [&](BlockResult result, std::uint8_t echoedFlag = 0) {
-        CommandFrame out = MakeReply(0, 0, {block, static_cast<std::uint8_t>(result)});
+        CommandFrame out = MakeReply(0, 0, {static_cast<std::uint8_t>(result)});
         out[0] = kDataHeader0;
         out[1] = kDataHeader1;
         out[2] = echoedFlag;

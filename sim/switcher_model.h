@@ -91,8 +91,9 @@ public:
     SwitcherFaults& Faults() { return faults_; }
     EventLoop& Loop() { return loop_; }
 
-    // Writes `bytes` (a 13-byte frame gets its checksum filled in) on every
-    // attached link now, as if the device spoke unasked.
+    // Writes `bytes` on every attached link now, as if the device spoke
+    // unasked. Bytes beginning A5 5B or FE EF are made a whole frame: padded
+    // with 00 to 13 bytes, checksum filled in.
     void SendUnsolicited(std::vector<std::uint8_t> bytes);
 
     // Network module: the answer to a datagram on the discovery port or the

@@ -22,8 +22,8 @@ struct SwitcherFaults {
     bool silent = false;       // no command-link reply at all
     int dropNextReplies = 0;   // swallow this many replies, then answer again
     int badChecksumReplies = 0;  // this many replies carry a wrong checksum
-    // Unsolicited frames sent right after each reply (a power-off report
-    // unless `extraFrame` is set; a 13-byte frame, checksum filled in).
+    // Unsolicited frames written right after each reply: a power-off report
+    // unless `extraFrame` is set (made a whole frame as SendUnsolicited does).
     int extraFramesPerReply = 0;
     std::vector<std::uint8_t> extraFrame;
     std::vector<std::uint8_t> garbageBeforeReply;  // noise written before each reply

@@ -1,0 +1,63 @@
+// The fault switches as the program's serial frame assembler sees them.
+
+#include <gtest/gtest.h>
+
+#include "sim_rig.h"
+
+namespace torvane::sim::test {
+namespace {
+
+const std::string kPowerOn = "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DD";
+
+struct Faults : ::testing::Test, SimRig {
+    std::vector<std::string> AskPower() { return Exchange(Command("08 0C")); }
+};
+
+TEST_F(Faults, SilentAndDroppedRepliesNeverArrive) {
+    model.Faults().silent = true;
+    EXPECT_TRUE(AskPower().empty());
+    model.Faults().silent = false;
+    model.Faults().dropNextReplies = 2;
+    EXPECT_TRUE(AskPower().empty());
+    EXPECT_TRUE(AskPower().empty());
+    EXPECT_EQ(AskPower(), std::vector<std::string>{kPowerOn});
+    EXPECT_EQ(model.State().powerOn, true) << "commands still act while their replies are lost";
+}
+
+TEST_F(Faults, LateRepliesComeAfterTheConfiguredDelay) {
+    model.Timing().replyDelayMs = 3500;
+    Send(Command("08 0C"));
+    loop.Advance(3499);
+    EXPECT_TRUE(frames.empty());
+    loop.Advance(1);
+    EXPECT_EQ(frames, std::vector<std::string>{kPowerOn});
+}
+
+TEST_F(Faults, BadChecksumOnlyForTheChosenNumberOfReplies) {
+    model.Faults().badChecksumReplies = 1;
+    EXPECT_EQ(AskPower(), std::vector<std::string>{"A5 5B 08 0C 0F 00 00 00 00 00 00 00 DE"});
+    EXPECT_EQ(AskPower(), std::vector<std::string>{kPowerOn});
+}
+
+TEST_F(Faults, ExtraFramesAndGarbageSurroundTheReply) {
+    model.Faults().extraFramesPerReply = 2;
+    model.Faults().garbageBeforeReply = Hex("00 A5 11 FE 22");
+    const std::string powerOff = CommandHex("08 0C F0");
+    EXPECT_EQ(AskPower(), (std::vector<std::string>{kPowerOn, powerOff, powerOff}));
+    EXPECT_EQ(ToHex(writes.front()), "00 A5 11 FE 22 " + kPowerOn) << "noise without a header";
+
+    model.Faults().extraFrame = Hex("A5 5B 02 01 01 00 03");
+    EXPECT_EQ(AskPower()[1], CommandHex("02 01 01 00 03"));
+}
+
+TEST_F(Faults, UnsolicitedFramesGoToEveryLink) {
+    std::vector<std::string> other;
+    auto second = model.Attach(LinkKind::kTcp, [&](const auto& chunk) { other.push_back(ToHex(chunk)); });
+    model.SendUnsolicited(Hex("A5 5B 01 04 01 00 01"));
+    loop.RunPending();
+    EXPECT_EQ(frames, std::vector<std::string>{CommandHex("01 04 01 00 01")});
+    EXPECT_EQ(other, frames);
+}
+
+}  // namespace
+}  // namespace torvane::sim::test
