@@ -33,6 +33,12 @@ const PageLabel kPageLabels[] = {
     {res::kUpgradeLabel, PageCode::kUpgrade},
 };
 
+std::unique_ptr<PortListRefresher> DefaultPortList(LinkFactory& links) {
+    std::unique_ptr<PortSource> source = links.MakePortSource();
+    if (!source) source = std::make_unique<ListedPortSource>();
+    return std::make_unique<PortListRefresher>(std::move(source));
+}
+
 std::size_t PageSlot(PageCode code) {
     switch (code) {
         case PageCode::kEdid: return 0;
@@ -52,8 +58,7 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links, std::unique_ptr<Po
       timers_(loop, [this](int id) { OnTimer(id); }),
       serial_(links.MakeSerialPort()),
       tcp_(links.MakeTcpControlSocket()),
-      ports_(ports ? std::move(ports)
-                   : std::make_unique<PortListRefresher>(std::make_unique<ListedPortSource>())),
+      ports_(ports ? std::move(ports) : DefaultPortList(links)),
       portList_(Table(), res::kPortList) {
     pages_[0] = std::make_unique<EmptyPage>(PageCode::kEdid);
     pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix);

@@ -38,8 +38,8 @@ class CTorvaneDlg : public Window,
                     private SerialPortOwner,
                     private TcpSocketEvents {
 public:
-    // `ports` keeps the port list current; the platform's enumeration unless
-    // a front-end or test gives another.
+    // `ports` keeps the port list current; by default it lists the ports of
+    // the link factory's port source.
     CTorvaneDlg(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports);
     ~CTorvaneDlg() override;
 

@@ -1,0 +1,149 @@
+// Choosing and opening the link: the mode radios, COM Connect, TCP Connect,
+// and what happens when a link fails.
+
+#include "operator_fixture.h"
+
+namespace torvane::test {
+namespace {
+
+using V = std::vector<std::string>;
+
+TEST_F(OperatorTest, ComConnectOpensThePortAndQueriesPowerAtOnce) {
+    dlg->Click(res::kComConnectButton);
+    EXPECT_TRUE(dlg->SerialOpen());
+    EXPECT_EQ(Text(res::kComConnectButton), "Disconnect");
+    EXPECT_FALSE(Ui().Enabled(res::kPortList));
+    EXPECT_FALSE(dlg->Timers().IsRunning(1));
+    Settle();
+    EXPECT_EQ(Wire(), (V{Frame("08 0C"), Frame("01 0B")}));
+    EXPECT_TRUE(Checked(res::kPowerOnBox));
+
+    dlg->Click(res::kComConnectButton);
+    EXPECT_FALSE(dlg->SerialOpen());
+    EXPECT_EQ(Text(res::kComConnectButton), "Connect");
+    EXPECT_TRUE(Ui().Enabled(res::kPortList));
+    EXPECT_TRUE(dlg->Timers().IsRunning(1));
+    dlg->Click(res::kStatusButton);
+    EXPECT_EQ(Message(), "Open COM failed!");
+}
+
+TEST_F(OperatorTest, ComEntryNamesThePortOpened) {
+    // With Windows-style entries, "COM12" opens port 12.
+    links.AddSwitcher(model, "\\\\.\\COM12");
+    MakeWindow(std::make_unique<ComNumberNaming>(),
+               {{"\\\\.\\COM3", "Modem (COM3)", "", ""}, {"\\\\.\\COM12", "USB Serial Port (COM12)", "", "USB"}});
+    EXPECT_EQ(Ui().Items(res::kPortList), (V{"COM3", "COM12"}));
+    dlg->Select(res::kPortList, 1);
+    ConnectCom();
+    EXPECT_TRUE(dlg->SerialOpen());
+    EXPECT_TRUE(Checked(res::kPowerOnBox));
+}
+
+TEST_F(OperatorTest, ComConnectWithoutAnEntryFails) {
+    MakeWindow(std::make_unique<ComNumberNaming>(), {});
+    dlg->Click(res::kComConnectButton);
+    EXPECT_EQ(Message(), "Open COM failed!");
+    EXPECT_FALSE(dlg->SerialOpen());
+    EXPECT_EQ(Text(res::kComConnectButton), "Connect");
+    EXPECT_FALSE(dlg->LastLinkError().empty());
+}
+
+TEST_F(OperatorTest, APortThatFailsWhileOpenReturnsToClosedSilently) {
+    ConnectCom();
+    model.Faults().silent = true;
+    dlg->Click(res::kStatusButton);
+    links.UnplugSerial();
+    loop.RunPending();
+    EXPECT_FALSE(dlg->SerialOpen());
+    EXPECT_EQ(Text(res::kComConnectButton), "Connect");
+    EXPECT_TRUE(Ui().Enabled(res::kPortList));
+    EXPECT_TRUE(dlg->Timers().IsRunning(1));
+    EXPECT_EQ(Message(), "");
+    // The pending command ends by its own time-out.
+    loop.Advance(6000);
+    EXPECT_EQ(Message(), "Time out!");
+}
+
+TEST_F(OperatorTest, SwitchingToTcpClosesTheComPortAndKeepsTheListCurrent) {
+    ConnectCom();
+    dlg->Click(res::kTcpModeRadio);
+    EXPECT_EQ(dlg->LinkMode(), kTcpControlMode);
+    EXPECT_FALSE(dlg->SerialOpen());
+    EXPECT_EQ(Text(res::kComConnectButton), "Connect");
+    EXPECT_FALSE(Ui().Enabled(res::kComConnectButton));
+    EXPECT_TRUE(Ui().Enabled(res::kTcpConnectButton));
+    // The port is free again, so the list goes on being refreshed.
+    EXPECT_TRUE(dlg->Timers().IsRunning(1));
+    dlg->Click(res::kComModeRadio);
+    EXPECT_TRUE(Ui().Enabled(res::kPortList));
+    ConnectCom();
+    EXPECT_TRUE(dlg->SerialOpen());
+}
+
+TEST_F(OperatorTest, TcpConnectQueriesPowerWithoutTheGate) {
+    ConnectTcp();
+    EXPECT_TRUE(dlg->TcpConnected());
+    EXPECT_EQ(Text(res::kTcpConnectButton), "Disconnect");
+    EXPECT_EQ(dlg->SwitcherIp(), "127.0.0.1");
+    EXPECT_EQ(Wire(), (V{Frame("08 0C"), Frame("01 0B")}));
+    EXPECT_TRUE(Checked(res::kPowerOnBox));
+    EXPECT_TRUE(dlg->BusyGateOpen());
+
+    dlg->Click(res::kStatusButton);
+    loop.Advance(1000);
+    EXPECT_EQ(Text(res::kFirstOutputLabel + 7), "HDMI OUTH: Disconnect");
+
+    dlg->Click(res::kTcpConnectButton);
+    EXPECT_FALSE(dlg->TcpConnected());
+    EXPECT_EQ(Text(res::kTcpConnectButton), "Connect");
+    EXPECT_EQ(links.TcpConnectionCount(model), 0);
+}
+
+TEST_F(OperatorTest, TcpConnectWhereNothingListensSaysNothingUntilACommand) {
+    ConnectTcp(9);
+    EXPECT_FALSE(dlg->TcpConnected());
+    EXPECT_EQ(Text(res::kTcpConnectButton), "Connect");
+    EXPECT_EQ(Message(), "");
+    EXPECT_FALSE(dlg->LastLinkError().empty());
+    dlg->Click(res::kRebootButton);
+    EXPECT_EQ(Message(), "Connect to Matrix failed!");
+    EXPECT_EQ(Wire(), V{});
+}
+
+TEST_F(OperatorTest, PeerCloseDropsTheFlagAndOnePressConnectsAgain) {
+    ConnectTcp();
+    links.DropTcpConnections(model);
+    loop.RunPending();
+    EXPECT_FALSE(dlg->TcpConnected());
+    EXPECT_EQ(Text(res::kTcpConnectButton), "Disconnect");
+    dlg->Click(res::kStatusButton);
+    EXPECT_EQ(Message(), "Connect to Matrix failed!");
+    PressOk();
+    dlg->Click(res::kTcpConnectButton);
+    Settle();
+    EXPECT_TRUE(dlg->TcpConnected());
+    EXPECT_EQ(links.TcpConnectionCount(model), 1);
+}
+
+TEST_F(OperatorTest, ConnectPressedTwiceQuicklyKeepsOneConnection) {
+    dlg->AddSwitcherAddress("127.0.0.1");
+    dlg->Click(res::kTcpModeRadio);
+    dlg->Click(res::kTcpConnectButton);
+    dlg->Click(res::kTcpConnectButton);
+    Settle();
+    EXPECT_TRUE(dlg->TcpConnected());
+    EXPECT_EQ(links.TcpConnectionCount(model), 1);
+    EXPECT_EQ(Wire(), (V{Frame("08 0C"), Frame("01 0B")}));
+}
+
+TEST_F(OperatorTest, SwitchingBackToComClosesTheTcpLink) {
+    ConnectTcp();
+    dlg->Click(res::kComModeRadio);
+    EXPECT_FALSE(dlg->TcpConnected());
+    EXPECT_EQ(Text(res::kTcpConnectButton), "Connect");
+    EXPECT_EQ(links.TcpConnectionCount(model), 0);
+    EXPECT_FALSE(Ui().Enabled(res::kSwitcherIpList));
+}
+
+}  // namespace
+}  // namespace torvane::test
