@@ -1,0 +1,44 @@
+#pragma once
+// torvane-sim's serial port: a pseudo-terminal whose slave side is the port
+// a program opens (its path is printed, and optionally linked to a fixed
+// name); the master side is the switcher's end of the cable.
+
+#include <memory>
+#include <string>
+
+#include "platform/event_loop.h"
+#include "sim/byte_stream_writer.h"
+#include "sim/posix_fd.h"
+#include "sim/switcher_model.h"
+
+namespace torvane::sim {
+
+class PosixPtyPort {
+public:
+    PosixPtyPort(EventLoop& loop, SwitcherModel& model) : loop_(loop), model_(model) {}
+    ~PosixPtyPort();
+    PosixPtyPort(const PosixPtyPort&) = delete;
+    PosixPtyPort& operator=(const PosixPtyPort&) = delete;
+
+    // Opens the pseudo-terminal and, if `linkPath` is not empty, makes it a
+    // symbolic link to the slave (replacing an old symbolic link there).
+    bool Open(const std::string& linkPath, std::string* error);
+    const std::string& SlavePath() const { return slavePath_; }
+
+private:
+    void OnEvents(unsigned events);
+
+    EventLoop& loop_;
+    SwitcherModel& model_;
+    UniqueFd master_;
+    // Held open so that the master does not see a hang-up each time a
+    // program closes the port; the switcher stays on the line.
+    UniqueFd slave_;
+    EventLoop::WatchId watch_ = 0;
+    std::unique_ptr<ByteStreamWriter> writer_;
+    std::unique_ptr<ModelLink> link_;
+    std::string slavePath_;
+    std::string linkPath_;
+};
+
+}  // namespace torvane::sim

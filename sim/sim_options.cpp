@@ -1,0 +1,241 @@
+#include "sim/sim_options.h"
+
+#include <functional>
+#include <sstream>
+
+#include "sim/in_process_links.h"
+
+namespace torvane::sim {
+namespace {
+
+struct Option {
+    const char* name;
+    const char* argument;  // nullptr: a switch without argument
+    const char* help;
+    std::function<bool(const std::string&, SimOptions&)> apply;
+};
+
+bool ToInt(const std::string& text, long low, long high, long* value) {
+    try {
+        std::size_t used = 0;
+        const long v = std::stol(text, &used, 0);
+        if (used != text.size() || v < low || v > high) return false;
+        *value = v;
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// Setters for the common shapes of option.
+auto IntInto(std::function<int&(SimOptions&)> field, long low, long high) {
+    return [field, low, high](const std::string& text, SimOptions& o) {
+        long v;
+        if (!ToInt(text, low, high, &v)) return false;
+        field(o) = static_cast<int>(v);
+        return true;
+    };
+}
+auto PortInto(std::uint16_t SimOptions::*field) {
+    return [field](const std::string& text, SimOptions& o) {
+        long v;
+        if (!ToInt(text, 0, 65535, &v)) return false;
+        o.*field = static_cast<std::uint16_t>(v);
+        return true;
+    };
+}
+auto Set(std::function<void(SimOptions&)> change) {
+    return [change](const std::string&, SimOptions& o) {
+        change(o);
+        return true;
+    };
+}
+auto AddressInto(std::function<Ipv4&(SimOptions&)> field) {
+    return [field](const std::string& text, SimOptions& o) {
+        auto ip = ParseIpv4(text);
+        if (!ip) return false;
+        field(o) = *ip;
+        return true;
+    };
+}
+bool HexBytes(const std::string& text, std::vector<std::uint8_t>* out) {
+    std::string digits;
+    for (char c : text)
+        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
+        else if (c != ' ' && c != ':' && c != '-') return false;
+    if (digits.size() % 2 != 0) return false;
+    out->clear();
+    for (std::size_t i = 0; i < digits.size(); i += 2)
+        out->push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    return true;
+}
+// "1,2,5" -> those ports connected, the others not.
+auto PortSetInto(std::function<std::array<bool, kPorts>&(SimOptions&)> field) {
+    return [field](const std::string& text, SimOptions& o) {
+        std::array<bool, kPorts> set{};
+        std::stringstream list(text);
+        std::string item;
+        while (std::getline(list, item, ',')) {
+            long n;
+            if (item.empty()) continue;
+            if (!ToInt(item, 1, kPorts, &n)) return false;
+            set[static_cast<std::size_t>(n - 1)] = true;
+        }
+        field(o) = set;
+        return true;
+    };
+}
+
+const std::vector<Option>& Options() {
+    static const std::vector<Option> options = {
+        // Where it serves.
+        {"--ip", "ADDR", "switcher address, 127.0.0.0/8 only: TCP listens here and discovery reports it (127.0.0.1)",
+         [](const std::string& t, SimOptions& o) {
+             auto ip = ParseIpv4(t);
+             if (!ip || (*ip)[0] != 127) return false;
+             o.state.network.ip = *ip;
+             return true;
+         }},
+        {"--port", "N", "TCP control port; 0 picks a free port (8000)", PortInto(&SimOptions::tcpPort)},
+        {"--discovery-port", "N", "UDP discovery port; 0 picks one (30600)", PortInto(&SimOptions::discoveryPort)},
+        {"--config-port", "N", "UDP configuration port; 0 picks one (30601)", PortInto(&SimOptions::configPort)},
+        {"--no-udp", nullptr, "no discovery or configuration sockets", Set([](auto& o) { o.udp = false; })},
+        {"--link", "PATH", "symbolic link to the pseudo-terminal, removed on exit",
+         [](const std::string& t, SimOptions& o) {
+             o.linkPath = t;
+             return !t.empty();
+         }},
+        // Network settings the discovery answer reports.
+        {"--mac", "XX-XX-XX-XX-XX-XX", "MAC address (02-54-56-00-00-01)",
+         [](const std::string& t, SimOptions& o) {
+             std::vector<std::uint8_t> bytes;
+             if (!HexBytes(t, &bytes) || bytes.size() != 6) return false;
+             std::copy(bytes.begin(), bytes.end(), o.state.network.mac.begin());
+             return true;
+         }},
+        {"--gateway", "ADDR", "gateway (127.0.0.1)", AddressInto([](SimOptions& o) -> Ipv4& { return o.state.network.gateway; })},
+        {"--netmask", "ADDR", "netmask (255.0.0.0)", AddressInto([](SimOptions& o) -> Ipv4& { return o.state.network.netmask; })},
+        {"--auto-ip", nullptr, "report an automatic address (static)", Set([](auto& o) { o.state.network.autoAddress = true; })},
+        // Device state.
+        {"--power-off", nullptr, "start powered off (on)", Set([](auto& o) { o.state.powerOn = false; })},
+        {"--beep-off", nullptr, "start with the beep disabled (enabled)", Set([](auto& o) { o.state.beepOn = false; })},
+        {"--inputs", "LIST", "connected inputs, e.g. 1,2,3 (1,2,3)",
+         PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.inputConnected; })},
+        {"--outputs", "LIST", "connected outputs, 1 to 8 for A to H (1,2)",
+         PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.outputConnected; })},
+        {"--device-type", "N", "device type byte: 1 HDMI, 2 HDBaseT, other both (1)",
+         [](const std::string& t, SimOptions& o) {
+             long v;
+             if (!ToInt(t, 0, 255, &v)) return false;
+             o.state.identity.deviceType = static_cast<std::uint8_t>(v);
+             return true;
+         }},
+        {"--version", "J.M", "firmware version, bytes J and M (1.0)",
+         [](const std::string& t, SimOptions& o) {
+             const auto dot = t.find('.');
+             long j, m;
+             if (dot == std::string::npos || !ToInt(t.substr(0, dot), 0, 255, &j) ||
+                 !ToInt(t.substr(dot + 1), 0, 255, &m))
+                 return false;
+             o.state.identity.versionMajor = static_cast<std::uint8_t>(j);
+             o.state.identity.versionMinor = static_cast<std::uint8_t>(m);
+             return true;
+         }},
+        {"--text", "TEXT", "device text, 32 characters, padded with spaces (\"Torvane simulated switcher\")",
+         [](const std::string& t, SimOptions& o) {
+             o.state.deviceText = SwitcherState::MakeDeviceText(t);
+             return true;
+         }},
+        // Timing.
+        {"--reply-delay", "MS", "delay before each reply (5)",
+         IntInto([](SimOptions& o) -> int& { return o.timing.replyDelayMs; }, 0, 600000)},
+        {"--ready-delay", "MS", "upgrade accepted until ready (1000)",
+         IntInto([](SimOptions& o) -> int& { return o.timing.readyDelayMs; }, 0, 600000)},
+        {"--restart", "MS", "silence after the last firmware block (3000)",
+         IntInto([](SimOptions& o) -> int& { return o.timing.restartMs; }, 0, 600000)},
+        {"--raw-block-wait", "MS", "EDID start frame waits this long for its block (2000)",
+         IntInto([](SimOptions& o) -> int& { return o.timing.rawBlockWaitMs; }, 1, 600000)},
+        // Faults.
+        {"--silent", nullptr, "never reply on the command links", Set([](auto& o) { o.faults.silent = true; })},
+        {"--drop", "N", "drop the next N replies (0)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.dropNextReplies; }, 0, 1000000)},
+        {"--bad-checksum", "N", "the next N replies carry a wrong checksum (0)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.badChecksumReplies; }, 0, 1000000)},
+        {"--extra-frames", "N", "unsolicited frames after each reply (0)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.extraFramesPerReply; }, 0, 100)},
+        {"--extra-frame", "HEX", "the unsolicited frame, padded to 13 bytes and checksummed (A5 5B 08 0C F0)",
+         [](const std::string& t, SimOptions& o) { return HexBytes(t, &o.faults.extraFrame); }},
+        {"--garbage", "HEX", "bytes written before each reply (none)",
+         [](const std::string& t, SimOptions& o) { return HexBytes(t, &o.faults.garbageBeforeReply); }},
+        {"--tcp-split", "N", "TCP: write each reply as its first N bytes, then the rest (off)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.tcpSplitAt; }, 0, 12)},
+        {"--tcp-split-gap", "MS", "TCP: pause between the two parts of a split reply (50)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.tcpSplitGapMs; }, 0, 60000)},
+        {"--tcp-glue", nullptr, "TCP: hold each reply back and write it with the next",
+         Set([](auto& o) { o.faults.tcpGlue = true; })},
+        {"--fault-block", "N", "firmware block N gets --fault-result instead of received (off)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.faultBlock; }, 0, 255)},
+        {"--fault-result", "again|abort", "result for --fault-block (again)",
+         [](const std::string& t, SimOptions& o) {
+             if (t != "again" && t != "abort") return false;
+             o.faults.faultBlockResult = t == "again" ? BlockResult::kSendAgain : BlockResult::kAbort;
+             return true;
+         }},
+        {"--fault-times", "N", "how many times --fault-block is answered so (1)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.faultBlockTimes; }, 0, 1000000)},
+        {"--unechoed-last-blocks", "N", "answer N blocks flagged last as ordinary blocks (0)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.unechoedLastBlocks; }, 0, 255)},
+        {"--no-restart-answer", nullptr, "stay silent for good after the last firmware block",
+         Set([](auto& o) { o.faults.noRestartAnswer = true; })},
+        {"--no-discovery", nullptr, "ignore discovery and configuration datagrams",
+         Set([](auto& o) { o.faults.answerDiscovery = false; })},
+        {"--help", nullptr, "show this text", Set([](auto& o) { o.help = true; })},
+    };
+    return options;
+}
+
+}  // namespace
+
+bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options, std::string* error) {
+    options->faults.tcpSplitGapMs = 50;  // far enough apart to reach the peer as two reads
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const Option* option = nullptr;
+        for (const auto& o : Options())
+            if (args[i] == o.name) option = &o;
+        if (option == nullptr) {
+            *error = "unknown option: " + args[i];
+            return false;
+        }
+        std::string value;
+        if (option->argument != nullptr) {
+            if (i + 1 >= args.size()) {
+                *error = std::string(option->name) + " needs " + option->argument;
+                return false;
+            }
+            value = args[++i];
+        }
+        if (!option->apply(value, *options)) {
+            *error = "bad value for " + std::string(option->name) + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string SimUsage() {
+    std::ostringstream out;
+    out << "Usage: torvane-sim [OPTION]...\n"
+           "Serves one simulated 8x8 HDMI matrix switcher on loopback: its control port on TCP,\n"
+           "discovery and network configuration on UDP, and its serial port on a pseudo-terminal.\n"
+           "Prints \"tcp ADDR:PORT\", \"serial PATH\", \"udp discovery N configuration N\" and\n"
+           "\"ready\"; SIGINT or SIGTERM ends it. Defaults in parentheses.\n\n";
+    for (const auto& o : Options()) {
+        std::string head = std::string("  ") + o.name + (o.argument ? std::string(" ") + o.argument : "");
+        if (head.size() < 30) head.resize(30, ' ');
+        else head += "\n" + std::string(30, ' ');
+        out << head << o.help << "\n";
+    }
+    return out.str();
+}
+
+}  // namespace torvane::sim
