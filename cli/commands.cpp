@@ -1,0 +1,163 @@
+#include "cli/commands.h"
+
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "cli/json.h"
+#include "cli/session.h"
+#include "res/resource_ids.h"
+
+namespace torvane::cli {
+namespace {
+
+// Commands whose own timers end every path; this is only a safety net.
+constexpr int kTimedCommandLimitMs = 60000;
+// Power off and beep have no time-out of their own: the switcher answers
+// within 3000 ms or not at all.
+constexpr int kUntimedCommandLimitMs = 3000;
+
+struct Printer {
+    const Options& options;
+    std::ostream& out;
+    std::ostream& err;
+
+    int Fail(const Outcome& outcome) const {
+        if (options.json)
+            out << JsonObject().Add("ok", "false").AddString("error", outcome.error).Text() << "\n";
+        else
+            err << "torvanectl: " << outcome.error << "\n";
+        return outcome.code;
+    }
+    int Done(const std::string& text) const {
+        if (options.json)
+            out << JsonObject().Add("ok", "true").Text() << "\n";
+        else if (!text.empty())
+            out << text << "\n";
+        return kExitDone;
+    }
+};
+
+const char* OnOff(bool on) { return on ? "on" : "off"; }
+
+int Status(Session& session, const Printer& print) {
+    CTorvaneDlg& dlg = session.Dlg();
+    Outcome outcome = session.ClickAndWait(res::kStatusButton, kTimedCommandLimitMs);
+    if (!outcome.Ok()) return print.Fail(outcome);
+    const auto& ui = dlg.Controls();
+    const bool power = ui.Checked(res::kPowerOnBox);
+    const bool beep = ui.Checked(res::kEnableBeepBox);
+    auto connected = [&](int id) { return ui.Text(id).ends_with(": Connect"); };
+    if (print.options.json) {
+        JsonObject inputs, outputs;
+        for (int k = 0; k < 8; ++k) {
+            const char* in = connected(res::kFirstInputLabel + k) ? "connected" : "disconnected";
+            const char* outState = connected(res::kFirstOutputLabel + k) ? "connected" : "disconnected";
+            inputs.AddString(std::to_string(k + 1), in);
+            outputs.AddString(std::string(1, char('A' + k)), outState);
+        }
+        print.out << JsonObject()
+                         .AddString("power", OnOff(power))
+                         .AddString("beep", OnOff(beep))
+                         .Add("inputs", inputs.Text())
+                         .Add("outputs", outputs.Text())
+                         .Text()
+                  << "\n";
+        return kExitDone;
+    }
+    print.out << "Power: " << OnOff(power) << "\nBeep: " << OnOff(beep) << "\n";
+    for (int k = 0; k < 16; ++k) print.out << ui.Text(res::kFirstInputLabel + k) << "\n";
+    return kExitDone;
+}
+
+// "Power On" and "Enable Beep": a click on the box asks for the other state,
+// so a box already in the wanted state is left alone, as the operator would.
+int SetCheckBox(Session& session, const Printer& print, int box, bool wanted, int limitMs,
+                const std::string& what) {
+    CTorvaneDlg& dlg = session.Dlg();
+    if (dlg.Controls().Checked(box) == wanted)
+        return print.Done(what + " is already " + OnOff(wanted));
+    Outcome outcome = session.ClickAndWait(box, limitMs);
+    if (!outcome.Ok()) return print.Fail(outcome);
+    if (dlg.Controls().Checked(box) != wanted) return print.Fail({kExitDeviceFailure, "Time out!"});
+    return print.Done(what + " " + OnOff(wanted));
+}
+
+int Button(Session& session, const Printer& print, int id, const std::string& done) {
+    Outcome outcome = session.ClickAndWait(id, kTimedCommandLimitMs);
+    if (!outcome.Ok()) return print.Fail(outcome);
+    return print.Done(done);
+}
+
+int Ports(const Options& options, const Printer& print) {
+    Session session(options, print.err);
+    const auto& ports = session.Dlg().Ports().Ports();
+    if (options.json) {
+        std::string list = "[";
+        for (std::size_t i = 0; i < ports.size(); ++i) {
+            if (i) list += ",";
+            list += JsonObject()
+                        .AddString("path", ports[i].devicePath)
+                        .AddString("name", ports[i].friendlyName)
+                        .Text();
+        }
+        print.out << JsonObject().Add("ports", list + "]").Text() << "\n";
+        return kExitDone;
+    }
+    for (const auto& port : ports) print.out << port.devicePath << "\t" << port.friendlyName << "\n";
+    return kExitDone;
+}
+
+std::optional<bool> OnOffArgument(const Options& options) {
+    if (options.args.size() != 1) return std::nullopt;
+    if (options.args[0] == "on") return true;
+    if (options.args[0] == "off") return false;
+    return std::nullopt;
+}
+
+bool IsLaterCommand(const std::string& command) {
+    static const char* later[] = {"route", "arc", "matrix", "edid", "info",
+                                  "text",  "upgrade", "discover", "netconfig"};
+    for (const char* c : later)
+        if (command == c) return true;
+    return false;
+}
+
+}  // namespace
+
+int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
+    const Printer print{options, out, err};
+    const std::string& command = options.command;
+    auto usage = [&](const std::string& error) { return print.Fail({kExitUsage, error}); };
+
+    if (command == "ports") return options.args.empty() ? Ports(options, print) : usage("ports takes no arguments");
+    std::optional<bool> onOff;
+    if (command == "power" || command == "beep") {
+        onOff = OnOffArgument(options);
+        if (!onOff) return usage(command + " needs on or off");
+    } else if (command == "factory-reset") {
+        if (options.args != std::vector<std::string>{"--yes"})
+            return usage("factory-reset resets the switcher's settings; confirm with --yes");
+    } else if (command == "status" || command == "reboot") {
+        if (!options.args.empty()) return usage(command + " takes no arguments");
+    } else if (IsLaterCommand(command)) {
+        return usage(command + " is not available in this version");
+    } else {
+        return usage("unknown command " + command);
+    }
+
+    Session session(options, err);
+    Outcome opened = session.OpenLink();
+    if (!opened.Ok()) return print.Fail(opened);
+    if (command == "status") return Status(session, print);
+    if (command == "power")
+        return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
+                           *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");
+    if (command == "beep")
+        return SetCheckBox(session, print, res::kEnableBeepBox, *onOff, kUntimedCommandLimitMs, "beep");
+    if (command == "reboot") return Button(session, print, res::kRebootButton, "rebooted");
+    return Button(session, print, res::kFactoryResetButton, "factory settings restored");
+}
+
+}  // namespace torvane::cli

@@ -1,0 +1,28 @@
+#pragma once
+// Just enough JSON for torvanectl's one-object answers.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace torvane::cli {
+
+std::string JsonString(const std::string& text);
+
+// An object built member by member; values are JSON text already.
+class JsonObject {
+public:
+    JsonObject& Add(const std::string& key, const std::string& jsonValue) {
+        members_.emplace_back(key, jsonValue);
+        return *this;
+    }
+    JsonObject& AddString(const std::string& key, const std::string& text) {
+        return Add(key, JsonString(text));
+    }
+    std::string Text() const;
+
+private:
+    std::vector<std::pair<std::string, std::string>> members_;
+};
+
+}  // namespace torvane::cli

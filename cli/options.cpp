@@ -1,0 +1,107 @@
+#include "cli/options.h"
+
+#include <charconv>
+
+namespace torvane::cli {
+
+const char* UsageText() {
+    return R"(usage: torvanectl [--serial PATH | --tcp HOST[:PORT]] [--json] [--trace] COMMAND [ARGS]
+
+Drives an 8x8 HDMI matrix switcher the way the Torvane window does: each
+command runs the operator's action, with the same frames, retries and
+time-outs.
+
+Commands:
+  ports                   serial ports present and free
+  status                  power, beep, connection state of IN1-IN8 and OUTA-OUTH
+  power on|off            switch the switcher on or off (power off is confirmed for you)
+  beep on|off             enable or disable the beep
+  reboot                  reboot the switcher
+  factory-reset --yes     reset the switcher to its factory settings
+
+Options:
+  --serial PATH           use the serial port PATH (such as /dev/ttyUSB0)
+  --tcp HOST[:PORT]       use the switcher's network module (default 127.0.0.1:8000)
+  --json                  print one JSON object on standard output
+  --trace                 write every unit sent ("> ") and every frame received
+                          ("< ") to standard error
+  --help                  show this text
+
+Exit status:
+  0  done
+  1  the switcher timed out, refused or reported a failure (the error is the
+     message the window would show, such as "Time out!")
+  2  a usage error or a bad input file
+  3  the link could not be opened ("Open COM failed!" or "Connect to Matrix
+     failed!", with the system's reason)
+)";
+}
+
+bool ParseHostPort(const std::string& text, std::string& host, std::uint16_t& port) {
+    const auto colon = text.rfind(':');
+    if (colon == std::string::npos) {
+        host = text;
+        return !host.empty();
+    }
+    host = text.substr(0, colon);
+    const std::string digits = text.substr(colon + 1);
+    unsigned value = 0;
+    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (ec != std::errc() || end != digits.data() + digits.size() || value == 0 || value > 65535)
+        return false;
+    port = static_cast<std::uint16_t>(value);
+    return !host.empty();
+}
+
+std::optional<Options> ParseOptions(int argc, const char* const* argv, std::string& error) {
+    Options o;
+    bool sawTcp = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* name) -> std::optional<std::string> {
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return std::nullopt;
+            }
+            return std::string(argv[++i]);
+        };
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--json") {
+            o.json = true;
+        } else if (arg == "--trace") {
+            o.trace = true;
+        } else if (arg == "--serial") {
+            auto v = value("--serial");
+            if (!v) return std::nullopt;
+            o.serial = true;
+            o.serialPath = *v;
+        } else if (arg == "--tcp") {
+            auto v = value("--tcp");
+            if (!v) return std::nullopt;
+            if (!ParseHostPort(*v, o.host, o.port)) {
+                error = "bad --tcp address: " + *v;
+                return std::nullopt;
+            }
+            sawTcp = true;
+        } else if (o.command.empty() && arg.rfind("--", 0) == 0) {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        } else if (o.command.empty()) {
+            o.command = arg;
+        } else {
+            o.args.push_back(arg);
+        }
+    }
+    if (o.serial && sawTcp) {
+        error = "--serial and --tcp exclude each other";
+        return std::nullopt;
+    }
+    if (o.command.empty() && !o.help) {
+        error = "no command given";
+        return std::nullopt;
+    }
+    return o;
+}
+
+}  // namespace torvane::cli

@@ -1,0 +1,132 @@
+#include "cli/session.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+
+#include <cstdio>
+#include <ostream>
+
+#include "res/resource_ids.h"
+
+namespace torvane::cli {
+namespace {
+
+// The switcher answers each command within 3000 ms (its one resend aside).
+constexpr int kReplyLimitMs = 3000;
+constexpr int kConnectLimitMs = 5000;
+
+std::string TraceLine(char direction, const std::uint8_t* bytes, std::size_t count) {
+    std::string line(1, direction);
+    line += ' ';
+    char hex[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X", bytes[i]);
+        line += hex;
+    }
+    return line;
+}
+
+// Dotted IPv4 as given, or the first IPv4 address of a host name.
+std::string ResolveIpv4(const std::string& host) {
+    in_addr parsed{};
+    if (inet_pton(AF_INET, host.c_str(), &parsed) == 1) return host;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return {};
+    char text[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
+    freeaddrinfo(found);
+    return text;
+}
+
+}  // namespace
+
+Session::Session(const Options& options, std::ostream& trace)
+    : options_(options), links_(loop_), app_(loop_, links_) {
+    // The operator's port is listed even where the machine's enumeration
+    // does not find it (a pseudo-terminal, say).
+    if (options.serial) links_.AddExtraPort({options.serialPath, "Serial port " + options.serialPath, "", ""});
+    dlg_ = &app_.InitInstance(nullptr);
+    if (options.trace)
+        dlg_->SetTrace([&trace](char direction, const std::uint8_t* bytes, std::size_t count) {
+            trace << TraceLine(direction, bytes, count) << std::endl;
+        });
+    dlg_->Message().AddObserver(this);
+}
+
+Session::~Session() { dlg_->Message().RemoveObserver(this); }
+
+void Session::OnOpened(Window&) {
+    CMessageDlg& message = dlg_->Message();
+    // The one question the window asks here is the power-off one: the command
+    // line asked for exactly that, so it is answered yes.
+    if (!CMessageDlg::IsQuestion(message.MessageText())) messages_.push_back(message.MessageText());
+    loop_.Post([this] {
+        if (dlg_->Message().Showing()) dlg_->Message().Click(res::kMessageOkButton);
+    });
+}
+
+std::vector<std::string> Session::TakeMessages() {
+    std::vector<std::string> taken;
+    taken.swap(messages_);
+    return taken;
+}
+
+bool Session::RunUntil(const std::function<bool()>& done, int maxMs) {
+    const TimeMs deadline = loop_.Now() + maxMs;
+    while (!done() && loop_.Now() < deadline) loop_.RunFor(std::min<TimeMs>(10, deadline - loop_.Now()));
+    return done();
+}
+
+bool Session::Quiet() const {
+    CTorvaneDlg& dlg = *dlg_;
+    return dlg.BusyGateOpen() && !dlg.Busy().Flagged() && !dlg.Message().Showing() && !dlg.AwaitingReply();
+}
+
+Outcome Session::ClickAndWait(int id, int maxMs) {
+    TakeMessages();
+    dlg_->Click(id);
+    RunUntil([this] { return Quiet(); }, maxMs);
+    auto messages = TakeMessages();
+    if (!messages.empty()) return {kExitDeviceFailure, messages.front()};
+    if (!Quiet()) return {kExitDeviceFailure, "Time out!"};
+    return {};
+}
+
+Outcome Session::OpenLink() {
+    Outcome opened = options_.serial ? OpenSerial() : OpenTcp();
+    if (!opened.Ok()) return opened;
+    // The power state query goes out on connecting, and the beep state query
+    // after a power-on answer.
+    if (!RunUntil([this] { return Quiet(); }, kReplyLimitMs)) return {kExitDeviceFailure, "Time out!"};
+    return {};
+}
+
+Outcome Session::OpenSerial() {
+    const auto& items = dlg_->Controls().Items(res::kPortList);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i] == options_.serialPath) dlg_->Select(res::kPortList, static_cast<int>(i));
+    TakeMessages();
+    dlg_->Click(res::kComConnectButton);
+    if (dlg_->SerialOpen()) return {};
+    std::string error = "Open COM failed!";
+    if (!dlg_->LastLinkError().empty()) error += " (" + dlg_->LastLinkError() + ")";
+    return {kExitLinkFailure, error};
+}
+
+Outcome Session::OpenTcp() {
+    const std::string ip = ResolveIpv4(options_.host);
+    if (ip.empty()) return {kExitLinkFailure, "Connect to Matrix failed! (unknown host " + options_.host + ")"};
+    dlg_->AddSwitcherAddress(ip);
+    dlg_->SetControlPort(options_.port);
+    dlg_->Click(res::kTcpModeRadio);
+    dlg_->Click(res::kTcpConnectButton);
+    RunUntil([this] { return dlg_->TcpConnected() || !dlg_->LastLinkError().empty(); }, kConnectLimitMs);
+    if (dlg_->TcpConnected()) return {};
+    std::string reason = dlg_->LastLinkError().empty() ? "no answer" : dlg_->LastLinkError();
+    return {kExitLinkFailure, "Connect to Matrix failed! (" + reason + ")"};
+}
+
+}  // namespace torvane::cli

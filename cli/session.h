@@ -1,0 +1,61 @@
+#pragma once
+// A headless operator at the Torvane window: the main window model on a real
+// poll() loop with the POSIX links. It opens the link as the operator would,
+// closes every message the window shows (answering "Ok" to the power-off
+// question) and remembers what the messages said.
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/torvane_app.h"
+#include "cli/options.h"
+#include "links/posix_link_factory.h"
+#include "platform/poll_loop.h"
+
+namespace torvane::cli {
+
+struct Outcome {
+    int code = kExitDone;
+    std::string error;
+    bool Ok() const { return code == kExitDone; }
+};
+
+class Session : private WindowObserver {
+public:
+    Session(const Options& options, std::ostream& trace);
+    ~Session() override;
+
+    CTorvaneDlg& Dlg() { return *dlg_; }
+
+    // Opens the link and waits for the switcher's answers to the queries that
+    // follow (power state, then beep state).
+    Outcome OpenLink();
+
+    // Runs the loop until `done()` holds or `maxMs` have passed; returns done().
+    bool RunUntil(const std::function<bool()>& done, int maxMs);
+    // Nothing pending: gate open, no busy dialog, no message, no reply awaited.
+    bool Quiet() const;
+    // Clicks `id` and waits until the window is quiet again (or `maxMs`).
+    // A message shown meanwhile is the failure it reports.
+    Outcome ClickAndWait(int id, int maxMs);
+
+    // Messages shown (and closed) since the last call.
+    std::vector<std::string> TakeMessages();
+
+private:
+    void OnOpened(Window& window) override;
+    Outcome OpenSerial();
+    Outcome OpenTcp();
+
+    const Options& options_;
+    PollLoop loop_;
+    PosixLinkFactory links_;
+    CTorvaneApp app_;
+    CTorvaneDlg* dlg_ = nullptr;
+    std::vector<std::string> messages_;
+};
+
+}  // namespace torvane::cli
