@@ -11,6 +11,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "links/serial_write.h"
 #include "links/termios_settings.h"
 
 namespace torvane {
@@ -120,8 +121,12 @@ bool CSerialPort::StartMonitoring() {
     EndThread();
     int fd;
     {
+        // What arrived before monitoring belongs to no command. Purged here
+        // rather than on the new thread, so that nothing arriving after this
+        // returns can be lost to the purge.
         std::lock_guard lock(portLock_);
         fd = fd_;
+        if (fd >= 0) ::tcflush(fd, TCIOFLUSH);
     }
     if (fd < 0 || !delivery_) return false;
     shutdown_.Reset();
@@ -167,10 +172,6 @@ void CSerialPort::PostFailure(const std::shared_ptr<Delivery>& delivery) {
 }
 
 void CSerialPort::MonitorThread(int fd, std::shared_ptr<Delivery> delivery) {
-    {
-        std::lock_guard lock(portLock_);
-        ::tcflush(fd, TCIOFLUSH);
-    }
     bool failed = false;
     auto fail = [&] {
         // Reported once; the port is no longer watched, so a dead port
@@ -230,39 +231,13 @@ bool CSerialPort::WriteChars(int fd) {
         units.swap(writes_);
     }
     for (const auto& unit : units) {
-        bool failed = false;
-        if (!WriteWhole(fd, unit, &failed)) return !failed;
-    }
-    return true;
-}
-
-bool CSerialPort::WriteWhole(int fd, const std::vector<std::uint8_t>& unit, bool* failed) {
-    std::lock_guard lock(portLock_);
-    // What waits unread belongs to an earlier command.
-    ::tcflush(fd, TCIOFLUSH);
-    std::size_t written = 0;
-    while (written < unit.size()) {
-        const ssize_t n = ::write(fd, unit.data() + written, unit.size() - written);
-        if (n > 0) {
-            written += static_cast<std::size_t>(n);
-            continue;
+        std::lock_guard lock(portLock_);
+        switch (PurgeAndWriteUnit(fd, unit.data(), unit.size(), shutdown_.ReadFd())) {
+            case UnitWrite::kWritten: break;
+            case UnitWrite::kFailed: return false;
+            case UnitWrite::kAbandoned: return true;  // shutting down
         }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd fds[2] = {{shutdown_.ReadFd(), POLLIN, 0}, {fd, POLLOUT, 0}};
-            if (::poll(fds, 2, -1) < 0 && errno != EINTR) break;
-            if (fds[0].revents) return false;  // shutting down: the unit is abandoned
-            if (fds[1].revents & (POLLERR | POLLHUP)) break;
-            continue;
-        }
-        break;
     }
-    if (written < unit.size()) {
-        *failed = true;
-        return false;
-    }
-    // Let the unit leave before the next purge could discard its tail.
-    ::tcdrain(fd);
     return true;
 }
 

@@ -5,8 +5,8 @@
 //
 // Received bytes reach the owner in order through the loop, on the loop's
 // thread. Units handed to WriteToPort are queued under a lock and written
-// whole and in order, each after a purge of the port's input and output (a
-// reply still waiting unread belongs to an earlier command). A port that
+// whole and in order, each after a purge of the port's input (a reply still
+// waiting unread belongs to an earlier command) and drained before the next. A port that
 // fails while open (unplugged adapter, hang-up, I/O error) is reported to the
 // owner once; the thread then stops watching it and waits for StopMonitoring.
 //
@@ -66,8 +66,6 @@ private:
     bool ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery);
     // Writes every queued unit; false when the port has failed.
     bool WriteChars(int fd);
-    // Writes one unit whole; false on failure or when asked to shut down.
-    bool WriteWhole(int fd, const std::vector<std::uint8_t>& unit, bool* failed);
     void PostFailure(const std::shared_ptr<Delivery>& delivery);
     void EndSession();
     void EndThread();
