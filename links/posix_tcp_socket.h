@@ -31,6 +31,7 @@ public:
     long Send(const std::uint8_t* bytes, std::size_t count) override;
 
     bool HasSocket() const { return fd_ >= 0; }
+    int NativeHandle() const { return fd_; }
 
 private:
     void OnReady(unsigned events);

@@ -28,6 +28,7 @@ public:
     long SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
                 std::size_t count) override;
     std::uint16_t LocalPort() const override;
+    int NativeHandle() const { return fd_; }
 
 private:
     void OnReadable();

@@ -1,0 +1,171 @@
+// The TCP control socket and the UDP socket against loopback peers.
+
+#include <gtest/gtest.h>
+#include <netinet/tcp.h>
+
+#include "links/posix_tcp_socket.h"
+#include "links/posix_udp_socket.h"
+#include "loopback_peers.h"
+#include "platform/virtual_loop.h"
+#include "support/bytes.h"
+
+using namespace torvane;
+using torvane::test::Hex;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+struct RecordedEvents : TcpSocketEvents {
+    void OnTcpConnect(int error) override { connects.push_back(error); }
+    void OnTcpRead(const std::uint8_t* bytes, long result) override {
+        reads.push_back(result);
+        if (result > 0) received.insert(received.end(), bytes, bytes + result);
+    }
+    void OnTcpClose() override { ++closes; }
+
+    std::vector<int> connects;
+    std::vector<long> reads;
+    Bytes received;
+    int closes = 0;
+};
+
+class TcpSocket : public ::testing::Test {
+protected:
+    bool Connected() {
+        return loop_.RunUntil([&] { return !events_.connects.empty(); }, 2000);
+    }
+    void Settle(int ms = 50) { loop_.RunUntil([] { return false; }, ms); }
+
+    VirtualLoop loop_;
+    test::TcpListener peer_;
+    RecordedEvents events_;
+    PosixTcpControlSocket socket_{loop_};
+};
+
+}  // namespace
+
+TEST_F(TcpSocket, ConnectsReadsAndSendsEachUnitInOneSegment) {
+    ASSERT_TRUE(socket_.Connect("127.0.0.1", peer_.port, &events_));
+    EXPECT_TRUE(events_.connects.empty()) << "the outcome arrives through the loop";
+    ASSERT_TRUE(Connected());
+    EXPECT_EQ(events_.connects, std::vector<int>{0});
+    const int far = peer_.Accept();
+    ASSERT_GE(far, 0);
+
+    int noDelay = 0;
+    socklen_t length = sizeof noDelay;
+    ::getsockopt(socket_.NativeHandle(), IPPROTO_TCP, TCP_NODELAY, &noDelay, &length);
+    EXPECT_NE(noDelay, 0) << "a small unit must not wait for the peer's acknowledgement";
+
+    const Bytes query = Hex("A5 5B 08 0C 00 00 00 00 00 00 00 00 ED");
+    EXPECT_EQ(socket_.Send(query.data(), query.size()), 13);
+    EXPECT_EQ(test::ReadFrom(far, 13), query);
+
+    const Bytes reply = Hex("A5 5B 08 0C 01 00 00 00 00 00 00 00 EC");
+    ::send(far, reply.data(), reply.size(), 0);
+    ASSERT_TRUE(loop_.RunUntil([&] { return events_.received.size() >= 13; }, 2000));
+    EXPECT_EQ(events_.received, reply);
+    EXPECT_EQ(events_.closes, 0);
+}
+
+TEST_F(TcpSocket, APeerThatClosesIsReportedOnceAndTheSocketStaysHeld) {
+    ASSERT_TRUE(socket_.Connect("127.0.0.1", peer_.port, &events_));
+    ASSERT_TRUE(Connected());
+    const int far = peer_.Accept();
+    ::shutdown(far, SHUT_RDWR);
+    ASSERT_TRUE(loop_.RunUntil([&] { return events_.closes > 0; }, 2000));
+    Settle();
+    EXPECT_EQ(events_.closes, 1);
+    EXPECT_TRUE(socket_.HasSocket());
+
+    // A new attempt from the closed state connects again.
+    ASSERT_TRUE(socket_.Connect("127.0.0.1", peer_.port, &events_));
+    ASSERT_TRUE(loop_.RunUntil([&] { return events_.connects.size() == 2; }, 2000));
+    EXPECT_EQ(events_.connects.back(), 0);
+}
+
+TEST_F(TcpSocket, FailedAttemptsReportTheirErrorAndNothingElse) {
+    const std::uint16_t closedPort = [] {
+        test::TcpListener gone;
+        return gone.port;
+    }();
+    const std::pair<const char*, std::uint16_t> attempts[] = {
+        {"127.0.0.1", closedPort}, {"", peer_.port}, {"not an address", peer_.port},
+        {"127.0.0.256", peer_.port}};
+    for (const auto& [ip, port] : attempts) {
+        RecordedEvents events;
+        ASSERT_TRUE(socket_.Connect(ip, port, &events));
+        ASSERT_TRUE(loop_.RunUntil([&] { return !events.connects.empty(); }, 2000)) << ip;
+        Settle(20);
+        ASSERT_EQ(events.connects.size(), 1u) << ip;
+        EXPECT_NE(events.connects[0], 0) << ip;
+        EXPECT_EQ(events.closes, 0) << ip;
+        EXPECT_TRUE(events.reads.empty()) << ip;
+    }
+    EXPECT_EQ(socket_.Send(Hex("A5").data(), 1), -1) << "not connected";
+}
+
+TEST_F(TcpSocket, ASecondConnectDropsTheFirstAttempt) {
+    RecordedEvents first;
+    ASSERT_TRUE(socket_.Connect("127.0.0.1", peer_.port, &first));
+    ASSERT_TRUE(socket_.Connect("127.0.0.1", peer_.port, &events_));
+    ASSERT_TRUE(Connected());
+    Settle();
+    EXPECT_TRUE(first.connects.empty()) << "the first attempt's socket is gone";
+    EXPECT_EQ(events_.connects, std::vector<int>{0});
+
+    // The listener saw two connections; the first was closed by us.
+    const int a = peer_.Accept();
+    const int b = peer_.Accept();
+    ASSERT_GE(a, 0);
+    ASSERT_GE(b, 0);
+    EXPECT_TRUE(test::ReadFrom(a, 1, 500).empty());
+
+    socket_.Close();
+    socket_.Close();
+    Settle();
+    EXPECT_EQ(events_.closes, 0) << "closing ourselves reports nothing";
+    EXPECT_FALSE(socket_.HasSocket());
+}
+
+TEST(UdpSocketTest, ReceivesAndSendsDatagramsOnLoopback) {
+    VirtualLoop loop;
+    PosixUdpSocket socket(loop);
+    std::vector<Datagram> got;
+    ASSERT_TRUE(socket.Open("127.0.0.1", 0, [&](const Datagram& d) { got.push_back(d); }));
+    ASSERT_NE(socket.LocalPort(), 0);
+    int broadcast = 0;
+    socklen_t length = sizeof broadcast;
+    ::getsockopt(socket.NativeHandle(), SOL_SOCKET, SO_BROADCAST, &broadcast, &length);
+    EXPECT_NE(broadcast, 0);
+
+    test::UdpPeer peer;
+    Bytes answer(76, 0x11);
+    peer.SendTo(socket.LocalPort(), Hex("61"));
+    peer.SendTo(socket.LocalPort(), answer);
+    ASSERT_TRUE(loop.RunUntil([&] { return got.size() == 2; }, 2000));
+    EXPECT_EQ(got[0].bytes, Hex("61"));
+    EXPECT_EQ(got[1].bytes, answer);
+    EXPECT_EQ(got[1].fromIp, "127.0.0.1");
+    EXPECT_EQ(got[1].fromPort, peer.port);
+
+    EXPECT_EQ(socket.SendTo("127.0.0.1", peer.port, answer.data(), answer.size()), 76);
+    EXPECT_EQ(peer.Receive(), answer);
+    EXPECT_EQ(socket.SendTo("bad", peer.port, answer.data(), answer.size()), -1);
+}
+
+TEST(UdpSocketTest, OpenFailsOnABadOrTakenAddressAndAHandlerMayClose) {
+    VirtualLoop loop;
+    PosixUdpSocket first(loop), second(loop);
+    ASSERT_TRUE(first.Open("127.0.0.1", 0, [&](const Datagram&) { first.Close(); }));
+    EXPECT_FALSE(second.Open("127.0.0.1", first.LocalPort(), nullptr));
+    EXPECT_FALSE(second.Open("localhost", 0, nullptr));
+    EXPECT_EQ(second.LocalPort(), 0);
+
+    test::UdpPeer peer;
+    peer.SendTo(first.LocalPort(), Hex("01"));
+    peer.SendTo(first.LocalPort(), Hex("02"));
+    loop.RunUntil([&] { return first.LocalPort() == 0; }, 2000);
+    EXPECT_EQ(first.LocalPort(), 0) << "closed by its own handler";
+    EXPECT_EQ(first.SendTo("127.0.0.1", peer.port, Hex("01").data(), 1), -1);
+}
