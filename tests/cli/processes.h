@@ -1,0 +1,147 @@
+#pragma once
+// Running programs for the command-line tests: torvanectl to completion, and
+// torvane-sim in the background for as long as a test needs it. All inline:
+// each test layer is one program built from its *_test.cpp files.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace torvane::test {
+
+inline std::string BuiltProgram(const std::string& name) { return std::string(TORVANE_BINARY_DIR) + "/" + name; }
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `args` and waits for it (killed after `timeoutMs`).
+inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                            int timeoutMs = 60000);
+
+// torvane-sim on a free loopback port, with its pseudo-terminal.
+class SimProcess {
+public:
+    explicit SimProcess(std::vector<std::string> extraArgs = {});
+    ~SimProcess();
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    bool Ready() const { return ready_; }
+    std::string TcpAddress() const { return tcp_; }  // "127.0.0.1:PORT"
+    std::string SerialPath() const { return serial_; }
+
+private:
+    pid_t pid_ = -1;
+    int outFd_ = -1;
+    bool ready_ = false;
+    std::string tcp_;
+    std::string serial_;
+};
+
+namespace detail {
+
+inline pid_t Spawn(const std::string& program, const std::vector<std::string>& args, int outFd, int errFd) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        int devnull = open("/dev/null", O_RDONLY);
+        dup2(devnull, 0);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+inline long NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace detail
+
+inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, int timeoutMs) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) return {};
+    pid_t pid = detail::Spawn(program, args, out[1], err[1]);
+    close(out[1]);
+    close(err[1]);
+    RunResult result;
+    const long deadline = detail::NowMs() + timeoutMs;
+    bool outOpen = true, errOpen = true;
+    while ((outOpen || errOpen) && detail::NowMs() < deadline) {
+        pollfd fds[2] = {{outOpen ? out[0] : -1, POLLIN, 0}, {errOpen ? err[0] : -1, POLLIN, 0}};
+        if (poll(fds, 2, 100) <= 0) continue;
+        char buf[4096];
+        for (int i = 0; i < 2; ++i) {
+            if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            ssize_t n = read(i == 0 ? out[0] : err[0], buf, sizeof buf);
+            if (n <= 0) {
+                (i == 0 ? outOpen : errOpen) = false;
+                continue;
+            }
+            (i == 0 ? result.out : result.err).append(buf, static_cast<std::size_t>(n));
+        }
+    }
+    if (outOpen || errOpen) kill(pid, SIGKILL);
+    close(out[0]);
+    close(err[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+inline SimProcess::SimProcess(std::vector<std::string> extraArgs) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    std::vector<std::string> args = {"--port", "0", "--no-udp"};
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    int devnull = open("/dev/null", O_WRONLY);
+    pid_ = detail::Spawn(BuiltProgram("torvane-sim"), args, out[1], devnull);
+    close(devnull);
+    close(out[1]);
+    outFd_ = out[0];
+    std::string text;
+    const long deadline = detail::NowMs() + 10000;
+    while (!ready_ && detail::NowMs() < deadline) {
+        pollfd fd{outFd_, POLLIN, 0};
+        if (poll(&fd, 1, 100) <= 0) continue;
+        char buf[512];
+        ssize_t n = read(outFd_, buf, sizeof buf);
+        if (n <= 0) break;
+        text.append(buf, static_cast<std::size_t>(n));
+        std::istringstream lines(text);
+        std::string word, value;
+        while (lines >> word) {
+            if (word == "tcp" && lines >> value) tcp_ = value;
+            if (word == "serial" && lines >> value) serial_ = value;
+            if (word == "ready") ready_ = !tcp_.empty() && !serial_.empty();
+        }
+    }
+}
+
+inline SimProcess::~SimProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    if (outFd_ >= 0) close(outFd_);
+}
+
+}  // namespace torvane::test
