@@ -56,6 +56,7 @@ void SimLinkFactory::AddSwitcher(SwitcherModel& model, std::string serialPath, s
     switcher->model = &model;
     switcher->serialPath = std::move(serialPath);
     switcher->tcpPort = tcpPort;
+    model.State().network.controlPort = tcpPort;
     switchers_.push_back(std::move(switcher));
 }
 

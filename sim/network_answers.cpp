@@ -11,8 +11,7 @@ namespace {
 constexpr std::size_t kDiscoveryAnswerSize = 50;
 constexpr std::size_t kConfigPacketSize = 76;
 constexpr std::uint8_t kDiscoveryRequest = 0x61;  // 'a'
-constexpr std::uint8_t kControlPortHigh = 8000 >> 8;
-constexpr std::uint8_t kControlPortLow = 8000 & 0xFF;
+constexpr std::uint8_t kRequestMark = 0xFF;  // byte 74: FF asks, 00 answers
 
 std::uint8_t PlainSum(const std::vector<std::uint8_t>& bytes, std::size_t count) {
     unsigned sum = 0;
@@ -36,7 +35,7 @@ std::array<std::uint8_t, N> Take(const std::vector<std::uint8_t>& in, std::size_
 
 std::optional<std::vector<std::uint8_t>> SwitcherModel::AnswerDiscovery(
     const std::vector<std::uint8_t>& request) {
-    if (!faults_.answerDiscovery || request.empty() || request[0] != kDiscoveryRequest)
+    if (!faults_.answerDiscovery || request.size() != 1 || request[0] != kDiscoveryRequest)
         return std::nullopt;
     const NetworkSettings& net = state_.network;
     std::vector<std::uint8_t> answer(kDiscoveryAnswerSize, 0x00);
@@ -47,8 +46,8 @@ std::optional<std::vector<std::uint8_t>> SwitcherModel::AnswerDiscovery(
     answer[18] = 0x77;
     answer[19] = 0x88;
     answer[20] = net.autoAddress ? 0x01 : 0x00;
-    answer[21] = kControlPortHigh;
-    answer[22] = kControlPortLow;
+    answer[21] = static_cast<std::uint8_t>(net.controlPort >> 8);
+    answer[22] = static_cast<std::uint8_t>(net.controlPort & 0xFF);
     answer[23] = state_.identity.deviceType;
     return answer;
 }
@@ -57,7 +56,8 @@ std::optional<std::vector<std::uint8_t>> SwitcherModel::AnswerConfiguration(
     const std::vector<std::uint8_t>& packet) {
     if (!faults_.answerDiscovery || packet.size() < kConfigPacketSize) return std::nullopt;
     NetworkSettings& net = state_.network;
-    if (Take<6>(packet, 0) != net.mac || PlainSum(packet, 75) != packet[75]) return std::nullopt;
+    if (Take<6>(packet, 0) != net.mac || packet[74] != kRequestMark || PlainSum(packet, 75) != packet[75])
+        return std::nullopt;
 
     const bool automatic = packet[18] == 0x01;
     net.autoAddress = automatic;

@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
     PosixTcpServer tcp(loop, model);
     const std::string ip = FormatIpv4(model.State().network.ip);
     if (!tcp.Listen(ip, options.tcpPort, &error)) return Fail(error);
+    model.State().network.controlPort = tcp.Port();
 
     PosixPtyPort pty(loop, model);
     if (!pty.Open(options.linkPath, &error)) return Fail(error);

@@ -73,6 +73,8 @@ TEST(TorvaneSim, ThreeInstancesAreThreeSwitchersToOneDiscovery) {
         ASSERT_GE(answers[i].bytes.size(), 50u);
         EXPECT_EQ(ToHex(Bytes(answers[i].bytes.begin(), answers[i].bytes.begin() + 20)),
                   ToHex(Bytes{0x02, 0, 0, 0, 0, n, 127, 0, 0, n, 127, 0, 0, 1, 255, 0, 0, 0, 0x77, 0x88}));
+        const SimProcess& sim = i == 0 ? first : i == 1 ? second : third;
+        EXPECT_EQ(answers[i].bytes[21] << 8 | answers[i].bytes[22], sim.TcpPort()) << "its control port";
     }
     EXPECT_TRUE(UdpExchange("127.255.255.255", first.UdpPort(true), {0x62}, 1, 300).empty())
         << "only the discovery request is answered";
