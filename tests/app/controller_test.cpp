@@ -185,6 +185,39 @@ TEST_F(OperatorTest, SendRequestsSendTheUnitTheirCodeNames) {
     EXPECT_FALSE(dlg->Timers().IsRunning(1000));
 }
 
+TEST_F(OperatorTest, OffWindowFactoryResetButtonDoesNothing) {
+    ConnectCom();
+    Wire();
+    dlg->Click(res::kOffWindowFactoryResetButton);
+    loop.Advance(10000);
+    EXPECT_EQ(Wire(), V{});
+    EXPECT_EQ(Message(), "");
+    EXPECT_TRUE(dlg->BusyGateOpen());
+}
+
+TEST_F(OperatorTest, NetworkConfigurationTimersPaceTheBusyDialog) {
+    // Discovery's answer after a configuration: success text, then closed; the gate is left alone.
+    ConnectCom();
+    ASSERT_TRUE(dlg->PassBusyGate());
+    dlg->SetTimer(1008, 15000);
+    dlg->Busy().ShowBusy("Configuring");
+    dlg->SetTimer(1004, 900);
+    loop.Advance(900);
+    EXPECT_EQ(BusyLabel(), "Configure successfully!");
+    loop.Advance(900);
+    EXPECT_FALSE(dlg->Busy().Running());
+    EXPECT_FALSE(dlg->Timers().IsRunning(1008));
+    EXPECT_FALSE(dlg->BusyGateOpen());
+    // Without an answer, timer 1008 gives up.
+    dlg->Busy().ShowBusy("Configuring");
+    dlg->SetTimer(1008, 15000);
+    loop.Advance(15000);
+    EXPECT_FALSE(dlg->Busy().Running());
+    EXPECT_EQ(Message(), "Time out!");
+    PressOk();
+    EXPECT_TRUE(dlg->BusyGateOpen());
+}
+
 TEST_F(OperatorTest, HeaderOutsideTheLabelsMovesTheWindow) {
     struct Requests : WindowObserver {
         std::vector<WindowRequest> seen;
