@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "links/listed_port_source.h"
 #include "sim/in_process_ports.h"
 
 namespace torvane::sim {
@@ -27,6 +28,28 @@ bool Reaches(const Ipv4& to, const Ipv4& host, const Ipv4& netmask) {
 }
 
 }  // namespace
+
+class SimPortSource : public ListedPortSource {
+public:
+    explicit SimPortSource(SimLinkFactory& factory) : factory_(factory) {}
+
+protected:
+    bool ScanPorts(std::vector<ListedPort>* ports) override {
+        for (const auto& s : factory_.switchers_)
+            if (!s->unplugged)
+                ports->push_back({s->serialPath, "Simulated switcher (" + s->serialPath + ")", "Simulated switcher", ""});
+        return true;
+    }
+    bool IsBusy(const std::string& devicePath) override {
+        const SimLinkFactory::Switcher* s = factory_.FindBySerialPath(devicePath);
+        return s != nullptr && s->serialUser != nullptr;
+    }
+
+private:
+    SimLinkFactory& factory_;
+};
+
+std::unique_ptr<PortSource> SimLinkFactory::MakePortSource() { return std::make_unique<SimPortSource>(*this); }
 
 std::string FormatIpv4(const Ipv4& ip) {
     char text[16];

@@ -25,6 +25,9 @@
 // a real socket). DropTcpConnections closes from the switcher's side
 // (OnTcpClose); SetTcpAccepting(false) refuses new connections.
 //
+// Port list (MakePortSource): the switchers' serial paths, as a serial port
+// enumeration would find them; an unplugged one is missing, an open one busy.
+//
 // UDP (MakeUdpSocket): sockets live on one in-process LAN with the added
 // switchers. A datagram to the discovery port (30600) or the configuration
 // port (30601) addressed to 255.255.255.255, to a switcher's subnet broadcast
@@ -73,6 +76,9 @@ public:
     std::unique_ptr<SerialPort> MakeSerialPort() override;
     std::unique_ptr<TcpControlSocket> MakeTcpControlSocket() override;
     std::unique_ptr<UdpSocket> MakeUdpSocket() override;
+    // The switchers' serial paths that are plugged in, each named
+    // "Simulated switcher (PATH)" and busy while a port holds it.
+    std::unique_ptr<PortSource> MakePortSource() override;
 
     // Serial adapter pulled out / put back.
     void UnplugSerial(const std::string& path = kDefaultSerialPath);
@@ -95,6 +101,7 @@ private:
     friend class SimSerialPort;
     friend class SimTcpControlSocket;
     friend class SimUdpSocket;
+    friend class SimPortSource;
 
     struct Switcher {
         SwitcherModel* model;

@@ -89,6 +89,30 @@ TEST_F(SerialLink, UnpluggingFailsTheOpenPortOnceAndThePathVanishesUntilPluggedI
     EXPECT_TRUE(port->InitPort(&owner, kDefaultSerialPath, {}));
 }
 
+std::vector<std::string> ListedPorts(PortSource& source) {
+    std::vector<std::string> paths;
+    source.OpenComPortInterfaces();
+    std::string path;
+    for (std::uint32_t i = 0; source.EnumComPortInterface(i); ++i)
+        if (source.GetInterfaceDevicePath(256, &path)) paths.push_back(path);
+    source.CloseComPortInterfaces();
+    return paths;
+}
+
+TEST_F(SerialLink, ThePortListShowsPluggedInSwitchersAndWhetherTheyAreBusy) {
+    SwitcherModel second(loop);
+    links.AddSwitcher(second, "/dev/torvane-sim-2");
+    auto source = links.MakePortSource();
+    EXPECT_EQ(ListedPorts(*source), (std::vector<std::string>{kDefaultSerialPath, "/dev/torvane-sim-2"}));
+    SerialOwner owner;
+    auto port = links.MakeSerialPort();
+    ASSERT_TRUE(port->InitPort(&owner, kDefaultSerialPath, {}));
+    EXPECT_FALSE(source->CanOpenNow(kDefaultSerialPath));
+    EXPECT_TRUE(source->CanOpenNow("/dev/torvane-sim-2"));
+    links.UnplugSerial("/dev/torvane-sim-2");
+    EXPECT_EQ(ListedPorts(*source), std::vector<std::string>{kDefaultSerialPath});
+}
+
 using TcpLink = Lan;
 
 TEST_F(TcpLink, ConnectsToTheSwitchersAddressOnlyAndRepliesArriveAsReadEvents) {
