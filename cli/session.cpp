@@ -80,15 +80,19 @@ bool Session::RunUntil(const std::function<bool()>& done, int maxMs) {
     return done();
 }
 
-bool Session::Quiet() const {
+bool Session::Settled() const {
     CTorvaneDlg& dlg = *dlg_;
-    return dlg.BusyGateOpen() && !dlg.Busy().Flagged() && !dlg.Message().Showing() && !dlg.AwaitingReply();
+    return dlg.BusyGateOpen() && !dlg.Busy().Flagged() && !dlg.Message().Showing();
 }
+
+bool Session::Quiet() const { return Settled() && !dlg_->AwaitingReply(); }
 
 Outcome Session::ClickAndWait(int id, int maxMs) {
     TakeMessages();
     dlg_->Click(id);
-    RunUntil([this] { return Quiet(); }, maxMs);
+    // A command that ended in a message ("Time out!") leaves the reply it
+    // waited for outstanding: settled is enough then.
+    RunUntil([this] { return Quiet() || (Settled() && !messages_.empty()); }, maxMs);
     auto messages = TakeMessages();
     if (!messages.empty()) return {kExitDeviceFailure, messages.front()};
     if (!Quiet()) return {kExitDeviceFailure, "Time out!"};

@@ -36,7 +36,9 @@ public:
 
     // Runs the loop until `done()` holds or `maxMs` have passed; returns done().
     bool RunUntil(const std::function<bool()>& done, int maxMs);
-    // Nothing pending: gate open, no busy dialog, no message, no reply awaited.
+    // Gate open, no busy dialog, no message showing.
+    bool Settled() const;
+    // Settled, and no reply awaited.
     bool Quiet() const;
     // Clicks `id` and waits until the window is quiet again (or `maxMs`).
     // A message shown meanwhile is the failure it reports.
