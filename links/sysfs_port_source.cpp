@@ -53,7 +53,9 @@ std::string DeviceNodeName(const std::string& ttyDir, const std::string& fallbac
 
 bool SysfsPortSource::Describe(const std::string& ttyName, ListedPort* port) const {
     const std::string ttyDir = layout_.sysRoot + "/class/tty/" + ttyName;
-    // Virtual terminals and pseudo-terminals have no device behind them.
+    // Virtual terminals and pseudo-terminals have no device behind them (one
+    // lstat each: most entries are these).
+    if (!PathExists(ttyDir + "/device")) return false;
     const auto device = RealPath(ttyDir + "/device");
     if (!device) return false;
     // A UART slot the driver registered but where no UART answered.
@@ -79,9 +81,9 @@ bool SysfsPortSource::Describe(const std::string& ttyName, ListedPort* port) con
 
     std::string serial;
     if (!usbDevice.empty()) {
-        port->description = ReadSmallFile(usbDevice + "/product")
-                                .value_or(ReadSmallFile(usbDevice + "/manufacturer").value_or(""));
-        if (port->description.empty()) port->description = "USB serial port";
+        auto name = ReadSmallFile(usbDevice + "/product");
+        if (!name || name->empty()) name = ReadSmallFile(usbDevice + "/manufacturer");
+        port->description = name && !name->empty() ? *name : "USB serial port";
         serial = ReadSmallFile(usbDevice + "/serial").value_or("");
         port->location = "USB " + BaseName(usbDevice);
     } else if (!pciDevice.empty()) {
