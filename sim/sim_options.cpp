@@ -86,6 +86,23 @@ auto PortSetInto(std::function<std::array<bool, kPorts>&(SimOptions&)> field) {
     };
 }
 
+// "1,2,...,8": exactly eight numbers in `base` between `low` and `high`.
+bool EightBytes(const std::string& text, int base, long low, long high, std::array<std::uint8_t, kPorts>* out) {
+    std::array<std::uint8_t, kPorts> values{};
+    std::stringstream list(text);
+    std::string item;
+    std::size_t count = 0;
+    while (std::getline(list, item, ',')) {
+        long v;
+        const std::string number = base == 16 ? "0x" + item : item;
+        if (count == kPorts || item.empty() || !ToInt(number, low, high, &v)) return false;
+        values[count++] = static_cast<std::uint8_t>(v);
+    }
+    if (count != kPorts) return false;
+    *out = values;
+    return true;
+}
+
 const std::vector<Option>& Options() {
     static const std::vector<Option> options = {
         // Where it serves.
@@ -123,6 +140,27 @@ const std::vector<Option>& Options() {
          PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.inputConnected; })},
         {"--outputs", "LIST", "connected outputs, 1 to 8 for A to H (1,2)",
          PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.outputConnected; })},
+        {"--routing", "I1,...,I8", "input shown on outputs A to H (1,2,3,4,5,6,7,8)",
+         [](const std::string& t, SimOptions& o) {
+             return EightBytes(t, 10, 1, 8, &o.state.routing);
+         }},
+        {"--arc", "LIST", "outputs with ARC on, 1 to 8 for A to H (none)",
+         PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.arcOn; })},
+        {"--edid", "C1,...,C8", "EDID codes of inputs 1 to 8, hex: 00-0E preset, 0F-16 copy of A-H, 17 file (all 00)",
+         [](const std::string& t, SimOptions& o) {
+             return EightBytes(t, 16, 0, 0xFF, &o.state.edidCode);
+         }},
+        {"--size", "IxO", "device size the switcher reports (8x8)",
+         [](const std::string& t, SimOptions& o) {
+             const auto x = t.find('x');
+             long i, out;
+             if (x == std::string::npos || !ToInt(t.substr(0, x), 0, 255, &i) ||
+                 !ToInt(t.substr(x + 1), 0, 255, &out))
+                 return false;
+             o.state.identity.inputs = static_cast<std::uint8_t>(i);
+             o.state.identity.outputs = static_cast<std::uint8_t>(out);
+             return true;
+         }},
         {"--device-type", "N", "device type byte: 1 HDMI, 2 HDBaseT, other both (1)",
          [](const std::string& t, SimOptions& o) {
              long v;
