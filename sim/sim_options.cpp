@@ -103,6 +103,17 @@ bool EightBytes(const std::string& text, int base, long low, long high, std::arr
     return true;
 }
 
+// "8x8" or "1.2": two numbers 0 to 255 around `separator`.
+bool BytePair(const std::string& text, char separator, std::uint8_t* first, std::uint8_t* second) {
+    const auto at = text.find(separator);
+    long a, b;
+    if (at == std::string::npos || !ToInt(text.substr(0, at), 0, 255, &a) || !ToInt(text.substr(at + 1), 0, 255, &b))
+        return false;
+    *first = static_cast<std::uint8_t>(a);
+    *second = static_cast<std::uint8_t>(b);
+    return true;
+}
+
 const std::vector<Option>& Options() {
     static const std::vector<Option> options = {
         // Where it serves.
@@ -152,14 +163,7 @@ const std::vector<Option>& Options() {
          }},
         {"--size", "IxO", "device size the switcher reports (8x8)",
          [](const std::string& t, SimOptions& o) {
-             const auto x = t.find('x');
-             long i, out;
-             if (x == std::string::npos || !ToInt(t.substr(0, x), 0, 255, &i) ||
-                 !ToInt(t.substr(x + 1), 0, 255, &out))
-                 return false;
-             o.state.identity.inputs = static_cast<std::uint8_t>(i);
-             o.state.identity.outputs = static_cast<std::uint8_t>(out);
-             return true;
+             return BytePair(t, 'x', &o.state.identity.inputs, &o.state.identity.outputs);
          }},
         {"--device-type", "N", "device type byte: 1 HDMI, 2 HDBaseT, other both (1)",
          [](const std::string& t, SimOptions& o) {
@@ -170,14 +174,7 @@ const std::vector<Option>& Options() {
          }},
         {"--version", "J.M", "firmware version, bytes J and M (1.0)",
          [](const std::string& t, SimOptions& o) {
-             const auto dot = t.find('.');
-             long j, m;
-             if (dot == std::string::npos || !ToInt(t.substr(0, dot), 0, 255, &j) ||
-                 !ToInt(t.substr(dot + 1), 0, 255, &m))
-                 return false;
-             o.state.identity.versionMajor = static_cast<std::uint8_t>(j);
-             o.state.identity.versionMinor = static_cast<std::uint8_t>(m);
-             return true;
+             return BytePair(t, '.', &o.state.identity.versionMajor, &o.state.identity.versionMinor);
          }},
         {"--text", "TEXT", "device text, 32 characters, padded with spaces (\"Torvane simulated switcher\")",
          [](const std::string& t, SimOptions& o) {
