@@ -6,14 +6,14 @@
 namespace torvane {
 
 class CAboutDlg : public ModalDialog {
-public:
+  public:
     CAboutDlg();
     void Open() {
         if (!Running()) Run(nullptr);
     }
     static const char* ItemText() { return "About Torvane..."; }
 
-protected:
+  protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
     void OnKey(int key) override;

@@ -12,7 +12,8 @@ namespace {
 constexpr int kPortRefreshTimer = 1;
 constexpr int kPortRefreshMs = 600;
 
-const int kComGroupControls[] = {res::kComGroup, res::kPortLabel, res::kComConnectButton, res::kPortList};
+const int kComGroupControls[] = {res::kComGroup, res::kPortLabel, res::kComConnectButton,
+                                 res::kPortList};
 const int kTcpGroupControls[] = {res::kTcpConnectButton, res::kTcpGroup,     res::kSwitcherIpLabel,
                                  res::kSearchButton,     res::kConfigButton, res::kSwitcherIpList};
 

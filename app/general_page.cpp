@@ -186,7 +186,8 @@ void CTorvaneDlg::OnStatusReply(std::uint8_t direction, int n, std::uint8_t stat
     }
     // IN n is followed by OUT n, OUT n by IN n+1.
     const int next = input ? n : n + 1;
-    out_.BeginCommand(0x01, input ? kOutputState : kInputState)[4] = static_cast<std::uint8_t>(next);
+    out_.BeginCommand(0x01, input ? kOutputState : kInputState)[4] =
+        static_cast<std::uint8_t>(next);
     SendCommandFrame();
     timers_.SetTimer(input ? OutputTimer(next) : InputTimer(next), kCommandTimeoutMs);
 }

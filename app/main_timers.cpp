@@ -37,7 +37,9 @@ void CTorvaneDlg::OnTimer(int id) {
     }
     timers_.KillTimer(id);
     switch (id) {
-        case 1000: ReportTimeOut(); break;
+        case 1000:
+            ReportTimeOut();
+            break;
         case 7045:
             busy_.SetBusyText("Set successfully!");
             busy_.FinishBusy();
@@ -76,7 +78,8 @@ void CTorvaneDlg::OnTimer(int id) {
             busy_.CloseBusy();
             ReportTimeOut();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

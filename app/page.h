@@ -17,7 +17,7 @@ class CStatusDlg;
 class Window;
 
 class PageHost {
-public:
+  public:
     virtual ~PageHost() = default;
     // The busy gate: reports a closed link, refuses while a command is
     // pending, else closes the gate and admits the command.
@@ -33,7 +33,7 @@ public:
 };
 
 class Page {
-public:
+  public:
     virtual ~Page() = default;
     virtual PageCode Code() const = 0;
     // The page window is created on the page's first visit and lives on.
@@ -52,7 +52,7 @@ public:
 // The stand-in for a page whose window is not built yet: it is created,
 // shown and placed like a page, and does nothing with the replies it gets.
 class EmptyPage : public Page {
-public:
+  public:
     explicit EmptyPage(PageCode code) : code_(code) {}
     PageCode Code() const override { return code_; }
     void Create() override { created_ = true; }
@@ -64,7 +64,7 @@ public:
     void OnReply(const std::uint8_t*) override { ++replies_; }
     int RepliesIgnored() const { return replies_; }
 
-private:
+  private:
     PageCode code_;
     bool created_ = false;
     bool shown_ = false;

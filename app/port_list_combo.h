@@ -8,16 +8,18 @@
 namespace torvane {
 
 class PortListCombo : public PortListControl {
-public:
+  public:
     PortListCombo(ControlTable& table, int id) : table_(table), id_(id) {}
     void ResetContent() override { table_.ResetContent(id_); }
-    void InsertString(int index, const std::string& text) override { table_.InsertItem(id_, index, text); }
+    void InsertString(int index, const std::string& text) override {
+        table_.InsertItem(id_, index, text);
+    }
     void DeleteString(int index) override { table_.DeleteItem(id_, index); }
     int GetCurSel() const override { return table_.Selection(id_); }
     void SetCurSel(int index) override { table_.SetSelection(id_, index); }
     std::string GetText() const override { return table_.Text(id_); }
 
-private:
+  private:
     ControlTable& table_;
     int id_;
 };

@@ -4,7 +4,8 @@
 
 namespace torvane {
 
-CTorvaneApp::CTorvaneApp(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports)
+CTorvaneApp::CTorvaneApp(EventLoop& loop, LinkFactory& links,
+                         std::unique_ptr<PortListRefresher> ports)
     : loop_(loop), links_(links), ports_(std::move(ports)) {}
 
 CTorvaneApp::~CTorvaneApp() = default;

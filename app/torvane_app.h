@@ -9,8 +9,9 @@
 namespace torvane {
 
 class CTorvaneApp {
-public:
-    CTorvaneApp(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports = nullptr);
+  public:
+    CTorvaneApp(EventLoop& loop, LinkFactory& links,
+                std::unique_ptr<PortListRefresher> ports = nullptr);
     ~CTorvaneApp();
 
     // Creates and initialises the main window. `onExit` runs with the exit
@@ -19,7 +20,7 @@ public:
     CTorvaneDlg& InitInstance(std::function<void(int exitCode)> onExit);
     CTorvaneDlg* MainWindow() { return dlg_.get(); }
 
-private:
+  private:
     EventLoop& loop_;
     LinkFactory& links_;
     std::unique_ptr<PortListRefresher> ports_;

@@ -41,15 +41,19 @@ std::unique_ptr<PortListRefresher> DefaultPortList(LinkFactory& links) {
 
 std::size_t PageSlot(PageCode code) {
     switch (code) {
-        case PageCode::kEdid: return 0;
-        case PageCode::kMatrix: return 1;
-        default: return 2;
+        case PageCode::kEdid:
+            return 0;
+        case PageCode::kMatrix:
+            return 1;
+        default:
+            return 2;
     }
 }
 
 }  // namespace
 
-CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports)
+CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
+                         std::unique_ptr<PortListRefresher> ports)
     : Window(res::MainWindowTemplate(), KeyFilter::kEnterEscapeSpace),
       loop_(loop),
       assembler_([this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); }),
@@ -63,11 +67,14 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links, std::unique_ptr<Po
     pages_[0] = std::make_unique<EmptyPage>(PageCode::kEdid);
     pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix);
     pages_[2] = std::make_unique<EmptyPage>(PageCode::kUpgrade);
-    dispatcher_.SetReplyHandler(PageCode::kGeneral, [this](const std::uint8_t* f) { ParseGeneralReply(f); });
+    dispatcher_.SetReplyHandler(PageCode::kGeneral,
+                                [this](const std::uint8_t* f) { ParseGeneralReply(f); });
     for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
-        dispatcher_.SetReplyHandler(code, [this, code](const std::uint8_t* f) { PageFor(code).OnReply(f); });
+        dispatcher_.SetReplyHandler(
+            code, [this, code](const std::uint8_t* f) { PageFor(code).OnReply(f); });
     sendLog_.SetOnChange([this](const std::string& text) { Table().SetText(res::kSendLog, text); });
-    receiveLog_.SetOnChange([this](const std::string& text) { Table().SetText(res::kReceiveLog, text); });
+    receiveLog_.SetOnChange(
+        [this](const std::string& text) { Table().SetText(res::kReceiveLog, text); });
 }
 
 CTorvaneDlg::~CTorvaneDlg() {
@@ -124,7 +131,9 @@ void CTorvaneDlg::OnCommand(int id) {
         case res::kMinimizeButton:
             PostTask([this] { Request(WindowRequest::kMinimize); });
             break;
-        case res::kClearLogsButton: ClearLogs(); break;
+        case res::kClearLogsButton:
+            ClearLogs();
+            break;
         case res::kComModeRadio:
             linkMode_ = kComControlMode;
             ApplyLinkMode();
@@ -133,18 +142,36 @@ void CTorvaneDlg::OnCommand(int id) {
             linkMode_ = kTcpControlMode;
             ApplyLinkMode();
             break;
-        case res::kComConnectButton: OnComConnect(); break;
-        case res::kTcpConnectButton: OnTcpConnectButton(); break;
-        case res::kStatusButton: OnStatus(); break;
-        case res::kClearLabelsButton: ClearConnectionLabels(); break;
-        case res::kFactoryResetButton: StartTimedCommand(0x08, 0x0A, 7043, "Setting"); break;
-        case res::kRebootButton: StartTimedCommand(0x08, 0x0D, 7047, "Rebooting"); break;
-        case res::kPowerOnBox: OnPowerBox(); break;
-        case res::kEnableBeepBox: OnBeepBox(); break;
+        case res::kComConnectButton:
+            OnComConnect();
+            break;
+        case res::kTcpConnectButton:
+            OnTcpConnectButton();
+            break;
+        case res::kStatusButton:
+            OnStatus();
+            break;
+        case res::kClearLabelsButton:
+            ClearConnectionLabels();
+            break;
+        case res::kFactoryResetButton:
+            StartTimedCommand(0x08, 0x0A, 7043, "Setting");
+            break;
+        case res::kRebootButton:
+            StartTimedCommand(0x08, 0x0D, 7047, "Rebooting");
+            break;
+        case res::kPowerOnBox:
+            OnPowerBox();
+            break;
+        case res::kEnableBeepBox:
+            OnBeepBox();
+            break;
         // The off-window Factory Reset button would send a routing frame under
         // a "Factory Reset" caption; it has no action.
-        case res::kOffWindowFactoryResetButton: break;
-        default: break;
+        case res::kOffWindowFactoryResetButton:
+            break;
+        default:
+            break;
     }
 }
 

@@ -37,7 +37,7 @@ class CTorvaneDlg : public Window,
                     public PageHost,
                     private SerialPortOwner,
                     private TcpSocketEvents {
-public:
+  public:
     // `ports` keeps the port list current; by default it lists the ports of
     // the link factory's port source.
     CTorvaneDlg(EventLoop& loop, LinkFactory& links, std::unique_ptr<PortListRefresher> ports);
@@ -96,13 +96,13 @@ public:
     CStatusDlg& Busy() override { return busy_; }
     EventLoop& Loop() override { return loop_; }
 
-protected:
+  protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
     void OnLeftButtonDown(Point point) override;
     void OnSystemCommand(int command) override;
 
-private:
+  private:
     // Page switching and layout.
     void EnterPage(PageCode code);
     void ApplyPageLayout();
@@ -128,7 +128,8 @@ private:
     void OnArcReply(std::uint8_t output);
     void OnBeepCommandReply(const std::uint8_t* b);
     void OnPowerCommandReply(std::uint8_t state);
-    void StartTimedCommand(std::uint8_t group, std::uint8_t command, int timer, const char* busyText);
+    void StartTimedCommand(std::uint8_t group, std::uint8_t command, int timer,
+                           const char* busyText);
     void OnPowerBox();
     void OnBeepBox();
     void SendPowerState(std::uint8_t state);

@@ -53,7 +53,8 @@ int Status(Session& session, const Printer& print) {
         JsonObject inputs, outputs;
         for (int k = 0; k < 8; ++k) {
             const char* in = connected(res::kFirstInputLabel + k) ? "connected" : "disconnected";
-            const char* outState = connected(res::kFirstOutputLabel + k) ? "connected" : "disconnected";
+            const char* outState =
+                connected(res::kFirstOutputLabel + k) ? "connected" : "disconnected";
             inputs.AddString(std::to_string(k + 1), in);
             outputs.AddString(std::string(1, char('A' + k)), outState);
         }
@@ -105,7 +106,8 @@ int Ports(const Options& options, const Printer& print) {
         print.out << JsonObject().Add("ports", list + "]").Text() << "\n";
         return kExitDone;
     }
-    for (const auto& port : ports) print.out << port.devicePath << "\t" << port.friendlyName << "\n";
+    for (const auto& port : ports)
+        print.out << port.devicePath << "\t" << port.friendlyName << "\n";
     return kExitDone;
 }
 
@@ -117,7 +119,7 @@ std::optional<bool> OnOffArgument(const Options& options) {
 }
 
 bool IsLaterCommand(const std::string& command) {
-    static const char* later[] = {"route", "arc", "matrix", "edid", "info",
+    static const char* later[] = {"route", "arc",     "matrix",   "edid",     "info",
                                   "text",  "upgrade", "discover", "netconfig"};
     for (const char* c : later)
         if (command == c) return true;
@@ -131,7 +133,8 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     const std::string& command = options.command;
     auto usage = [&](const std::string& error) { return print.Fail({kExitUsage, error}); };
 
-    if (command == "ports") return options.args.empty() ? Ports(options, print) : usage("ports takes no arguments");
+    if (command == "ports")
+        return options.args.empty() ? Ports(options, print) : usage("ports takes no arguments");
     std::optional<bool> onOff;
     if (command == "power" || command == "beep") {
         onOff = OnOffArgument(options);
@@ -155,7 +158,8 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
         return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
                            *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");
     if (command == "beep")
-        return SetCheckBox(session, print, res::kEnableBeepBox, *onOff, kUntimedCommandLimitMs, "beep");
+        return SetCheckBox(session, print, res::kEnableBeepBox, *onOff, kUntimedCommandLimitMs,
+                           "beep");
     if (command == "reboot") return Button(session, print, res::kRebootButton, "rebooted");
     return Button(session, print, res::kFactoryResetButton, "factory settings restored");
 }

@@ -11,7 +11,7 @@ std::string JsonString(const std::string& text);
 
 // An object built member by member; values are JSON text already.
 class JsonObject {
-public:
+  public:
     JsonObject& Add(const std::string& key, const std::string& jsonValue) {
         members_.emplace_back(key, jsonValue);
         return *this;
@@ -21,7 +21,7 @@ public:
     }
     std::string Text() const;
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> members_;
 };
 

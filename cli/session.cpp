@@ -36,7 +36,8 @@ std::string ResolveIpv4(const std::string& host) {
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return {};
     char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
+    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text,
+              sizeof text);
     freeaddrinfo(found);
     return text;
 }
@@ -47,7 +48,8 @@ Session::Session(const Options& options, std::ostream& trace)
     : options_(options), links_(loop_), app_(loop_, links_) {
     // The operator's port is listed even where the machine's enumeration
     // does not find it (a pseudo-terminal, say).
-    if (options.serial) links_.AddExtraPort({options.serialPath, "Serial port " + options.serialPath, "", ""});
+    if (options.serial)
+        links_.AddExtraPort({options.serialPath, "Serial port " + options.serialPath, "", ""});
     dlg_ = &app_.InitInstance(nullptr);
     if (options.trace)
         dlg_->SetTrace([&trace](char direction, const std::uint8_t* bytes, std::size_t count) {
@@ -76,7 +78,8 @@ std::vector<std::string> Session::TakeMessages() {
 
 bool Session::RunUntil(const std::function<bool()>& done, int maxMs) {
     const TimeMs deadline = loop_.Now() + maxMs;
-    while (!done() && loop_.Now() < deadline) loop_.RunFor(std::min<TimeMs>(10, deadline - loop_.Now()));
+    while (!done() && loop_.Now() < deadline)
+        loop_.RunFor(std::min<TimeMs>(10, deadline - loop_.Now()));
     return done();
 }
 
@@ -104,7 +107,8 @@ Outcome Session::OpenLink() {
     if (!opened.Ok()) return opened;
     // The power state query goes out on connecting, and the beep state query
     // after a power-on answer.
-    if (!RunUntil([this] { return Quiet(); }, kReplyLimitMs)) return {kExitDeviceFailure, "Time out!"};
+    if (!RunUntil([this] { return Quiet(); }, kReplyLimitMs))
+        return {kExitDeviceFailure, "Time out!"};
     return {};
 }
 
@@ -122,12 +126,14 @@ Outcome Session::OpenSerial() {
 
 Outcome Session::OpenTcp() {
     const std::string ip = ResolveIpv4(options_.host);
-    if (ip.empty()) return {kExitLinkFailure, "Connect to Matrix failed! (unknown host " + options_.host + ")"};
+    if (ip.empty())
+        return {kExitLinkFailure, "Connect to Matrix failed! (unknown host " + options_.host + ")"};
     dlg_->AddSwitcherAddress(ip);
     dlg_->SetControlPort(options_.port);
     dlg_->Click(res::kTcpModeRadio);
     dlg_->Click(res::kTcpConnectButton);
-    RunUntil([this] { return dlg_->TcpConnected() || !dlg_->LastLinkError().empty(); }, kConnectLimitMs);
+    RunUntil([this] { return dlg_->TcpConnected() || !dlg_->LastLinkError().empty(); },
+             kConnectLimitMs);
     if (dlg_->TcpConnected()) return {};
     std::string reason = dlg_->LastLinkError().empty() ? "no answer" : dlg_->LastLinkError();
     return {kExitLinkFailure, "Connect to Matrix failed! (" + reason + ")"};

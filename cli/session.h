@@ -24,7 +24,7 @@ struct Outcome {
 };
 
 class Session : private WindowObserver {
-public:
+  public:
     Session(const Options& options, std::ostream& trace);
     ~Session() override;
 
@@ -47,7 +47,7 @@ public:
     // Messages shown (and closed) since the last call.
     std::vector<std::string> TakeMessages();
 
-private:
+  private:
     void OnOpened(Window& window) override;
     Outcome OpenSerial();
     Outcome OpenTcp();

@@ -45,7 +45,8 @@ DialogTemplate BuildMainWindow() {
     c.push_back(C(kControlModeGroup, K::kGroupBox, "Control Mode Select", {8, 34, 188, 38}));
     c.push_back(C(kComModeRadio, K::kRadioButton, "COM Control Mode", {19, 46, 82, 10},
                   kAutoRadio | kGroupStart));
-    c.push_back(C(kTcpModeRadio, K::kRadioButton, "TCP Control Mode", {19, 59, 78, 10}, kAutoRadio));
+    c.push_back(
+        C(kTcpModeRadio, K::kRadioButton, "TCP Control Mode", {19, 59, 78, 10}, kAutoRadio));
     c.push_back(C(kComGroup, K::kGroupBox, "COM", {8, 75, 188, 40}, kGroupStart));
     c.push_back(C(kPortLabel, K::kLabel, "Port", {19, 87, 15, 8}));
     c.push_back(C(kPortList, K::kDropDownList, "", {19, 99, 73, 57}, kSorted | kVerticalScroll));
@@ -56,7 +57,8 @@ DialogTemplate BuildMainWindow() {
     c.push_back(C(kTcpConnectButton, K::kPushButton, "Connect", {121, 144, 48, 12}));
     c.push_back(C(kSearchButton, K::kPushButton, "Search", {19, 163, 48, 12}));
     c.push_back(C(kConfigButton, K::kPushButton, "Config...", {121, 163, 48, 12}));
-    c.push_back(C(kFactoryResetGroup, K::kGroupBox, "Reset to the factory settings", {8, 184, 188, 33}));
+    c.push_back(
+        C(kFactoryResetGroup, K::kGroupBox, "Reset to the factory settings", {8, 184, 188, 33}));
     c.push_back(C(kFactoryResetButton, K::kPushButton, "Factory Reset", {19, 196, 56, 14}));
     c.push_back(C(kRebootGroup, K::kGroupBox, "Reboot the matrix", {8, 220, 188, 33}));
     c.push_back(C(kRebootButton, K::kPushButton, "Reboot", {19, 232, 56, 14}));
@@ -80,11 +82,11 @@ DialogTemplate BuildMainWindow() {
     c.push_back(C(kClearLogsButton, K::kPushButton, "Clear", {451, 234, 50, 14}));
     c.push_back(C(kOffWindowFactoryResetGroup, K::kGroupBox, "Reset to the factory settings",
                   {566, 149, 142, 40}));
-    c.push_back(C(kOffWindowFactoryResetButton, K::kPushButton, "Factory Reset", {591, 166, 68, 12}));
+    c.push_back(
+        C(kOffWindowFactoryResetButton, K::kPushButton, "Factory Reset", {591, 166, 68, 12}));
     c.push_back(C(1102, K::kLabel, "1", {557, 256, 82, 8}));
     c.push_back(C(1044, K::kLabel, "HDMI OUTA: Disconnect", {567, 215, 82, 8}));
-    for (int k = 0; k < 7; ++k)
-        c.push_back(C(1048 + k, K::kLabel, "", {575, 226 + 12 * k, 82, 8}));
+    for (int k = 0; k < 7; ++k) c.push_back(C(1048 + k, K::kLabel, "", {575, 226 + 12 * k, 82, 8}));
     return d;
 }
 
@@ -99,9 +101,10 @@ DialogTemplate BuildMessageDialog() {
     c.push_back(C(kMessageOkButton, K::kPushButton, "Ok", {137, 60, 41, 11}, kDefaultButton));
     // Its size is in pixels: the bitmap's own.
     c.push_back(Picture(kMessagePicture, kInfoBitmap, {26, 29, 36, 36}));
-    c.push_back(C(kMessageCancelButton, K::kPushButton, "Cancel", {94, 60, 41, 11}, kNoStyle, false));
-    c.push_back(C(kNoLongerRemindBox, K::kCheckBox, "No longer remind", {257, 41, 69, 10}, kAutoCheck,
-                  false));
+    c.push_back(
+        C(kMessageCancelButton, K::kPushButton, "Cancel", {94, 60, 41, 11}, kNoStyle, false));
+    c.push_back(C(kNoLongerRemindBox, K::kCheckBox, "No longer remind", {257, 41, 69, 10},
+                  kAutoCheck, false));
     return d;
 }
 
@@ -125,8 +128,8 @@ DialogTemplate BuildAboutBox() {
     d.controls.push_back(Picture(kAboutIcon, kMainIcon, {14, 14, 21, 20}));
     d.controls.push_back(C(kAboutNameLabel, K::kLabel, "Torvane", {42, 14, 114, 8}));
     d.controls.push_back(C(kAboutVersionLabel, K::kLabel, "", {42, 26, 114, 8}));
-    d.controls.push_back(C(kAboutOkButton, K::kPushButton, "OK", {113, 41, 50, 14},
-                           kDefaultButton | kGroupStart));
+    d.controls.push_back(
+        C(kAboutOkButton, K::kPushButton, "OK", {113, 41, 50, 14}, kDefaultButton | kGroupStart));
     return d;
 }
 

@@ -28,7 +28,7 @@ struct Control {
 };
 
 class ControlTable {
-public:
+  public:
     using Listener = std::function<void(int id)>;
 
     ControlTable() = default;
@@ -68,7 +68,7 @@ public:
 
     void SetListener(Listener listener) { listener_ = std::move(listener); }
 
-private:
+  private:
     Control& Mutable(int id);
     void Changed(int id);
 

@@ -40,11 +40,11 @@ enum class ControlKind {
 // Style flags a control's behaviour depends on.
 enum ControlStyle : unsigned {
     kNoStyle = 0,
-    kAutoCheck = 1u << 0,  // a check box that toggles itself when clicked
-    kAutoRadio = 1u << 1,  // a radio button that checks itself and unchecks its group
-    kGroupStart = 1u << 2, // first control of a group (radio buttons group up to the next)
+    kAutoCheck = 1u << 0,   // a check box that toggles itself when clicked
+    kAutoRadio = 1u << 1,   // a radio button that checks itself and unchecks its group
+    kGroupStart = 1u << 2,  // first control of a group (radio buttons group up to the next)
     kDefaultButton = 1u << 3,
-    kSorted = 1u << 4,     // list that sorts added entries (inserted ones stay in place)
+    kSorted = 1u << 4,  // list that sorts added entries (inserted ones stay in place)
     kVerticalScroll = 1u << 5,
     kAutoVScroll = 1u << 6,
     kBorder = 1u << 7,

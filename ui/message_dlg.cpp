@@ -7,7 +7,8 @@ namespace torvane {
 
 namespace ids = res;
 
-CMessageDlg::CMessageDlg() : ModalDialog(res::MessageDialogTemplate(), KeyFilter::kEnterEscapeSpace) {}
+CMessageDlg::CMessageDlg()
+    : ModalDialog(res::MessageDialogTemplate(), KeyFilter::kEnterEscapeSpace) {}
 
 void CMessageDlg::SetMessageText(const std::string& text) {
     if (text_ == text) return;
@@ -64,10 +65,17 @@ void CMessageDlg::OnInitDialog() {
 void CMessageDlg::OnCommand(int id) {
     switch (id) {
         case ids::kMessageCloseButton:
-        case ids::kMessageCancelButton: EndDialog(kResultCancel); break;
-        case ids::kMessageOkButton: EndDialog(kResultOk); break;
-        case ids::kNoLongerRemindBox: noLongerRemind_ = Controls().Checked(id); break;
-        default: break;
+        case ids::kMessageCancelButton:
+            EndDialog(kResultCancel);
+            break;
+        case ids::kMessageOkButton:
+            EndDialog(kResultOk);
+            break;
+        case ids::kNoLongerRemindBox:
+            noLongerRemind_ = Controls().Checked(id);
+            break;
+        default:
+            break;
     }
 }
 

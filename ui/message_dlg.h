@@ -12,7 +12,7 @@
 namespace torvane {
 
 class CMessageDlg : public ModalDialog {
-public:
+  public:
     CMessageDlg();
 
     // The message text, drawn whenever the dialog paints. Replacing it while a
@@ -42,12 +42,12 @@ public:
     // Texts the painter lays out in their own places.
     static bool IsQuestion(const std::string& text);
 
-protected:
+  protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
     void OnLeftButtonDown(Point point) override;
 
-private:
+  private:
     std::string text_;
     bool confirmation_ = false;
     bool noLongerRemind_ = false;

@@ -11,7 +11,7 @@
 namespace torvane {
 
 class ModalDialog : public Window {
-public:
+  public:
     using Then = std::function<void(int result)>;
     static constexpr int kResultOk = 1;
     static constexpr int kResultCancel = 2;
@@ -23,12 +23,12 @@ public:
     // run with result 2.
     void CloseBySystem();
 
-protected:
+  protected:
     void Run(Then then);
     // Destroys the window, then runs the continuation with `result`.
     void EndDialog(int result);
 
-private:
+  private:
     Then then_;
 };
 

@@ -79,7 +79,8 @@ void CStatusDlg::OnTimer(int id) {
             ShowLabel(" . . .");
             timers_.SetTimer(kOneDot, kDotStepMs);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -13,7 +13,7 @@
 namespace torvane {
 
 class CStatusDlg : public ModalDialog {
-public:
+  public:
     explicit CStatusDlg(EventLoop& loop);
 
     // The busy text: the label without its dots, read afresh at every step.
@@ -36,11 +36,11 @@ public:
     // Clears the flag and ends the run, if one is in progress.
     void CloseBusy();
 
-protected:
+  protected:
     void OnInitDialog() override;
     void OnKey(int key) override;
 
-private:
+  private:
     void OnTimer(int id);
     void ShowLabel(const char* dots);
 

@@ -6,8 +6,10 @@ namespace torvane {
 
 bool KeyFilterDiscards(KeyFilter filter, int key) {
     switch (filter) {
-        case KeyFilter::kNone: return false;
-        case KeyFilter::kEnterEscape: return key == kKeyEnter || key == kKeyEscape;
+        case KeyFilter::kNone:
+            return false;
+        case KeyFilter::kEnterEscape:
+            return key == kKeyEnter || key == kKeyEscape;
         case KeyFilter::kEnterEscapeSpace:
             return key == kKeyEnter || key == kKeyEscape || key == kKeySpace;
     }

@@ -17,9 +17,9 @@ enum Key : int { kKeyEnter = 13, kKeyEscape = 27, kKeySpace = 32 };
 
 // Which key-downs a window discards before its dialog keyboard handling.
 enum class KeyFilter {
-    kNone,               // busy dialog, About box
-    kEnterEscape,        // the Upgrade page
-    kEnterEscapeSpace,   // main window, Matrix and EDID pages, message and configuration dialogs
+    kNone,              // busy dialog, About box
+    kEnterEscape,       // the Upgrade page
+    kEnterEscapeSpace,  // main window, Matrix and EDID pages, message and configuration dialogs
 };
 
 bool KeyFilterDiscards(KeyFilter filter, int key);
@@ -28,7 +28,7 @@ bool KeyFilterDiscards(KeyFilter filter, int key);
 enum class WindowRequest {
     kStartMove,  // a press outside any active area begins dragging the window
     kMinimize,
-    kRepaint,    // e.g. the page labels after a page switch
+    kRepaint,  // e.g. the page labels after a page switch
 };
 
 // Id used in change notifications for the window's own text (a dialog's
@@ -38,7 +38,7 @@ inline constexpr int kWindowTextId = 0;
 class Window;
 
 class WindowObserver {
-public:
+  public:
     virtual ~WindowObserver() = default;
     virtual void OnControlChanged(Window&, int /*id*/) {}
     virtual void OnOpened(Window&) {}
@@ -47,7 +47,7 @@ public:
 };
 
 class Window {
-public:
+  public:
     Window(DialogTemplate dialog, KeyFilter filter);
     virtual ~Window() = default;
     Window(const Window&) = delete;
@@ -77,7 +77,7 @@ public:
     void AddObserver(WindowObserver* observer);
     void RemoveObserver(WindowObserver* observer);
 
-protected:
+  protected:
     ControlTable& Table() { return table_; }
 
     // Handlers of the window class.
@@ -98,7 +98,7 @@ protected:
     void Request(WindowRequest request);
     void WindowTextChanged() { NotifyChanged(kWindowTextId); }
 
-private:
+  private:
     void NotifyChanged(int id);
 
     DialogTemplate template_;

@@ -31,7 +31,8 @@ TEST_F(OperatorTest, ComEntryNamesThePortOpened) {
     // With Windows-style entries, "COM12" opens port 12.
     links.AddSwitcher(model, "\\\\.\\COM12");
     MakeWindow(std::make_unique<ComNumberNaming>(),
-               {{"\\\\.\\COM3", "Modem (COM3)", "", ""}, {"\\\\.\\COM12", "USB Serial Port (COM12)", "", "USB"}});
+               {{"\\\\.\\COM3", "Modem (COM3)", "", ""},
+                {"\\\\.\\COM12", "USB Serial Port (COM12)", "", "USB"}});
     EXPECT_EQ(Ui().Items(res::kPortList), (V{"COM3", "COM12"}));
     dlg->Select(res::kPortList, 1);
     ConnectCom();

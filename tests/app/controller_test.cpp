@@ -13,8 +13,8 @@ TEST_F(OperatorTest, StartShowsTheGeneralPageInComModeAndSendsNothing) {
     EXPECT_EQ(dlg->ActivePage(), PageCode::kGeneral);
     EXPECT_TRUE(Checked(res::kComModeRadio));
     EXPECT_FALSE(Checked(res::kTcpModeRadio));
-    for (int id : {res::kTcpConnectButton, res::kTcpGroup, res::kSwitcherIpLabel, res::kSearchButton,
-                   res::kConfigButton, res::kSwitcherIpList})
+    for (int id : {res::kTcpConnectButton, res::kTcpGroup, res::kSwitcherIpLabel,
+                   res::kSearchButton, res::kConfigButton, res::kSwitcherIpList})
         EXPECT_FALSE(Ui().Enabled(id)) << id;
     for (int id : {res::kComGroup, res::kPortLabel, res::kComConnectButton, res::kPortList})
         EXPECT_TRUE(Ui().Enabled(id)) << id;
@@ -70,7 +70,11 @@ TEST_F(OperatorTest, PageEntriesSendTheirQueryAndGuardIt) {
     const Case cases[] = {
         {res::kEdidLabel, PageCode::kEdid, Frame("01 0C 01"), true, {1, 56}},
         {res::kMatrixLabel, PageCode::kMatrix, Frame("02 01 01"), true, {1, 56}},
-        {res::kUpgradeLabel, PageCode::kUpgrade, Frame("01 01 00 00 00 00 00 00 CC"), false, {1, 70}},
+        {res::kUpgradeLabel,
+         PageCode::kUpgrade,
+         Frame("01 01 00 00 00 00 00 00 CC"),
+         false,
+         {1, 70}},
     };
     ConnectCom();
     for (const auto& c : cases) {
@@ -160,7 +164,9 @@ TEST_F(OperatorTest, SendLogShowsEachCommandFrameOnOneLine) {
 TEST_F(OperatorTest, SendRequestsSendTheUnitTheirCodeNames) {
     ConnectCom();
     V sent;
-    dlg->SetTrace([&](char, const std::uint8_t* bytes, std::size_t count) { sent.push_back(ToHex(bytes, count)); });
+    dlg->SetTrace([&](char, const std::uint8_t* bytes, std::size_t count) {
+        sent.push_back(ToHex(bytes, count));
+    });
     auto& out = dlg->Buffers();
     out.BeginCommand(0x02, 0x01)[4] = 3;
     out.Command()[12] = 0x77;  // whatever byte 12 held, the checksum is written
@@ -227,7 +233,8 @@ TEST_F(OperatorTest, HeaderOutsideTheLabelsMovesTheWindow) {
     dlg->PressLabel({70, 10});  // between "General" and "EDID"
     dlg->Click(res::kMinimizeButton);
     loop.RunPending();
-    EXPECT_EQ(requests.seen, (std::vector<WindowRequest>{WindowRequest::kStartMove, WindowRequest::kMinimize}));
+    EXPECT_EQ(requests.seen,
+              (std::vector<WindowRequest>{WindowRequest::kStartMove, WindowRequest::kMinimize}));
     EXPECT_EQ(dlg->ActivePage(), PageCode::kGeneral);
     dlg->RemoveObserver(&requests);
 }
@@ -237,7 +244,8 @@ TEST_F(OperatorTest, AboutItemOpensTheAboutBoxWithNameAndVersion) {
     dlg->SystemCommand(res::kAboutCommand);
     ASSERT_TRUE(dlg->About().Running());
     EXPECT_EQ(dlg->About().Controls().Text(res::kAboutNameLabel), "Torvane");
-    EXPECT_EQ(dlg->About().Controls().Text(res::kAboutVersionLabel), std::string("Version ") + TORVANE_VERSION);
+    EXPECT_EQ(dlg->About().Controls().Text(res::kAboutVersionLabel),
+              std::string("Version ") + TORVANE_VERSION);
     dlg->About().KeyDown(kKeyEnter);
     EXPECT_FALSE(dlg->About().Running());
 }

@@ -10,7 +10,7 @@ namespace {
 using V = std::vector<std::string>;
 
 class GeneralPage : public OperatorTest {
-protected:
+  protected:
     void SetUp() override {
         OperatorTest::SetUp();
         ConnectCom();
@@ -40,10 +40,12 @@ TEST_F(GeneralPage, StatusRunsTheSixteenQueriesInterleavedAndFillsEveryLabel) {
     }
     EXPECT_EQ(Wire(), expected);
     const char* labels[] = {
-        "HDMI IN1: Connect",     "HDMI IN2: Disconnect",  "HDMI IN3: Connect",     "HDMI IN4: Disconnect",
-        "HDMI IN5: Disconnect",  "HDMI IN6: Disconnect",  "HDMI IN7: Disconnect",  "HDMI IN8: Connect",
-        "HDMI OUTA: Disconnect", "HDMI OUTB: Connect",    "HDMI OUTC: Disconnect", "HDMI OUTD: Disconnect",
-        "HDMI OUTE: Disconnect", "HDMI OUTF: Disconnect", "HDMI OUTG: Connect",    "HDMI OUTH: Disconnect",
+        "HDMI IN1: Connect",     "HDMI IN2: Disconnect",  "HDMI IN3: Connect",
+        "HDMI IN4: Disconnect",  "HDMI IN5: Disconnect",  "HDMI IN6: Disconnect",
+        "HDMI IN7: Disconnect",  "HDMI IN8: Connect",     "HDMI OUTA: Disconnect",
+        "HDMI OUTB: Connect",    "HDMI OUTC: Disconnect", "HDMI OUTD: Disconnect",
+        "HDMI OUTE: Disconnect", "HDMI OUTF: Disconnect", "HDMI OUTG: Connect",
+        "HDMI OUTH: Disconnect",
     };
     for (int k = 0; k < 16; ++k) EXPECT_EQ(Text(res::kFirstInputLabel + k), labels[k]);
     EXPECT_FALSE(dlg->Busy().Running());
@@ -52,8 +54,9 @@ TEST_F(GeneralPage, StatusRunsTheSixteenQueriesInterleavedAndFillsEveryLabel) {
 }
 
 TEST_F(GeneralPage, StatusStateByteZeroIsConnectAnyOtherDisconnect) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"00", "HDMI IN1: Connect"}, {"01", "HDMI IN1: Disconnect"}, {"FF", "HDMI IN1: Disconnect"}};
+    const std::pair<const char*, const char*> cases[] = {{"00", "HDMI IN1: Connect"},
+                                                         {"01", "HDMI IN1: Disconnect"},
+                                                         {"FF", "HDMI IN1: Disconnect"}};
     model.Faults().silent = true;
     for (auto [state, text] : cases) {
         dlg->Click(res::kStatusButton);
@@ -172,7 +175,7 @@ TEST_F(GeneralPage, AnUnrecognisedFrameChangesNothingAndTheTimerRunsOn) {
 
 // A switcher that reports power off when the link opens.
 class PoweredOff : public OperatorTest {
-protected:
+  protected:
     void SetUp() override {
         OperatorTest::SetUp();
         model.State().powerOn = false;

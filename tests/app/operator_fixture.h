@@ -19,7 +19,7 @@
 namespace torvane::test {
 
 class OperatorTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr int kReplyMs = 50;  // comfortably past the switcher's reply delay
 
     void SetUp() override {

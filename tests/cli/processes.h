@@ -16,7 +16,9 @@
 
 namespace torvane::test {
 
-inline std::string BuiltProgram(const std::string& name) { return std::string(TORVANE_BINARY_DIR) + "/" + name; }
+inline std::string BuiltProgram(const std::string& name) {
+    return std::string(TORVANE_BINARY_DIR) + "/" + name;
+}
 
 struct RunResult {
     int exitCode = -1;
@@ -30,7 +32,7 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
 
 // torvane-sim on a free loopback port, with its pseudo-terminal.
 class SimProcess {
-public:
+  public:
     explicit SimProcess(std::vector<std::string> extraArgs = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
@@ -40,7 +42,7 @@ public:
     std::string TcpAddress() const { return tcp_; }  // "127.0.0.1:PORT"
     std::string SerialPath() const { return serial_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int outFd_ = -1;
     bool ready_ = false;
@@ -50,7 +52,8 @@ private:
 
 namespace detail {
 
-inline pid_t Spawn(const std::string& program, const std::vector<std::string>& args, int outFd, int errFd) {
+inline pid_t Spawn(const std::string& program, const std::vector<std::string>& args, int outFd,
+                   int errFd) {
     pid_t pid = fork();
     if (pid == 0) {
         dup2(outFd, 1);
@@ -74,7 +77,8 @@ inline long NowMs() {
 
 }  // namespace detail
 
-inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, int timeoutMs) {
+inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                            int timeoutMs) {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) return {};
     pid_t pid = detail::Spawn(program, args, out[1], err[1]);

@@ -8,10 +8,12 @@
 namespace torvane::test {
 namespace {
 
-RunResult Ctl(const std::vector<std::string>& args) { return RunProgram(BuiltProgram("torvanectl"), args); }
+RunResult Ctl(const std::vector<std::string>& args) {
+    return RunProgram(BuiltProgram("torvanectl"), args);
+}
 
 class Torvanectl : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(sim.Ready()) << "torvane-sim did not start"; }
     std::vector<std::string> Tcp(std::vector<std::string> rest) {
         rest.insert(rest.begin(), {"--tcp", sim.TcpAddress()});
@@ -27,12 +29,13 @@ protected:
 TEST_F(Torvanectl, StatusOverTcpAsJson) {
     auto r = Ctl(Tcp({"--json", "status"}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
-              R"({"power":"on","beep":"on","inputs":{"1":"connected","2":"connected","3":"connected",)"
-              R"("4":"disconnected","5":"disconnected","6":"disconnected","7":"disconnected","8":"disconnected"},)"
-              R"("outputs":{"A":"connected","B":"connected","C":"disconnected","D":"disconnected",)"
-              R"("E":"disconnected","F":"disconnected","G":"disconnected","H":"disconnected"}})"
-              "\n");
+    EXPECT_EQ(
+        r.out,
+        R"({"power":"on","beep":"on","inputs":{"1":"connected","2":"connected","3":"connected",)"
+        R"("4":"disconnected","5":"disconnected","6":"disconnected","7":"disconnected","8":"disconnected"},)"
+        R"("outputs":{"A":"connected","B":"connected","C":"disconnected","D":"disconnected",)"
+        R"("E":"disconnected","F":"disconnected","G":"disconnected","H":"disconnected"}})"
+        "\n");
 }
 
 TEST_F(Torvanectl, StatusOverThePseudoTerminalWithTrace) {
@@ -41,7 +44,8 @@ TEST_F(Torvanectl, StatusOverThePseudoTerminalWithTrace) {
     EXPECT_NE(r.out.find("Power: on\nBeep: on\nHDMI IN1: Connect\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("HDMI OUTH: Disconnect\n"), std::string::npos);
     // The connect query first, its reply, and one line per unit.
-    EXPECT_EQ(r.err.rfind("> A5 5B 08 0C 00 00 00 00 00 00 00 00 EC\n< A5 5B 08 0C 0F", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind("> A5 5B 08 0C 00 00 00 00 00 00 00 00 EC\n< A5 5B 08 0C 0F", 0), 0u)
+        << r.err;
     EXPECT_NE(r.err.find("> A5 5B 01 05 08 00 00 00 00 00 00 00 F2\n"), std::string::npos);
 }
 
@@ -100,11 +104,15 @@ TEST(TorvanectlUsage, UsageErrorsAndHelp) {
         int exitCode;
     };
     const Case cases[] = {
-        {{"--help"}, 0},          {{}, 2},
-        {{"power"}, 2},           {{"beep", "loud"}, 2},
-        {{"frobnicate"}, 2},      {{"--tcp", "127.0.0.1:99999", "status"}, 2},
+        {{"--help"}, 0},
+        {{}, 2},
+        {{"power"}, 2},
+        {{"beep", "loud"}, 2},
+        {{"frobnicate"}, 2},
+        {{"--tcp", "127.0.0.1:99999", "status"}, 2},
         {{"--serial", "/dev/x", "--tcp", "127.0.0.1", "status"}, 2},
-        {{"route", "1", "A"}, 2}, {{"status", "extra"}, 2},
+        {{"route", "1", "A"}, 2},
+        {{"status", "extra"}, 2},
     };
     for (const auto& c : cases) {
         auto r = Ctl(c.args);

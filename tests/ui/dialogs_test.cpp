@@ -56,7 +56,8 @@ TEST(MessageDialog, ResultsOfEachWayOut) {
         {"close button", false, [](CMessageDlg& d) { d.Click(res::kMessageCloseButton); }, 2},
         {"window system", false, [](CMessageDlg& d) { d.CloseBySystem(); }, 2},
         {"Cancel", true, [](CMessageDlg& d) { d.Click(res::kMessageCancelButton); }, 2},
-        {"hidden Cancel of a plain run", false, [](CMessageDlg& d) { d.Click(res::kMessageCancelButton); }, 0},
+        {"hidden Cancel of a plain run", false,
+         [](CMessageDlg& d) { d.Click(res::kMessageCancelButton); }, 0},
     };
     for (const auto& c : cases) {
         CMessageDlg dlg;
@@ -74,7 +75,8 @@ TEST(MessageDialog, AQuestionWhileAMessageShowsIsAnsweredNo) {
     int result = 0;
     dlg.Ask("Are you sure you want to power off?", false, [&](int r) { result = r; });
     EXPECT_EQ(result, 2);
-    EXPECT_EQ(dlg.MessageText(), "Are you sure you want to power off?");  // the open dialog now says so
+    EXPECT_EQ(dlg.MessageText(),
+              "Are you sure you want to power off?");  // the open dialog now says so
 }
 
 TEST(MessageDialog, NoLongerRemindFollowsItsBoxAndOutlivesTheRun) {
@@ -96,7 +98,7 @@ TEST(MessageDialog, TheQuestionsMoveThePictureAside) {
 }
 
 class BusyDialog : public ::testing::Test {
-protected:
+  protected:
     VirtualLoop loop;
     CStatusDlg dlg{loop};
 };

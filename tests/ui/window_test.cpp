@@ -28,8 +28,9 @@ DialogTemplate TestTemplate() {
 // Records, for each handler call, the control and whether it was checked at
 // that moment; and every change notification.
 class Probe : public Window, public WindowObserver {
-public:
-    explicit Probe(KeyFilter filter = KeyFilter::kEnterEscapeSpace) : Window(TestTemplate(), filter) {
+  public:
+    explicit Probe(KeyFilter filter = KeyFilter::kEnterEscapeSpace)
+        : Window(TestTemplate(), filter) {
         AddObserver(this);
         Create();
     }
@@ -44,7 +45,7 @@ public:
     std::vector<int> selections, keys, changed;
     std::vector<WindowRequest> requests;
 
-protected:
+  protected:
     void OnCommand(int id) override {
         const Control& c = Controls().At(id);
         commands.push_back({id, c.checked});
