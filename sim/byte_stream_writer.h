@@ -12,17 +12,21 @@
 namespace torvane::sim {
 
 class ByteStreamWriter {
-public:
+  public:
     // `onBroken` runs when a write fails for good (peer gone).
     ByteStreamWriter(EventLoop& loop, int fd, EventLoop::WatchId watch, unsigned readEvents,
                      std::function<void()> onBroken)
-        : loop_(loop), fd_(fd), watch_(watch), readEvents_(readEvents), onBroken_(std::move(onBroken)) {}
+        : loop_(loop),
+          fd_(fd),
+          watch_(watch),
+          readEvents_(readEvents),
+          onBroken_(std::move(onBroken)) {}
 
     void Write(const std::vector<std::uint8_t>& bytes);
     // Call when the watch reports kWritable.
     void OnWritable();
 
-private:
+  private:
     void Flush();
 
     EventLoop& loop_;

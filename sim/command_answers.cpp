@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::uint8_t kOn = 0x0F;
 constexpr std::uint8_t kOff = 0xF0;
-constexpr std::uint8_t kRefused = 0xEE;      // byte 4 of a command the device cannot carry out
+constexpr std::uint8_t kRefused = 0xEE;       // byte 4 of a command the device cannot carry out
 constexpr std::uint8_t kEdidRejected = 0x0F;  // byte 4 of an EDID operation that failed
 constexpr std::uint8_t kEdidBlockRequest = 0xAA;
 constexpr std::uint8_t kEdidStart = 0x56;
@@ -16,7 +16,8 @@ constexpr std::uint8_t kNotReady = 0x01;
 
 bool IsPort(std::uint8_t n) { return n >= 1 && n <= kPorts; }
 
-SwitcherModel::Answer Reply(const CommandFrame& request, std::initializer_list<std::uint8_t> fromByte4) {
+SwitcherModel::Answer Reply(const CommandFrame& request,
+                            std::initializer_list<std::uint8_t> fromByte4) {
     return {SwitcherModel::Answer::kReply, MakeReply(request[2], request[3], fromByte4)};
 }
 
@@ -25,7 +26,8 @@ SwitcherModel::Answer Refuse(const CommandFrame& request) { return Reply(request
 // EDID operations confirm with bytes 6 and 7 of their request, which the
 // program compares with what it sent.
 SwitcherModel::Answer EdidResult(const CommandFrame& request, bool done) {
-    return Reply(request, {done ? std::uint8_t{0x00} : kEdidRejected, 0x00, request[6], request[7]});
+    return Reply(request,
+                 {done ? std::uint8_t{0x00} : kEdidRejected, 0x00, request[6], request[7]});
 }
 
 }  // namespace
@@ -90,8 +92,10 @@ SwitcherModel::Answer SwitcherModel::AnswerQuery(const CommandFrame& request) {
         case 0x04:
         case 0x05: {
             if (!IsPort(n)) return Refuse(request);
-            const auto& connected = request[3] == 0x04 ? state_.inputConnected : state_.outputConnected;
-            return Reply(request, {n, 0x00, connected[n - 1] ? std::uint8_t{0x00} : std::uint8_t{0x01}});
+            const auto& connected =
+                request[3] == 0x04 ? state_.inputConnected : state_.outputConnected;
+            return Reply(request,
+                         {n, 0x00, connected[n - 1] ? std::uint8_t{0x00} : std::uint8_t{0x01}});
         }
         case 0x0B:
             return Reply(request, {0x00, 0x00, state_.beepOn ? std::uint8_t{0x00} : kOff});
@@ -166,7 +170,8 @@ SwitcherModel::Answer SwitcherModel::AnswerSystem(const CommandFrame& request) {
             StartUpgrade();
             return Reply(request, {0x00});
         case 0x08:
-            return Reply(request, {phase_ == UpgradePhase::kReceiving ? std::uint8_t{0x00} : kNotReady});
+            return Reply(request,
+                         {phase_ == UpgradePhase::kReceiving ? std::uint8_t{0x00} : kNotReady});
         case 0x0A:
             state_.FactoryReset();
             return Reply(request, {0x00});
@@ -193,8 +198,10 @@ SwitcherModel::Answer SwitcherModel::AnswerDeviceText(const CommandFrame& reques
     const std::size_t at = static_cast<std::size_t>((k - (write ? 0x21 : 0x25)) * 8);
     CommandFrame reply = MakeReply(request[2], k);
     for (std::size_t i = 0; i < 8; ++i) {
-        if (write) state_.deviceText[at + i] = static_cast<char>(request[4 + i]);
-        else reply[4 + i] = static_cast<std::uint8_t>(state_.deviceText[at + i]);
+        if (write)
+            state_.deviceText[at + i] = static_cast<char>(request[4 + i]);
+        else
+            reply[4 + i] = static_cast<std::uint8_t>(state_.deviceText[at + i]);
     }
     CompleteUnit(reply.data(), reply.size());
     return {Answer::kReply, reply};

@@ -31,7 +31,8 @@ std::optional<std::size_t> FindValidEdid(const RawBlock& block) {
         // With the leading 00 the extension's own last byte is not in the
         // block, so its sum cannot be checked there.
         const bool wholeExtension = offset + 2 * kEdidBlock <= block.size();
-        if (extensions == 1 && wholeExtension && !SumsToZero(block, offset + kEdidBlock, kEdidBlock))
+        if (extensions == 1 && wholeExtension &&
+            !SumsToZero(block, offset + kEdidBlock, kEdidBlock))
             return std::nullopt;
         return offset;
     }

@@ -30,14 +30,15 @@ bool Reaches(const Ipv4& to, const Ipv4& host, const Ipv4& netmask) {
 }  // namespace
 
 class SimPortSource : public ListedPortSource {
-public:
+  public:
     explicit SimPortSource(SimLinkFactory& factory) : factory_(factory) {}
 
-protected:
+  protected:
     bool ScanPorts(std::vector<ListedPort>* ports) override {
         for (const auto& s : factory_.switchers_)
             if (!s->unplugged)
-                ports->push_back({s->serialPath, "Simulated switcher (" + s->serialPath + ")", "Simulated switcher", ""});
+                ports->push_back({s->serialPath, "Simulated switcher (" + s->serialPath + ")",
+                                  "Simulated switcher", ""});
         return true;
     }
     bool IsBusy(const std::string& devicePath) override {
@@ -45,11 +46,13 @@ protected:
         return s != nullptr && s->serialUser != nullptr;
     }
 
-private:
+  private:
     SimLinkFactory& factory_;
 };
 
-std::unique_ptr<PortSource> SimLinkFactory::MakePortSource() { return std::make_unique<SimPortSource>(*this); }
+std::unique_ptr<PortSource> SimLinkFactory::MakePortSource() {
+    return std::make_unique<SimPortSource>(*this);
+}
 
 std::string FormatIpv4(const Ipv4& ip) {
     char text[16];
@@ -61,7 +64,8 @@ std::optional<Ipv4> ParseIpv4(const std::string& text) {
     Ipv4 ip{};
     unsigned parts[4];
     char tail = 0;
-    if (std::sscanf(text.c_str(), "%3u.%3u.%3u.%3u%c", &parts[0], &parts[1], &parts[2], &parts[3], &tail) != 4)
+    if (std::sscanf(text.c_str(), "%3u.%3u.%3u.%3u%c", &parts[0], &parts[1], &parts[2], &parts[3],
+                    &tail) != 4)
         return std::nullopt;
     for (std::size_t i = 0; i < 4; ++i) {
         if (parts[i] > 255) return std::nullopt;
@@ -74,7 +78,8 @@ SimLinkFactory::SimLinkFactory(EventLoop& loop) : loop_(loop) {}
 
 SimLinkFactory::~SimLinkFactory() = default;
 
-void SimLinkFactory::AddSwitcher(SwitcherModel& model, std::string serialPath, std::uint16_t tcpPort) {
+void SimLinkFactory::AddSwitcher(SwitcherModel& model, std::string serialPath,
+                                 std::uint16_t tcpPort) {
     auto switcher = std::make_unique<Switcher>();
     switcher->model = &model;
     switcher->serialPath = std::move(serialPath);
@@ -83,7 +88,9 @@ void SimLinkFactory::AddSwitcher(SwitcherModel& model, std::string serialPath, s
     switchers_.push_back(std::move(switcher));
 }
 
-std::unique_ptr<SerialPort> SimLinkFactory::MakeSerialPort() { return std::make_unique<SimSerialPort>(*this); }
+std::unique_ptr<SerialPort> SimLinkFactory::MakeSerialPort() {
+    return std::make_unique<SimSerialPort>(*this);
+}
 
 std::unique_ptr<TcpControlSocket> SimLinkFactory::MakeTcpControlSocket() {
     return std::make_unique<SimTcpControlSocket>(*this);
@@ -128,7 +135,8 @@ SimLinkFactory::Switcher* SimLinkFactory::FindBySerialPath(const std::string& pa
     return nullptr;
 }
 
-SimLinkFactory::Switcher* SimLinkFactory::FindByTcpEndpoint(const std::string& ip, std::uint16_t port) {
+SimLinkFactory::Switcher* SimLinkFactory::FindByTcpEndpoint(const std::string& ip,
+                                                            std::uint16_t port) {
     const auto address = ParseIpv4(ip);
     if (!address) return nullptr;
     for (auto& s : switchers_)
@@ -173,7 +181,8 @@ void SimLinkFactory::Route(SimUdpSocket& from, const std::string& toIp, std::uin
             if (!Reaches(*to, net.ip, net.netmask)) continue;
             // The answer comes from the address the switcher had when asked.
             const std::string fromIp = FormatIpv4(net.ip);
-            auto answer = discovery ? model.AnswerDiscovery(bytes) : model.AnswerConfiguration(bytes);
+            auto answer =
+                discovery ? model.AnswerDiscovery(bytes) : model.AnswerConfiguration(bytes);
             if (answer) from.DeliverLater({*answer, fromIp, toPort}, model.Timing().replyDelayMs);
         }
     }

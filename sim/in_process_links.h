@@ -66,7 +66,7 @@ struct SentDatagram {
 };
 
 class SimLinkFactory : public LinkFactory {
-public:
+  public:
     explicit SimLinkFactory(EventLoop& loop);
     ~SimLinkFactory() override;
 
@@ -97,7 +97,7 @@ public:
 
     EventLoop& Loop() { return loop_; }
 
-private:
+  private:
     friend class SimSerialPort;
     friend class SimTcpControlSocket;
     friend class SimUdpSocket;

@@ -13,7 +13,7 @@ using Liveness = std::shared_ptr<bool>;
 inline Liveness MakeLiveness() { return std::make_shared<bool>(true); }
 
 class SimSerialPort : public SerialPort {
-public:
+  public:
     explicit SimSerialPort(SimLinkFactory& factory) : factory_(factory) {}
     ~SimSerialPort() override;
 
@@ -27,7 +27,7 @@ public:
     // The adapter is pulled out: one failure report, then nothing flows.
     void Fail();
 
-private:
+  private:
     void Close();
 
     SimLinkFactory& factory_;
@@ -40,7 +40,7 @@ private:
 };
 
 class SimTcpControlSocket : public TcpControlSocket {
-public:
+  public:
     explicit SimTcpControlSocket(SimLinkFactory& factory) : factory_(factory) {}
     ~SimTcpControlSocket() override;
 
@@ -51,7 +51,7 @@ public:
     // The switcher closed the connection.
     void DroppedByPeer();
 
-private:
+  private:
     void Disconnect();
 
     SimLinkFactory& factory_;
@@ -63,7 +63,7 @@ private:
 };
 
 class SimUdpSocket : public UdpSocket {
-public:
+  public:
     explicit SimUdpSocket(SimLinkFactory& factory) : factory_(factory) {}
     ~SimUdpSocket() override;
 
@@ -80,7 +80,7 @@ public:
     // `delayMs` later; dropped if the socket has closed by then.
     void DeliverLater(Datagram datagram, int delayMs);
 
-private:
+  private:
     SimLinkFactory& factory_;
     std::function<void(const Datagram&)> onDatagram_;
     std::string bindIp_;

@@ -28,7 +28,8 @@ bool SimSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath
     Liveness alive = alive_;
     link_ = switcher->model->Attach(LinkKind::kSerial, [this, &loop, alive](const auto& chunk) {
         loop.Post([this, alive, chunk] {
-            if (*alive && monitoring_ && link_ && owner_) owner_->OnSerialBytes(chunk.data(), chunk.size());
+            if (*alive && monitoring_ && link_ && owner_)
+                owner_->OnSerialBytes(chunk.data(), chunk.size());
         });
     });
     return true;

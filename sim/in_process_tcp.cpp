@@ -13,7 +13,8 @@ SimTcpControlSocket::~SimTcpControlSocket() {
     Close();
 }
 
-bool SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port, TcpSocketEvents* events) {
+bool SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
+                                  TcpSocketEvents* events) {
     Close();
     events_ = events;
     const unsigned attempt = attempt_;

@@ -11,7 +11,7 @@ namespace {
 constexpr std::size_t kDiscoveryAnswerSize = 50;
 constexpr std::size_t kConfigPacketSize = 76;
 constexpr std::uint8_t kDiscoveryRequest = 0x61;  // 'a'
-constexpr std::uint8_t kRequestMark = 0xFF;  // byte 74: FF asks, 00 answers
+constexpr std::uint8_t kRequestMark = 0xFF;       // byte 74: FF asks, 00 answers
 
 std::uint8_t PlainSum(const std::vector<std::uint8_t>& bytes, std::size_t count) {
     unsigned sum = 0;
@@ -56,7 +56,8 @@ std::optional<std::vector<std::uint8_t>> SwitcherModel::AnswerConfiguration(
     const std::vector<std::uint8_t>& packet) {
     if (!faults_.answerDiscovery || packet.size() < kConfigPacketSize) return std::nullopt;
     NetworkSettings& net = state_.network;
-    if (Take<6>(packet, 0) != net.mac || packet[74] != kRequestMark || PlainSum(packet, 75) != packet[75])
+    if (Take<6>(packet, 0) != net.mac || packet[74] != kRequestMark ||
+        PlainSum(packet, 75) != packet[75])
         return std::nullopt;
 
     const bool automatic = packet[18] == 0x01;

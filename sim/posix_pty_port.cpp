@@ -18,7 +18,8 @@ PosixPtyPort::~PosixPtyPort() {
         // Remove the link only while it still points at this pty.
         char target[PATH_MAX];
         const ssize_t n = ::readlink(linkPath_.c_str(), target, sizeof target - 1);
-        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == slavePath_) ::unlink(linkPath_.c_str());
+        if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == slavePath_)
+            ::unlink(linkPath_.c_str());
     }
 }
 
@@ -42,15 +43,18 @@ bool PosixPtyPort::Open(const std::string& linkPath, std::string* error) {
     }
     if (!linkPath.empty()) {
         struct stat existing {};
-        if (::lstat(linkPath.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) ::unlink(linkPath.c_str());
+        if (::lstat(linkPath.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode))
+            ::unlink(linkPath.c_str());
         if (::symlink(slavePath_.c_str(), linkPath.c_str()) != 0) {
             *error = "cannot link " + linkPath + ": " + std::strerror(errno);
             return false;
         }
         linkPath_ = linkPath;
     }
-    watch_ = loop_.WatchFd(master, EventLoop::kReadable, [this](unsigned events) { OnEvents(events); });
-    writer_ = std::make_unique<ByteStreamWriter>(loop_, master, watch_, EventLoop::kReadable, nullptr);
+    watch_ =
+        loop_.WatchFd(master, EventLoop::kReadable, [this](unsigned events) { OnEvents(events); });
+    writer_ =
+        std::make_unique<ByteStreamWriter>(loop_, master, watch_, EventLoop::kReadable, nullptr);
     link_ = model_.Attach(LinkKind::kSerial, [this](const auto& chunk) { writer_->Write(chunk); });
     return true;
 }

@@ -14,7 +14,7 @@
 namespace torvane::sim {
 
 class PosixPtyPort {
-public:
+  public:
     PosixPtyPort(EventLoop& loop, SwitcherModel& model) : loop_(loop), model_(model) {}
     ~PosixPtyPort();
     PosixPtyPort(const PosixPtyPort&) = delete;
@@ -25,7 +25,7 @@ public:
     bool Open(const std::string& linkPath, std::string* error);
     const std::string& SlavePath() const { return slavePath_; }
 
-private:
+  private:
     void OnEvents(unsigned events);
 
     EventLoop& loop_;

@@ -37,7 +37,8 @@ bool PosixTcpServer::Listen(const std::string& ip, std::uint16_t port, std::stri
     if (!fd.Valid() || ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(fd.Get(), 8) != 0 || !SetNonBlocking(fd.Get())) {
-        *error = "cannot listen on " + ip + ":" + std::to_string(port) + ": " + std::strerror(errno);
+        *error =
+            "cannot listen on " + ip + ":" + std::to_string(port) + ": " + std::strerror(errno);
         return false;
     }
     socklen_t length = sizeof address;
@@ -60,15 +61,17 @@ void PosixTcpServer::Accept() {
         const int id = nextId_++;
         auto connection = std::make_unique<Connection>();
         connection->fd = std::move(fd);
-        connection->watch = loop_.WatchFd(connection->fd.Get(), kReadEvents,
-                                          [this, id](unsigned events) { OnConnectionEvents(id, events); });
+        connection->watch =
+            loop_.WatchFd(connection->fd.Get(), kReadEvents,
+                          [this, id](unsigned events) { OnConnectionEvents(id, events); });
         // A broken write closes the connection on the loop's next turn, not
         // inside the writer.
         connection->writer = std::make_unique<ByteStreamWriter>(
             loop_, connection->fd.Get(), connection->watch, kReadEvents,
             [this, id] { loop_.Post([this, id] { Close(id); }); });
         ByteStreamWriter* writer = connection->writer.get();
-        connection->link = model_.Attach(LinkKind::kTcp, [writer](const auto& chunk) { writer->Write(chunk); });
+        connection->link =
+            model_.Attach(LinkKind::kTcp, [writer](const auto& chunk) { writer->Write(chunk); });
         connections_[id] = std::move(connection);
     }
 }

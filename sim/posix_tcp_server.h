@@ -15,7 +15,7 @@
 namespace torvane::sim {
 
 class PosixTcpServer {
-public:
+  public:
     PosixTcpServer(EventLoop& loop, SwitcherModel& model) : loop_(loop), model_(model) {}
     ~PosixTcpServer();
     PosixTcpServer(const PosixTcpServer&) = delete;
@@ -28,7 +28,7 @@ public:
     std::uint16_t Port() const { return port_; }
     int ConnectionCount() const { return static_cast<int>(connections_.size()); }
 
-private:
+  private:
     struct Connection {
         UniqueFd fd;
         EventLoop::WatchId watch = 0;

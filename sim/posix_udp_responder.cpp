@@ -47,8 +47,8 @@ void PosixUdpResponder::OnReadable() {
         std::uint8_t buffer[1500];
         sockaddr_in from{};
         socklen_t length = sizeof from;
-        const ssize_t n =
-            ::recvfrom(fd_.Get(), buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+        const ssize_t n = ::recvfrom(fd_.Get(), buffer, sizeof buffer, 0,
+                                     reinterpret_cast<sockaddr*>(&from), &length);
         if (n < 0) return;
         const std::uint32_t sender = ntohl(from.sin_addr.s_addr);
         if (!IsLoopback(sender)) continue;
@@ -57,12 +57,13 @@ void PosixUdpResponder::OnReadable() {
         auto answer = answer_(std::vector<std::uint8_t>(buffer, buffer + n));
         if (!answer) continue;
         const std::uint16_t senderPort = ntohs(from.sin_port);
-        RunAfter(loop_, model_.Timing().replyDelayMs,
-                 [this, alive = alive_, bytes = std::move(*answer), sender, senderPort, ownAddress] {
-                     if (!*alive) return;
-                     SendFrom(bytes, sender, senderPort, ownAddress);
-                     if (afterAnswer_) afterAnswer_();
-                 });
+        RunAfter(
+            loop_, model_.Timing().replyDelayMs,
+            [this, alive = alive_, bytes = std::move(*answer), sender, senderPort, ownAddress] {
+                if (!*alive) return;
+                SendFrom(bytes, sender, senderPort, ownAddress);
+                if (afterAnswer_) afterAnswer_();
+            });
     }
 }
 

@@ -19,14 +19,18 @@
 namespace torvane::sim {
 
 class PosixUdpResponder {
-public:
-    using Answerer = std::function<std::optional<std::vector<std::uint8_t>>(const std::vector<std::uint8_t>&)>;
+  public:
+    using Answerer =
+        std::function<std::optional<std::vector<std::uint8_t>>(const std::vector<std::uint8_t>&)>;
 
     // `answer` gives the reply to a datagram, or nothing; `afterAnswer` runs
     // once the reply is sent (torvane-sim moves its TCP port then).
     PosixUdpResponder(EventLoop& loop, SwitcherModel& model, Answerer answer,
                       std::function<void()> afterAnswer = nullptr)
-        : loop_(loop), model_(model), answer_(std::move(answer)), afterAnswer_(std::move(afterAnswer)) {}
+        : loop_(loop),
+          model_(model),
+          answer_(std::move(answer)),
+          afterAnswer_(std::move(afterAnswer)) {}
     ~PosixUdpResponder();
     PosixUdpResponder(const PosixUdpResponder&) = delete;
     PosixUdpResponder& operator=(const PosixUdpResponder&) = delete;
@@ -34,10 +38,10 @@ public:
     bool Open(std::uint16_t port, std::string* error);
     std::uint16_t Port() const { return port_; }
 
-private:
+  private:
     void OnReadable();
-    void SendFrom(const std::vector<std::uint8_t>& bytes, std::uint32_t toAddress, std::uint16_t toPort,
-                  const Ipv4& from);
+    void SendFrom(const std::vector<std::uint8_t>& bytes, std::uint32_t toAddress,
+                  std::uint16_t toPort, const Ipv4& from);
 
     EventLoop& loop_;
     SwitcherModel& model_;

@@ -61,8 +61,10 @@ auto AddressInto(std::function<Ipv4&(SimOptions&)> field) {
 bool HexBytes(const std::string& text, std::vector<std::uint8_t>* out) {
     std::string digits;
     for (char c : text)
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-        else if (c != ' ' && c != ':' && c != '-') return false;
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            digits += c;
+        else if (c != ' ' && c != ':' && c != '-')
+            return false;
     if (digits.size() % 2 != 0) return false;
     out->clear();
     for (std::size_t i = 0; i < digits.size(); i += 2)
@@ -87,7 +89,8 @@ auto PortSetInto(std::function<std::array<bool, kPorts>&(SimOptions&)> field) {
 }
 
 // "1,2,...,8": exactly eight numbers in `base` between `low` and `high`.
-bool EightBytes(const std::string& text, int base, long low, long high, std::array<std::uint8_t, kPorts>* out) {
+bool EightBytes(const std::string& text, int base, long low, long high,
+                std::array<std::uint8_t, kPorts>* out) {
     std::array<std::uint8_t, kPorts> values{};
     std::stringstream list(text);
     std::string item;
@@ -107,7 +110,8 @@ bool EightBytes(const std::string& text, int base, long low, long high, std::arr
 bool BytePair(const std::string& text, char separator, std::uint8_t* first, std::uint8_t* second) {
     const auto at = text.find(separator);
     long a, b;
-    if (at == std::string::npos || !ToInt(text.substr(0, at), 0, 255, &a) || !ToInt(text.substr(at + 1), 0, 255, &b))
+    if (at == std::string::npos || !ToInt(text.substr(0, at), 0, 255, &a) ||
+        !ToInt(text.substr(at + 1), 0, 255, &b))
         return false;
     *first = static_cast<std::uint8_t>(a);
     *second = static_cast<std::uint8_t>(b);
@@ -117,17 +121,23 @@ bool BytePair(const std::string& text, char separator, std::uint8_t* first, std:
 const std::vector<Option>& Options() {
     static const std::vector<Option> options = {
         // Where it serves.
-        {"--ip", "ADDR", "switcher address, 127.0.0.0/8 only: TCP listens here and discovery reports it (127.0.0.1)",
+        {"--ip", "ADDR",
+         "switcher address, 127.0.0.0/8 only: TCP listens here and discovery reports it "
+         "(127.0.0.1)",
          [](const std::string& t, SimOptions& o) {
              auto ip = ParseIpv4(t);
              if (!ip || (*ip)[0] != 127) return false;
              o.state.network.ip = *ip;
              return true;
          }},
-        {"--port", "N", "TCP control port; 0 picks a free port (8000)", PortInto(&SimOptions::tcpPort)},
-        {"--discovery-port", "N", "UDP discovery port; 0 picks one (30600)", PortInto(&SimOptions::discoveryPort)},
-        {"--config-port", "N", "UDP configuration port; 0 picks one (30601)", PortInto(&SimOptions::configPort)},
-        {"--no-udp", nullptr, "no discovery or configuration sockets", Set([](auto& o) { o.udp = false; })},
+        {"--port", "N", "TCP control port; 0 picks a free port (8000)",
+         PortInto(&SimOptions::tcpPort)},
+        {"--discovery-port", "N", "UDP discovery port; 0 picks one (30600)",
+         PortInto(&SimOptions::discoveryPort)},
+        {"--config-port", "N", "UDP configuration port; 0 picks one (30601)",
+         PortInto(&SimOptions::configPort)},
+        {"--no-udp", nullptr, "no discovery or configuration sockets",
+         Set([](auto& o) { o.udp = false; })},
         {"--link", "PATH", "symbolic link to the pseudo-terminal, removed on exit",
          [](const std::string& t, SimOptions& o) {
              o.linkPath = t;
@@ -141,23 +151,31 @@ const std::vector<Option>& Options() {
              std::copy(bytes.begin(), bytes.end(), o.state.network.mac.begin());
              return true;
          }},
-        {"--gateway", "ADDR", "gateway (127.0.0.1)", AddressInto([](SimOptions& o) -> Ipv4& { return o.state.network.gateway; })},
-        {"--netmask", "ADDR", "netmask (255.0.0.0)", AddressInto([](SimOptions& o) -> Ipv4& { return o.state.network.netmask; })},
-        {"--auto-ip", nullptr, "report an automatic address (static)", Set([](auto& o) { o.state.network.autoAddress = true; })},
+        {"--gateway", "ADDR", "gateway (127.0.0.1)",
+         AddressInto([](SimOptions& o) -> Ipv4& { return o.state.network.gateway; })},
+        {"--netmask", "ADDR", "netmask (255.0.0.0)",
+         AddressInto([](SimOptions& o) -> Ipv4& { return o.state.network.netmask; })},
+        {"--auto-ip", nullptr, "report an automatic address (static)",
+         Set([](auto& o) { o.state.network.autoAddress = true; })},
         // Device state.
-        {"--power-off", nullptr, "start powered off (on)", Set([](auto& o) { o.state.powerOn = false; })},
-        {"--beep-off", nullptr, "start with the beep disabled (enabled)", Set([](auto& o) { o.state.beepOn = false; })},
+        {"--power-off", nullptr, "start powered off (on)",
+         Set([](auto& o) { o.state.powerOn = false; })},
+        {"--beep-off", nullptr, "start with the beep disabled (enabled)",
+         Set([](auto& o) { o.state.beepOn = false; })},
         {"--inputs", "LIST", "connected inputs, e.g. 1,2,3 (1,2,3)",
-         PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.inputConnected; })},
+         PortSetInto(
+             [](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.inputConnected; })},
         {"--outputs", "LIST", "connected outputs, 1 to 8 for A to H (1,2)",
-         PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.outputConnected; })},
+         PortSetInto(
+             [](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.outputConnected; })},
         {"--routing", "I1,...,I8", "input shown on outputs A to H (1,2,3,4,5,6,7,8)",
          [](const std::string& t, SimOptions& o) {
              return EightBytes(t, 10, 1, 8, &o.state.routing);
          }},
         {"--arc", "LIST", "outputs with ARC on, 1 to 8 for A to H (none)",
          PortSetInto([](SimOptions& o) -> std::array<bool, kPorts>& { return o.state.arcOn; })},
-        {"--edid", "C1,...,C8", "EDID codes of inputs 1 to 8, hex: 00-0E preset, 0F-16 copy of A-H, 17 file (all 00)",
+        {"--edid", "C1,...,C8",
+         "EDID codes of inputs 1 to 8, hex: 00-0E preset, 0F-16 copy of A-H, 17 file (all 00)",
          [](const std::string& t, SimOptions& o) {
              return EightBytes(t, 16, 0, 0xFF, &o.state.edidCode);
          }},
@@ -174,9 +192,11 @@ const std::vector<Option>& Options() {
          }},
         {"--version", "J.M", "firmware version, bytes J and M (1.0)",
          [](const std::string& t, SimOptions& o) {
-             return BytePair(t, '.', &o.state.identity.versionMajor, &o.state.identity.versionMinor);
+             return BytePair(t, '.', &o.state.identity.versionMajor,
+                             &o.state.identity.versionMinor);
          }},
-        {"--text", "TEXT", "device text, 32 characters, padded with spaces (\"Torvane simulated switcher\")",
+        {"--text", "TEXT",
+         "device text, 32 characters, padded with spaces (\"Torvane simulated switcher\")",
          [](const std::string& t, SimOptions& o) {
              o.state.deviceText = SwitcherState::MakeDeviceText(t);
              return true;
@@ -191,17 +211,21 @@ const std::vector<Option>& Options() {
         {"--raw-block-wait", "MS", "EDID start frame waits this long for its block (2000)",
          IntInto([](SimOptions& o) -> int& { return o.timing.rawBlockWaitMs; }, 1, 600000)},
         // Faults.
-        {"--silent", nullptr, "never reply on the command links", Set([](auto& o) { o.faults.silent = true; })},
+        {"--silent", nullptr, "never reply on the command links",
+         Set([](auto& o) { o.faults.silent = true; })},
         {"--drop", "N", "drop the next N replies (0)",
          IntInto([](SimOptions& o) -> int& { return o.faults.dropNextReplies; }, 0, 1000000)},
         {"--bad-checksum", "N", "the next N replies carry a wrong checksum (0)",
          IntInto([](SimOptions& o) -> int& { return o.faults.badChecksumReplies; }, 0, 1000000)},
         {"--extra-frames", "N", "unsolicited frames after each reply (0)",
          IntInto([](SimOptions& o) -> int& { return o.faults.extraFramesPerReply; }, 0, 100)},
-        {"--extra-frame", "HEX", "the unsolicited frame, padded to 13 bytes and checksummed (A5 5B 08 0C F0)",
+        {"--extra-frame", "HEX",
+         "the unsolicited frame, padded to 13 bytes and checksummed (A5 5B 08 0C F0)",
          [](const std::string& t, SimOptions& o) { return HexBytes(t, &o.faults.extraFrame); }},
         {"--garbage", "HEX", "bytes written before each reply (none)",
-         [](const std::string& t, SimOptions& o) { return HexBytes(t, &o.faults.garbageBeforeReply); }},
+         [](const std::string& t, SimOptions& o) {
+             return HexBytes(t, &o.faults.garbageBeforeReply);
+         }},
         {"--tcp-split", "N", "TCP: write each reply as its first N bytes, then the rest (off)",
          IntInto([](SimOptions& o) -> int& { return o.faults.tcpSplitAt; }, 0, 12)},
         {"--tcp-split-gap", "MS", "TCP: pause between the two parts of a split reply (50)",
@@ -213,7 +237,8 @@ const std::vector<Option>& Options() {
         {"--fault-result", "again|abort", "result for --fault-block (again)",
          [](const std::string& t, SimOptions& o) {
              if (t != "again" && t != "abort") return false;
-             o.faults.faultBlockResult = t == "again" ? BlockResult::kSendAgain : BlockResult::kAbort;
+             o.faults.faultBlockResult =
+                 t == "again" ? BlockResult::kSendAgain : BlockResult::kAbort;
              return true;
          }},
         {"--fault-times", "N", "how many times --fault-block is answered so (1)",
@@ -231,7 +256,8 @@ const std::vector<Option>& Options() {
 
 }  // namespace
 
-bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options, std::string* error) {
+bool ParseSimOptions(const std::vector<std::string>& args, SimOptions* options,
+                     std::string* error) {
     options->faults.tcpSplitGapMs = 50;  // far enough apart to reach the peer as two reads
     for (std::size_t i = 0; i < args.size(); ++i) {
         const Option* option = nullptr;
@@ -265,9 +291,12 @@ std::string SimUsage() {
            "Prints \"tcp ADDR:PORT\", \"serial PATH\", \"udp discovery N configuration N\" and\n"
            "\"ready\"; SIGINT or SIGTERM ends it. Defaults in parentheses.\n\n";
     for (const auto& o : Options()) {
-        std::string head = std::string("  ") + o.name + (o.argument ? std::string(" ") + o.argument : "");
-        if (head.size() < 30) head.resize(30, ' ');
-        else head += "\n" + std::string(30, ' ');
+        std::string head =
+            std::string("  ") + o.name + (o.argument ? std::string(" ") + o.argument : "");
+        if (head.size() < 30)
+            head.resize(30, ' ');
+        else
+            head += "\n" + std::string(30, ' ');
         out << head << o.help << "\n";
     }
     return out.str();

@@ -15,8 +15,9 @@ const std::vector<std::uint8_t> kDefaultExtraFrame{0xA5, 0x5B, 0x08, 0x0C, 0xF0}
 // padded with 00 to 13 bytes; a 13-byte frame then gets its checksum. Other
 // bytes go out as they are.
 std::vector<std::uint8_t> AsFrame(std::vector<std::uint8_t> bytes) {
-    const bool header = bytes.size() >= 2 && ((bytes[0] == kCommandHeader0 && bytes[1] == kCommandHeader1) ||
-                                              (bytes[0] == kDataHeader0 && bytes[1] == kDataHeader1));
+    const bool header =
+        bytes.size() >= 2 && ((bytes[0] == kCommandHeader0 && bytes[1] == kCommandHeader1) ||
+                              (bytes[0] == kDataHeader0 && bytes[1] == kDataHeader1));
     if (header && bytes.size() < kCommandFrameSize) bytes.resize(kCommandFrameSize, 0x00);
     if (header) CompleteUnit(bytes.data(), bytes.size());
     return bytes;
@@ -89,7 +90,8 @@ void ModelLink::Deliver(std::vector<std::uint8_t> chunk) {
 
 // ---- SwitcherModel ----
 
-SwitcherModel::SwitcherModel(EventLoop& loop) : loop_(loop), self_(std::make_shared<SwitcherModel*>(this)) {}
+SwitcherModel::SwitcherModel(EventLoop& loop)
+    : loop_(loop), self_(std::make_shared<SwitcherModel*>(this)) {}
 
 SwitcherModel::~SwitcherModel() { *self_ = nullptr; }
 
@@ -152,7 +154,8 @@ void SwitcherModel::Emit(ModelLink& link, CommandFrame reply) {
     chunks.emplace_back(faults_.garbageBeforeReply);
     chunks.back().insert(chunks.back().end(), reply.begin(), reply.end());
     for (int i = 0; i < faults_.extraFramesPerReply; ++i) {
-        chunks.push_back(AsFrame(faults_.extraFrame.empty() ? kDefaultExtraFrame : faults_.extraFrame));
+        chunks.push_back(
+            AsFrame(faults_.extraFrame.empty() ? kDefaultExtraFrame : faults_.extraFrame));
     }
     std::weak_ptr<ModelLink*> alive = link.self_;
     RunAfter(loop_, timing_.replyDelayMs, [alive, chunks = std::move(chunks)] {

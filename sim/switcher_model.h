@@ -47,7 +47,7 @@ class SwitcherModel;
 // One attachment to the model: its serial line or one TCP connection. Each
 // link parses its own byte stream and gets the replies to what it sent.
 class ModelLink {
-public:
+  public:
     using Output = std::function<void(const std::vector<std::uint8_t>& chunk)>;
 
     ModelLink(SwitcherModel& model, LinkKind kind, Output output);
@@ -59,7 +59,7 @@ public:
     void Write(const std::uint8_t* bytes, std::size_t count);
     LinkKind Kind() const { return kind_; }
 
-private:
+  private:
     friend class SwitcherModel;
     void OnUnit(UnitKind kind, const std::vector<std::uint8_t>& unit);
     void OnRawBlockOverdue(unsigned expectation);
@@ -70,14 +70,14 @@ private:
     LinkKind kind_;
     Output output_;
     UnitParser parser_;
-    CommandFrame pendingStart_{};   // the EDID start frame waiting for its raw block
-    unsigned rawExpectation_ = 0;   // counts start frames, to tell a stale wait
+    CommandFrame pendingStart_{};  // the EDID start frame waiting for its raw block
+    unsigned rawExpectation_ = 0;  // counts start frames, to tell a stale wait
     std::vector<std::uint8_t> heldForGlue_;
     std::shared_ptr<ModelLink*> self_;  // lets delayed work find out the link is gone
 };
 
 class SwitcherModel {
-public:
+  public:
     explicit SwitcherModel(EventLoop& loop);
     ~SwitcherModel();
     SwitcherModel(const SwitcherModel&) = delete;
@@ -98,8 +98,10 @@ public:
 
     // Network module: the answer to a datagram on the discovery port or the
     // configuration port, or nothing when the switcher stays quiet.
-    std::optional<std::vector<std::uint8_t>> AnswerDiscovery(const std::vector<std::uint8_t>& request);
-    std::optional<std::vector<std::uint8_t>> AnswerConfiguration(const std::vector<std::uint8_t>& packet);
+    std::optional<std::vector<std::uint8_t>> AnswerDiscovery(
+        const std::vector<std::uint8_t>& request);
+    std::optional<std::vector<std::uint8_t>> AnswerConfiguration(
+        const std::vector<std::uint8_t>& packet);
 
     UpgradePhase Phase() const { return phase_; }
     // Payload bytes of every firmware block received in order, flag-80 block
@@ -124,7 +126,7 @@ public:
     std::optional<CommandFrame> AnswerDataFrame(const std::vector<std::uint8_t>& frame);
     CommandFrame AnswerRawBlock(const CommandFrame& start, const RawBlock& block);
 
-private:
+  private:
     friend class ModelLink;
     void OnUnit(ModelLink& link, UnitKind kind, const std::vector<std::uint8_t>& unit);
     void Emit(ModelLink& link, CommandFrame reply);
@@ -145,7 +147,7 @@ private:
     std::set<ModelLink*> links_;
 
     UpgradePhase phase_ = UpgradePhase::kIdle;
-    unsigned phaseEpoch_ = 0;  // tells stale ready and restart timers apart
+    unsigned phaseEpoch_ = 0;        // tells stale ready and restart timers apart
     std::optional<int> edidTarget_;  // input of the EDID file write, 0 for all
     int expectedBlock_ = 0;
     std::vector<std::uint8_t> firmware_;

@@ -19,8 +19,8 @@ struct SwitcherTiming {
 enum class BlockResult : std::uint8_t { kReceived = 0x00, kSendAgain = 0x01, kAbort = 0x02 };
 
 struct SwitcherFaults {
-    bool silent = false;       // no command-link reply at all
-    int dropNextReplies = 0;   // swallow this many replies, then answer again
+    bool silent = false;         // no command-link reply at all
+    int dropNextReplies = 0;     // swallow this many replies, then answer again
     int badChecksumReplies = 0;  // this many replies carry a wrong checksum
     // Unsolicited frames written right after each reply: a power-off report
     // unless `extraFrame` is set (made a whole frame as SendUnsolicited does).
@@ -44,8 +44,8 @@ struct SwitcherFaults {
     // This many blocks flagged 80 are answered like ordinary blocks (flag not
     // echoed, no restart), so the program sends another flagged block.
     int unechoedLastBlocks = 0;
-    bool noRestartAnswer = false;   // after the last block it never answers again
-    bool answerDiscovery = true;    // the network module answers on UDP
+    bool noRestartAnswer = false;  // after the last block it never answers again
+    bool answerDiscovery = true;   // the network module answers on UDP
 };
 
 }  // namespace torvane::sim

@@ -27,7 +27,7 @@ struct NetworkSettings {
     Ipv4 ip{127, 0, 0, 1};
     Ipv4 gateway{127, 0, 0, 1};
     Ipv4 netmask{255, 0, 0, 0};
-    bool autoAddress = false;  // false: static address
+    bool autoAddress = false;          // false: static address
     std::uint16_t controlPort = 8000;  // the TCP port the discovery answer names
 };
 

@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
             std::cout << "tcp " << now << ":" << tcp.Port() << std::endl;
         }
     };
-    PosixUdpResponder discovery(loop, model, [&](const auto& d) { return model.AnswerDiscovery(d); });
+    PosixUdpResponder discovery(loop, model,
+                                [&](const auto& d) { return model.AnswerDiscovery(d); });
     PosixUdpResponder configuration(
         loop, model, [&](const auto& d) { return model.AnswerConfiguration(d); }, followAddress);
     if (options.udp && (!discovery.Open(options.discoveryPort, &error) ||
@@ -95,7 +96,8 @@ int main(int argc, char** argv) {
     std::cout << "serial " << pty.SlavePath() << "\n";
     if (!options.linkPath.empty()) std::cout << "link " << options.linkPath << "\n";
     if (options.udp)
-        std::cout << "udp discovery " << discovery.Port() << " configuration " << configuration.Port() << "\n";
+        std::cout << "udp discovery " << discovery.Port() << " configuration "
+                  << configuration.Port() << "\n";
     std::cout << "ready" << std::endl;
 
     return loop.Run();

@@ -13,7 +13,7 @@ namespace torvane::sim {
 enum class UnitKind { kCommandFrame, kDataFrame, kRawBlock };
 
 class UnitParser {
-public:
+  public:
     using UnitHandler = std::function<void(UnitKind, const std::vector<std::uint8_t>&)>;
 
     explicit UnitParser(UnitHandler onUnit) : onUnit_(std::move(onUnit)) {}
@@ -25,7 +25,7 @@ public:
     void Reset();
     bool ExpectingRawBlock() const { return want_ == UnitKind::kRawBlock && collecting_; }
 
-private:
+  private:
     void Feed(std::uint8_t byte);
 
     UnitHandler onUnit_;

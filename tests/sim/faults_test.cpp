@@ -52,7 +52,8 @@ TEST_F(Faults, ExtraFramesAndGarbageSurroundTheReply) {
 
 TEST_F(Faults, UnsolicitedFramesGoToEveryLink) {
     std::vector<std::string> other;
-    auto second = model.Attach(LinkKind::kTcp, [&](const auto& chunk) { other.push_back(ToHex(chunk)); });
+    auto second =
+        model.Attach(LinkKind::kTcp, [&](const auto& chunk) { other.push_back(ToHex(chunk)); });
     model.SendUnsolicited(Hex("A5 5B 01 04 01 00 01"));
     loop.RunPending();
     EXPECT_EQ(frames, std::vector<std::string>{CommandHex("01 04 01 00 01")});

@@ -16,13 +16,15 @@ std::vector<std::uint8_t> Image(std::size_t size) {
     return image;
 }
 
-std::vector<std::uint8_t> DataFrame(const std::vector<std::uint8_t>& image, std::size_t offset, bool last) {
+std::vector<std::uint8_t> DataFrame(const std::vector<std::uint8_t>& image, std::size_t offset,
+                                    bool last) {
     std::vector<std::uint8_t> frame(kDataFrameSize, 0xFF);
     frame[0] = kDataHeader0;
     frame[1] = kDataHeader1;
     frame[2] = last ? kLastBlockFlag : 0x00;
     frame[3] = static_cast<std::uint8_t>(offset / kDataPayloadSize);
-    for (std::size_t i = 0; i < kDataPayloadSize && offset + i < image.size(); ++i) frame[4 + i] = image[offset + i];
+    for (std::size_t i = 0; i < kDataPayloadSize && offset + i < image.size(); ++i)
+        frame[4 + i] = image[offset + i];
     CompleteUnit(frame.data(), frame.size());
     return frame;
 }
@@ -65,12 +67,13 @@ struct Upgrade : ::testing::Test, SimRig {
 TEST_F(Upgrade, ThreeThousandByteImageRunsToCompletionAndTheSwitcherComesBackWithANewVersion) {
     GetReady();
     const auto image = Image(3000);
-    EXPECT_EQ(Transfer(image),
-              (std::vector<std::string>{AckHex("00 00 00"), AckHex("00 01 00"), AckHex("80 02 00")}));
+    EXPECT_EQ(Transfer(image), (std::vector<std::string>{AckHex("00 00 00"), AckHex("00 01 00"),
+                                                         AckHex("80 02 00")}));
     const auto& received = model.FirmwareReceived();
     ASSERT_EQ(received.size(), 3072u);
     EXPECT_TRUE(std::equal(image.begin(), image.end(), received.begin()));
-    EXPECT_TRUE(std::all_of(received.begin() + 3000, received.end(), [](auto b) { return b == 0xFF; }));
+    EXPECT_TRUE(
+        std::all_of(received.begin() + 3000, received.end(), [](auto b) { return b == 0xFF; }));
 
     EXPECT_EQ(Ask(kRebootPoll), "") << "silent while it restarts";
     loop.Advance(model.Timing().restartMs);
@@ -104,8 +107,9 @@ TEST_F(Upgrade, AnAbortedBlockEndsTheUpgrade) {
 TEST_F(Upgrade, AnUnechoedLastBlockFlagMakesTheProgramSendOneMoreBlock) {
     model.Faults().unechoedLastBlocks = 1;
     GetReady();
-    EXPECT_EQ(Transfer(Image(1000)),
-              (std::vector<std::string>{AckHex("00 00 00"), AckHex("00 01 00"), AckHex("80 02 00")}));
+    EXPECT_EQ(
+        Transfer(Image(1000)),
+        (std::vector<std::string>{AckHex("00 00 00"), AckHex("00 01 00"), AckHex("80 02 00")}));
 }
 
 TEST_F(Upgrade, WithNoRestartAnswerTheSwitcherStaysSilentPastTheProgramsWait) {
@@ -129,7 +133,8 @@ TEST_F(Upgrade, ACorruptedBlockIsAskedForAgainAndAnOutOfOrderOneAborts) {
     EXPECT_EQ(Exchange(DataFrame(image, 0, false)), std::vector<std::string>{AckHex("00 00 00")});
     EXPECT_EQ(Exchange(DataFrame(image, 0, false)), std::vector<std::string>{AckHex("00 00 00")})
         << "a repeat is acknowledged, not stored twice";
-    EXPECT_EQ(Exchange(DataFrame(image, 2048, false)), std::vector<std::string>{AckHex("00 02 02")});
+    EXPECT_EQ(Exchange(DataFrame(image, 2048, false)),
+              std::vector<std::string>{AckHex("00 02 02")});
     EXPECT_EQ(model.FirmwareReceived().size(), 1024u);
 }
 

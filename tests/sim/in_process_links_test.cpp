@@ -1,13 +1,14 @@
 // The in-process links as the controller uses them: serial port, TCP control
 // socket and the UDP LAN with several switchers, all on virtual time.
 
+#include "sim/in_process_links.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 
 #include "platform/virtual_loop.h"
 #include "protocol/tcp_reassembly.h"
-#include "sim/in_process_links.h"
 #include "sim_rig.h"
 
 namespace torvane::sim::test {
@@ -103,7 +104,8 @@ TEST_F(SerialLink, ThePortListShowsPluggedInSwitchersAndWhetherTheyAreBusy) {
     SwitcherModel second(loop);
     links.AddSwitcher(second, "/dev/torvane-sim-2");
     auto source = links.MakePortSource();
-    EXPECT_EQ(ListedPorts(*source), (std::vector<std::string>{kDefaultSerialPath, "/dev/torvane-sim-2"}));
+    EXPECT_EQ(ListedPorts(*source),
+              (std::vector<std::string>{kDefaultSerialPath, "/dev/torvane-sim-2"}));
     SerialOwner owner;
     auto port = links.MakeSerialPort();
     ASSERT_TRUE(port->InitPort(&owner, kDefaultSerialPath, {}));
@@ -160,7 +162,8 @@ TEST_F(TcpLink, SplitAndGluedRepliesArriveAsTheReadsTheyWouldBe) {
     socket->Connect("127.0.0.1", 8000, &events);
     loop.RunPending();
     std::vector<std::string> dispatched;
-    TcpReassembly reassembly([&](const std::uint8_t* f, std::size_t n) { dispatched.push_back(ToHex(f, n)); });
+    TcpReassembly reassembly(
+        [&](const std::uint8_t* f, std::size_t n) { dispatched.push_back(ToHex(f, n)); });
     auto exchange = [&](const std::string& request) {
         events.reads.clear();
         auto bytes = Hex(request);
@@ -175,15 +178,18 @@ TEST_F(TcpLink, SplitAndGluedRepliesArriveAsTheReadsTheyWouldBe) {
 
     model.Faults().tcpSplitAt = 5;
     model.Faults().tcpSplitGapMs = 20;
-    EXPECT_EQ(exchange(kPowerQuery), (std::vector<std::string>{"A5 5B 08 0C 0F", "00 00 00 00 00 00 00 DD"}));
+    EXPECT_EQ(exchange(kPowerQuery),
+              (std::vector<std::string>{"A5 5B 08 0C 0F", "00 00 00 00 00 00 00 DD"}));
     EXPECT_EQ(dispatched, std::vector<std::string>{kPowerOn});
 
     model.Faults().tcpSplitAt = 0;
     model.Faults().tcpGlue = true;
     EXPECT_TRUE(exchange(kPowerQuery).empty()) << "held for the next reply";
     model.State().powerOn = false;
-    EXPECT_EQ(exchange(kPowerQuery), std::vector<std::string>{kPowerOn + " " + CommandHex("08 0C F0")});
-    EXPECT_EQ(dispatched, (std::vector<std::string>{kPowerOn, kPowerOn})) << "the glued second frame is lost";
+    EXPECT_EQ(exchange(kPowerQuery),
+              std::vector<std::string>{kPowerOn + " " + CommandHex("08 0C F0")});
+    EXPECT_EQ(dispatched, (std::vector<std::string>{kPowerOn, kPowerOn}))
+        << "the glued second frame is lost";
 }
 
 struct ThreeSwitchers : ::testing::Test {
@@ -202,7 +208,8 @@ struct ThreeSwitchers : ::testing::Test {
         }
     }
     void Open(std::uint16_t port) {
-        ASSERT_TRUE(socket->Open("0.0.0.0", port, [this](const Datagram& d) { heard.push_back(d); }));
+        ASSERT_TRUE(
+            socket->Open("0.0.0.0", port, [this](const Datagram& d) { heard.push_back(d); }));
     }
     std::vector<std::string> Discover(const std::string& to = "127.255.255.255") {
         heard.clear();
@@ -213,7 +220,8 @@ struct ThreeSwitchers : ::testing::Test {
         std::vector<std::string> ips;
         for (const auto& d : heard) {
             EXPECT_GE(d.bytes.size(), 50u);
-            EXPECT_EQ(ToHex(std::vector<std::uint8_t>(d.bytes.begin() + 18, d.bytes.begin() + 20)), "77 88");
+            EXPECT_EQ(ToHex(std::vector<std::uint8_t>(d.bytes.begin() + 18, d.bytes.begin() + 20)),
+                      "77 88");
             EXPECT_EQ(d.fromPort, kDiscoveryPort);
             ips.push_back(d.fromIp);
         }
@@ -255,7 +263,8 @@ TEST_F(ThreeSwitchers, OnlyTheSwitcherWithTheMacTakesAConfigurationThenAnswersWi
     auto badSum = ConfigPacket(3, false);
     badSum[75] ^= 1;
     auto otherMac = ConfigPacket(7, false);
-    for (const auto& packet : {badSum, otherMac}) socket->SendTo("255.255.255.255", kConfigPort, packet.data(), 76);
+    for (const auto& packet : {badSum, otherMac})
+        socket->SendTo("255.255.255.255", kConfigPort, packet.data(), 76);
     loop.Advance(100);
     EXPECT_TRUE(heard.empty());
 
@@ -290,7 +299,8 @@ TEST_F(ThreeSwitchers, OtherSocketsOnThePortHearTheBroadcast) {
     socket->SendTo("127.255.255.255", kDiscoveryPort, &request, 1);
     loop.Advance(100);
     ASSERT_EQ(heard.size(), 4u);
-    EXPECT_EQ(ToHex(heard[0].bytes), "61") << "its own request first, as the Receive log would show";
+    EXPECT_EQ(ToHex(heard[0].bytes), "61")
+        << "its own request first, as the Receive log would show";
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ const Case kCases[] = {
     {"power state off", "08 0C", "08 0C F0", [](auto& s) { s.powerOn = false; }},
     {"power on", "08 0B 0F 00 0F", "08 0B 00 00 0F", [](auto& s) { s.powerOn = false; },
      [](auto& s) { EXPECT_TRUE(s.powerOn); }},
-    {"power off", "08 0B F0 00 F0", "08 0B 00 00 F0", nullptr, [](auto& s) { EXPECT_FALSE(s.powerOn); }},
+    {"power off", "08 0B F0 00 F0", "08 0B 00 00 F0", nullptr,
+     [](auto& s) { EXPECT_FALSE(s.powerOn); }},
     {"input connected", "01 04 01", "01 04 01 00 00"},
     {"input not connected", "01 04 08", "01 04 08 00 01"},
     {"output connected", "01 05 02", "01 05 02 00 00"},
@@ -43,7 +44,8 @@ const Case kCases[] = {
     {"beep state disabled", "01 0B 00", "01 0B 00 00 F0", [](auto& s) { s.beepOn = false; }},
     {"beep on", "06 01 0F 00 DD", "06 01 00 00 DD", [](auto& s) { s.beepOn = false; },
      [](auto& s) { EXPECT_TRUE(s.beepOn); }},
-    {"beep off", "06 01 F0 00 00", "06 01 00 00 00", nullptr, [](auto& s) { EXPECT_FALSE(s.beepOn); }},
+    {"beep off", "06 01 F0 00 00", "06 01 00 00 00", nullptr,
+     [](auto& s) { EXPECT_FALSE(s.beepOn); }},
     {"factory reset", "08 0A", "08 0A 00",
      [](auto& s) {
          s.beepOn = false;
@@ -96,13 +98,12 @@ const Case kCases[] = {
     {"device text part 29", "FA 29", "FA 29 EE"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Families, ModelAnswers, ::testing::ValuesIn(kCases),
-                         [](const auto& info) {
-                             std::string name;
-                             for (char ch : std::string(info.param.what))
-                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Families, ModelAnswers, ::testing::ValuesIn(kCases), [](const auto& info) {
+    std::string name;
+    for (char ch : std::string(info.param.what))
+        name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+});
 
 TEST(ModelLinkTest, RepliesAfterTheDelayThroughTheLoopAndIgnoresACorruptedRequest) {
     SimRig rig;
@@ -131,7 +132,8 @@ TEST(ModelLinkTest, FindsFramesInAStreamOfPiecesAndNoise) {
     stream.insert(stream.end(), input.begin(), input.end());
     for (auto b : stream) rig.Send(std::vector<std::uint8_t>{b});
     rig.loop.RunPending();
-    EXPECT_EQ(rig.frames, (std::vector<std::string>{CommandHex("08 0C 0F"), CommandHex("01 04 01 00 00")}));
+    EXPECT_EQ(rig.frames,
+              (std::vector<std::string>{CommandHex("08 0C 0F"), CommandHex("01 04 01 00 00")}));
 }
 
 TEST(ModelLinkTest, DeviceTextWrittenInFourPartsReadsBack) {

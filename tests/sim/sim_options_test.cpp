@@ -1,8 +1,8 @@
 // torvane-sim's command line reaches the model's state, timing and faults.
 
-#include <gtest/gtest.h>
-
 #include "sim/sim_options.h"
+
+#include <gtest/gtest.h>
 
 namespace torvane::sim {
 namespace {
@@ -15,15 +15,26 @@ SimOptions Parsed(const std::vector<std::string>& args) {
 }
 
 TEST(SimOptionsTest, SettingsReachTheModel) {
-    const SimOptions o = Parsed({"--ip", "127.0.0.3", "--mac", "0A-0B-0C-0D-0E-0F", "--routing", "8,7,6,5,4,3,2,1",
-                                 "--arc", "2,8", "--edid", "0E,0F,16,17,00,01,02,03", "--inputs", "4",
-                                 "--size", "16x4", "--version", "2.10", "--text", "Hall",
-                                 "--reply-delay", "0", "--drop", "3", "--garbage", "00 FF",
-                                 "--fault-block", "2", "--fault-result", "abort", "--tcp-glue"});
+    const SimOptions o = Parsed({"--ip",           "127.0.0.3",
+                                 "--mac",          "0A-0B-0C-0D-0E-0F",
+                                 "--routing",      "8,7,6,5,4,3,2,1",
+                                 "--arc",          "2,8",
+                                 "--edid",         "0E,0F,16,17,00,01,02,03",
+                                 "--inputs",       "4",
+                                 "--size",         "16x4",
+                                 "--version",      "2.10",
+                                 "--text",         "Hall",
+                                 "--reply-delay",  "0",
+                                 "--drop",         "3",
+                                 "--garbage",      "00 FF",
+                                 "--fault-block",  "2",
+                                 "--fault-result", "abort",
+                                 "--tcp-glue"});
     EXPECT_EQ(o.state.network.ip, (Ipv4{127, 0, 0, 3}));
     EXPECT_EQ(o.state.network.mac, (Mac{0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}));
     EXPECT_EQ(o.state.routing, (std::array<std::uint8_t, 8>{8, 7, 6, 5, 4, 3, 2, 1}));
-    EXPECT_EQ(o.state.arcOn, (std::array<bool, 8>{false, true, false, false, false, false, false, true}));
+    EXPECT_EQ(o.state.arcOn,
+              (std::array<bool, 8>{false, true, false, false, false, false, false, true}));
     EXPECT_EQ(o.state.edidCode, (std::array<std::uint8_t, 8>{0x0E, 0x0F, 0x16, 0x17, 0, 1, 2, 3}));
     EXPECT_EQ(o.state.inputConnected, (std::array<bool, 8>{false, false, false, true}));
     EXPECT_EQ(o.state.identity.inputs, 16);

@@ -27,7 +27,9 @@ using Bytes = std::vector<std::uint8_t>;
 inline std::string SimPath() { return std::string(TORVANE_BINARY_DIR) + "/torvane-sim"; }
 
 inline long MsLeft(std::chrono::steady_clock::time_point deadline) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                 std::chrono::steady_clock::now())
+        .count();
 }
 
 // Reads what `fd` offers until `done(buffer)` or `waitMs` pass; each read is
@@ -52,7 +54,7 @@ std::vector<Bytes> ReadFor(int fd, int waitMs, Done done) {
 }
 
 class SimProcess {
-public:
+  public:
     SimProcess() = default;
     ~SimProcess() { Stop(); }
     SimProcess(const SimProcess&) = delete;
@@ -118,7 +120,7 @@ public:
     }
     const std::string& Output() const { return output_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int out_ = -1;
     std::string output_;
@@ -146,8 +148,8 @@ inline sockaddr_in Address(const std::string& ip, std::uint16_t port) {
 
 // Connects, sends `request`, and returns the reads that bring `expect` bytes
 // (or what came within `waitMs`). Empty when the connection fails.
-inline std::vector<Bytes> TcpExchange(const std::string& ip, std::uint16_t port, const Bytes& request,
-                                      std::size_t expect, int waitMs = 3000) {
+inline std::vector<Bytes> TcpExchange(const std::string& ip, std::uint16_t port,
+                                      const Bytes& request, std::size_t expect, int waitMs = 3000) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     const sockaddr_in to = Address(ip, port);
     std::vector<Bytes> reads;
@@ -158,7 +160,8 @@ inline std::vector<Bytes> TcpExchange(const std::string& ip, std::uint16_t port,
     return reads;
 }
 
-inline Bytes PtyExchange(const std::string& path, const Bytes& request, std::size_t expect, int waitMs = 3000) {
+inline Bytes PtyExchange(const std::string& path, const Bytes& request, std::size_t expect,
+                         int waitMs = 3000) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
     if (fd < 0) return {};
     termios raw{};
@@ -167,7 +170,8 @@ inline Bytes PtyExchange(const std::string& path, const Bytes& request, std::siz
     ::tcsetattr(fd, TCSANOW, &raw);
     Bytes all;
     if (::write(fd, request.data(), request.size()) == static_cast<ssize_t>(request.size()))
-        for (const auto& read : ReadFor(fd, waitMs, [expect](const Bytes& a) { return a.size() >= expect; }))
+        for (const auto& read :
+             ReadFor(fd, waitMs, [expect](const Bytes& a) { return a.size() >= expect; }))
             all.insert(all.end(), read.begin(), read.end());
     ::close(fd);
     return all;
@@ -180,15 +184,17 @@ struct UdpAnswer {
 
 // Sends from a socket bound to 127.0.0.1 and collects answers until `count`
 // have come or `waitMs` pass.
-inline std::vector<UdpAnswer> UdpExchange(const std::string& to, std::uint16_t port, const Bytes& request,
-                                          std::size_t count, int waitMs = 2000) {
+inline std::vector<UdpAnswer> UdpExchange(const std::string& to, std::uint16_t port,
+                                          const Bytes& request, std::size_t count,
+                                          int waitMs = 2000) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     const sockaddr_in local = Address("127.0.0.1", 0);
     ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local);
     const sockaddr_in target = Address(to, port);
-    ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+    ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+             sizeof target);
     std::vector<UdpAnswer> answers;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     while (answers.size() < count && MsLeft(deadline) > 0) {
@@ -197,7 +203,8 @@ inline std::vector<UdpAnswer> UdpExchange(const std::string& to, std::uint16_t p
         std::uint8_t buffer[1500];
         sockaddr_in from{};
         socklen_t length = sizeof from;
-        const ssize_t n = ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+        const ssize_t n =
+            ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
         if (n < 0) break;
         char text[INET_ADDRSTRLEN];
         ::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);

@@ -62,7 +62,8 @@ struct SimRig {
     SwitcherModel model{loop};
     std::vector<std::vector<std::uint8_t>> writes;
     std::vector<std::string> frames;
-    SerialFrameAssembler assembler{[this](const std::uint8_t* f, std::size_t n) { frames.push_back(ToHex(f, n)); }};
+    SerialFrameAssembler assembler{
+        [this](const std::uint8_t* f, std::size_t n) { frames.push_back(ToHex(f, n)); }};
     std::unique_ptr<ModelLink> link;
 };
 

@@ -16,7 +16,8 @@ const std::string kPowerQuery = "A5 5B 08 0C 00 00 00 00 00 00 00 00 EC";
 const std::string kPowerOn = "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DD";
 
 // Ports picked by the program, so tests may run side by side.
-const std::vector<std::string> kFreePorts = {"--port", "0", "--discovery-port", "0", "--config-port", "0"};
+const std::vector<std::string> kFreePorts = {"--port",        "0", "--discovery-port", "0",
+                                             "--config-port", "0"};
 
 std::vector<std::string> With(std::vector<std::string> args) {
     args.insert(args.end(), kFreePorts.begin(), kFreePorts.end());
@@ -44,7 +45,8 @@ TEST(TorvaneSim, AnswersThePowerQueryOverTcpAndOverItsPseudoTerminalLink) {
 
 TEST(TorvaneSim, FaultSwitchesFromTheCommandLineReachTheWire) {
     SimProcess sim;
-    ASSERT_TRUE(sim.Start(With({"--tcp-split", "5", "--garbage", "00 11", "--power-off"}))) << sim.Output();
+    ASSERT_TRUE(sim.Start(With({"--tcp-split", "5", "--garbage", "00 11", "--power-off"})))
+        << sim.Output();
     const auto reads = TcpExchange("127.0.0.1", sim.TcpPort(), Hex(kPowerQuery), 15);
     ASSERT_EQ(reads.size(), 2u) << "split across two reads";
     EXPECT_EQ(ToHex(reads[0]), "00 11 A5 5B 08");
@@ -53,15 +55,15 @@ TEST(TorvaneSim, FaultSwitchesFromTheCommandLineReachTheWire) {
 
 TEST(TorvaneSim, ThreeInstancesAreThreeSwitchersToOneDiscovery) {
     SimProcess first, second, third;
-    ASSERT_TRUE(first.Start({"--ip", "127.0.0.2", "--port", "0", "--discovery-port", "0", "--config-port", "0",
-                             "--mac", "02-00-00-00-00-02"}))
+    ASSERT_TRUE(first.Start({"--ip", "127.0.0.2", "--port", "0", "--discovery-port", "0",
+                             "--config-port", "0", "--mac", "02-00-00-00-00-02"}))
         << first.Output();
     const std::string shared = std::to_string(first.UdpPort(true));
-    ASSERT_TRUE(second.Start({"--ip", "127.0.0.3", "--port", "0", "--discovery-port", shared, "--config-port", "0",
-                              "--mac", "02-00-00-00-00-03"}))
+    ASSERT_TRUE(second.Start({"--ip", "127.0.0.3", "--port", "0", "--discovery-port", shared,
+                              "--config-port", "0", "--mac", "02-00-00-00-00-03"}))
         << second.Output();
-    ASSERT_TRUE(third.Start({"--ip", "127.0.0.4", "--port", "0", "--discovery-port", shared, "--config-port", "0",
-                             "--mac", "02-00-00-00-00-04"}))
+    ASSERT_TRUE(third.Start({"--ip", "127.0.0.4", "--port", "0", "--discovery-port", shared,
+                             "--config-port", "0", "--mac", "02-00-00-00-00-04"}))
         << third.Output();
 
     auto answers = UdpExchange("127.255.255.255", first.UdpPort(true), {0x61}, 3);
@@ -69,12 +71,15 @@ TEST(TorvaneSim, ThreeInstancesAreThreeSwitchersToOneDiscovery) {
     std::sort(answers.begin(), answers.end(), [](auto& a, auto& b) { return a.from < b.from; });
     for (int i = 0; i < 3; ++i) {
         const auto n = static_cast<std::uint8_t>(2 + i);
-        EXPECT_EQ(answers[i].from, "127.0.0." + std::to_string(n)) << "answered from its own address";
+        EXPECT_EQ(answers[i].from, "127.0.0." + std::to_string(n))
+            << "answered from its own address";
         ASSERT_GE(answers[i].bytes.size(), 50u);
         EXPECT_EQ(ToHex(Bytes(answers[i].bytes.begin(), answers[i].bytes.begin() + 20)),
-                  ToHex(Bytes{0x02, 0, 0, 0, 0, n, 127, 0, 0, n, 127, 0, 0, 1, 255, 0, 0, 0, 0x77, 0x88}));
+                  ToHex(Bytes{0x02, 0, 0, 0, 0,   n, 127, 0, 0,    n,
+                              127,  0, 0, 1, 255, 0, 0,   0, 0x77, 0x88}));
         const SimProcess& sim = i == 0 ? first : i == 1 ? second : third;
-        EXPECT_EQ(answers[i].bytes[21] << 8 | answers[i].bytes[22], sim.TcpPort()) << "its control port";
+        EXPECT_EQ(answers[i].bytes[21] << 8 | answers[i].bytes[22], sim.TcpPort())
+            << "its control port";
     }
     EXPECT_TRUE(UdpExchange("127.255.255.255", first.UdpPort(true), {0x62}, 1, 300).empty())
         << "only the discovery request is answered";
@@ -109,8 +114,9 @@ TEST(TorvaneSim, ANetworkConfigurationMovesTheSwitcherToItsNewAddress) {
 TEST(TorvaneSim, HelpDocumentsTheOptionsAndUsageErrorsSaySo) {
     std::string help;
     EXPECT_EQ(RunSim("--help", &help), 0);
-    for (const char* option : {"--ip", "--port", "--link", "--silent", "--drop", "--bad-checksum", "--tcp-glue",
-                               "--fault-block", "--no-restart-answer", "--restart", "--ready-delay"})
+    for (const char* option :
+         {"--ip", "--port", "--link", "--silent", "--drop", "--bad-checksum", "--tcp-glue",
+          "--fault-block", "--no-restart-answer", "--restart", "--ready-delay"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 
     for (const char* bad : {"--frobnicate", "--ip 10.0.0.1", "--port 70000", "--drop"}) {
