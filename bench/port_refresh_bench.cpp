@@ -19,7 +19,7 @@ namespace {
 
 // A list that only holds its entries.
 class PlainList : public PortListControl {
-public:
+  public:
     void ResetContent() override { items_.clear(), selected_ = -1; }
     void InsertString(int index, const std::string& text) override {
         items_.insert(items_.begin() + index, text);
@@ -34,7 +34,7 @@ public:
     std::string GetText() const override { return selected_ < 0 ? "" : items_[selected_]; }
     std::size_t Count() const { return items_.size(); }
 
-private:
+  private:
     std::vector<std::string> items_;
     int selected_ = -1;
 };
@@ -42,7 +42,7 @@ private:
 // A sysfs with the machine's 64 virtual terminals and `usbPorts` USB serial
 // adapters; the real process table and the real lock folders.
 class FakeSysfs {
-public:
+  public:
     explicit FakeSysfs(int usbPorts) {
         char pattern[] = "/tmp/torvane-bench-XXXXXX";
         root_ = ::mkdtemp(pattern);
@@ -68,7 +68,7 @@ public:
         return layout;
     }
 
-private:
+  private:
     std::string Path(const std::string& relative) const { return root_ + "/" + relative; }
     void Write(const std::string& relative, const std::string& text) {
         fs::create_directories(fs::path(Path(relative)).parent_path());

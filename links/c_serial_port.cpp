@@ -103,9 +103,9 @@ bool CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
     // Exclusive: no other program may use the port while we hold it. The
     // advisory lock comes first so a refused open leaves the port as it was.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        lastError_ = "cannot open " + portPath + ": " +
-                     (errno == EWOULDBLOCK ? std::string("in use by another program")
-                                           : ErrnoText(errno));
+        lastError_ =
+            "cannot open " + portPath + ": " +
+            (errno == EWOULDBLOCK ? std::string("in use by another program") : ErrnoText(errno));
         ::close(fd);
         return false;
     }
@@ -233,9 +233,12 @@ bool CSerialPort::WriteChars(int fd) {
     for (const auto& unit : units) {
         std::lock_guard lock(portLock_);
         switch (PurgeAndWriteUnit(fd, unit.data(), unit.size(), shutdown_.ReadFd())) {
-            case UnitWrite::kWritten: break;
-            case UnitWrite::kFailed: return false;
-            case UnitWrite::kAbandoned: return true;  // shutting down
+            case UnitWrite::kWritten:
+                break;
+            case UnitWrite::kFailed:
+                return false;
+            case UnitWrite::kAbandoned:
+                return true;  // shutting down
         }
     }
     return true;

@@ -28,7 +28,7 @@
 namespace torvane {
 
 class CSerialPort : public SerialPort {
-public:
+  public:
     explicit CSerialPort(EventLoop& loop);
     // Ends the monitoring thread and closes the port.
     ~CSerialPort() override;
@@ -54,7 +54,7 @@ public:
     // True from StartMonitoring until the thread has ended.
     bool ThreadAlive() const { return alive_; }
 
-private:
+  private:
     // What the thread's posted tasks reach; cleared when the session ends so
     // that late bytes or a late failure never reach a later session's owner.
     struct Delivery {

@@ -10,7 +10,8 @@ namespace {
 // The device walk takes only ports with both names, so give a bare path some.
 void CompleteNames(ListedPort& port) {
     if (port.description.empty()) port.description = "Serial port";
-    if (port.friendlyName.empty()) port.friendlyName = port.description + " (" + port.devicePath + ")";
+    if (port.friendlyName.empty())
+        port.friendlyName = port.description + " (" + port.devicePath + ")";
 }
 }  // namespace
 
@@ -73,9 +74,15 @@ bool ListedPortSource::GetDeviceProperty(DeviceProperty property, std::string* t
     const auto& port = walk_.at(selected_);
     const std::string* value = nullptr;
     switch (property) {
-        case DeviceProperty::kFriendlyName: value = &port.friendlyName; break;
-        case DeviceProperty::kDeviceDescription: value = &port.description; break;
-        case DeviceProperty::kLocationInformation: value = &port.location; break;
+        case DeviceProperty::kFriendlyName:
+            value = &port.friendlyName;
+            break;
+        case DeviceProperty::kDeviceDescription:
+            value = &port.description;
+            break;
+        case DeviceProperty::kLocationInformation:
+            value = &port.location;
+            break;
     }
     // An empty property is one the device does not have.
     if (value == nullptr || value->empty()) return Fail(13);

@@ -22,12 +22,12 @@ struct ListedPort {
 };
 
 class ListedPortSource : public PortSource {
-public:
+  public:
     ListedPortSource() = default;
     explicit ListedPortSource(std::vector<ListedPort> extraPorts);
 
-    // Extra ports are always listed (a port without names gets "Serial port"): the front-end that adds one serves it
-    // itself, so it is never probed as busy. Adding a path again replaces it.
+    // Extra ports are always listed (a port without names gets "Serial port"): the front-end that
+    // adds one serves it itself, so it is never probed as busy. Adding a path again replaces it.
     void AddExtraPort(ListedPort port);
     void RemoveExtraPort(const std::string& devicePath);
     const std::vector<ListedPort>& ExtraPorts() const { return extras_; }
@@ -47,7 +47,7 @@ public:
     }
     bool CanOpenNow(const std::string& devicePath) override;
 
-protected:
+  protected:
     // The ports the platform has right now; false (with SetLastError) when
     // they cannot be found.
     virtual bool ScanPorts(std::vector<ListedPort>* /*ports*/) { return true; }
@@ -61,7 +61,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     bool IsExtra(const std::string& devicePath) const;
 
     std::vector<ListedPort> extras_;

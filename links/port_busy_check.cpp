@@ -41,7 +41,8 @@ void ForEachOpenFile(const std::string& procRoot, Each each) {
             if (fd->d_name[0] == '.') continue;
             const ssize_t n = ::readlinkat(dirFd, fd->d_name, target, sizeof target);
             // Only device nodes matter: skip sockets, pipes and the like.
-            if (n > 0 && target[0] == '/') each(std::string_view(target, static_cast<std::size_t>(n)));
+            if (n > 0 && target[0] == '/')
+                each(std::string_view(target, static_cast<std::size_t>(n)));
         }
         ::closedir(fds);
     }

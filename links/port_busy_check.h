@@ -12,7 +12,7 @@
 namespace torvane {
 
 class PortBusyCheck {
-public:
+  public:
     PortBusyCheck(std::string procRoot, std::vector<std::string> lockDirs);
 
     // Starts a round of checks for `devicePaths`: the process table is walked
@@ -21,7 +21,7 @@ public:
     // Whether the port is busy; call after Begin with one of its paths.
     bool IsBusy(const std::string& devicePath) const;
 
-private:
+  private:
     bool IsLocked(const std::string& devicePath) const;
     bool ProcessAlive(long pid) const;
 

@@ -7,7 +7,7 @@
 namespace torvane {
 
 class PortListControl {
-public:
+  public:
     virtual ~PortListControl() = default;
     // Removes every entry; nothing is selected afterwards.
     virtual void ResetContent() = 0;

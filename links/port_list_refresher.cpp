@@ -30,10 +30,9 @@ bool PortListRefresher::RefreshPortList(PortListControl& list) {
 
 void PortListRefresher::SortEntries(std::vector<std::string>& entries) const {
     // Equal entries keep their order; duplicates stay in the list.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [this](const std::string& a, const std::string& b) {
-                         return naming_->Before(a, b);
-                     });
+    std::stable_sort(
+        entries.begin(), entries.end(),
+        [this](const std::string& a, const std::string& b) { return naming_->Before(a, b); });
 }
 
 void PortListRefresher::UpdateList(PortListControl& list, std::vector<std::string>& fresh) {

@@ -16,7 +16,7 @@
 namespace torvane {
 
 class PortListRefresher {
-public:
+  public:
     // The refresh walks its lists with a one-byte index.
     static constexpr std::size_t kMaxPorts = 255;
 
@@ -43,7 +43,7 @@ public:
     PortSource& Source() { return *source_; }
     const PortNaming& Naming() const { return *naming_; }
 
-private:
+  private:
     void UpdateList(PortListControl& list, std::vector<std::string>& fresh);
     void SortEntries(std::vector<std::string>& entries) const;
 

@@ -13,7 +13,7 @@
 namespace torvane {
 
 class PortNaming {
-public:
+  public:
     virtual ~PortNaming() = default;
     // The list entry for a port found.
     virtual std::string EntryTextOf(const SSerInfo& port) const = 0;
@@ -27,7 +27,7 @@ public:
 
 // "COM12": entries by port number, in ascending numeric order.
 class ComNumberNaming : public PortNaming {
-public:
+  public:
     std::string EntryTextOf(const SSerInfo& port) const override;
     std::string EntryOfText(const std::string& text) const override;
     bool Before(const std::string& a, const std::string& b) const override;
@@ -41,7 +41,7 @@ public:
 
 // "/dev/ttyUSB0": entries by device path, in natural order (ttyS2 before ttyS10).
 class DevicePathNaming : public PortNaming {
-public:
+  public:
     std::string EntryTextOf(const SSerInfo& port) const override { return port.devicePath; }
     std::string EntryOfText(const std::string& text) const override { return text; }
     bool Before(const std::string& a, const std::string& b) const override;

@@ -32,7 +32,7 @@ enum class DeviceProperty : std::uint32_t {
 };
 
 class PortSource {
-public:
+  public:
     virtual ~PortSource() = default;
 
     // The error code of the last failed call.

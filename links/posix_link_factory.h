@@ -13,7 +13,7 @@
 namespace torvane {
 
 class PosixLinkFactory : public LinkFactory {
-public:
+  public:
     explicit PosixLinkFactory(EventLoop& loop, SysfsLayout layout = {})
         : loop_(loop), layout_(std::move(layout)) {}
 
@@ -26,7 +26,7 @@ public:
     // Lists `port` in every port source made from now on.
     void AddExtraPort(ListedPort port) { extras_.push_back(std::move(port)); }
 
-private:
+  private:
     EventLoop& loop_;
     SysfsLayout layout_;
     std::vector<ListedPort> extras_;

@@ -17,7 +17,7 @@
 namespace torvane {
 
 class PosixTcpControlSocket : public TcpControlSocket {
-public:
+  public:
     // Bytes taken by one read event.
     static constexpr std::size_t kReadSize = 1024;
 
@@ -33,7 +33,7 @@ public:
     bool HasSocket() const { return fd_ >= 0; }
     int NativeHandle() const { return fd_; }
 
-private:
+  private:
     void OnReady(unsigned events);
     void FinishConnect(int error);
     void Unwatch();

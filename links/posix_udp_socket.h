@@ -13,7 +13,7 @@
 namespace torvane {
 
 class PosixUdpSocket : public UdpSocket {
-public:
+  public:
     explicit PosixUdpSocket(EventLoop& loop);
     ~PosixUdpSocket() override;
     PosixUdpSocket(const PosixUdpSocket&) = delete;
@@ -30,7 +30,7 @@ public:
     std::uint16_t LocalPort() const override;
     int NativeHandle() const { return fd_; }
 
-private:
+  private:
     void OnReadable();
 
     EventLoop& loop_;

@@ -133,10 +133,17 @@ std::uint8_t ParsePortNumber(const std::string& text) {
     auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : 0; };
     unsigned value = 0;
     switch (text.size()) {
-        case 1: value = digit(text[0]); break;
-        case 2: value = 10 * digit(text[0]) + digit(text[1]); break;
-        case 3: value = 100 * digit(text[0]) + 10 * digit(text[1]) + digit(text[2]); break;
-        default: value = 0;
+        case 1:
+            value = digit(text[0]);
+            break;
+        case 2:
+            value = 10 * digit(text[0]) + digit(text[1]);
+            break;
+        case 3:
+            value = 100 * digit(text[0]) + 10 * digit(text[1]) + digit(text[2]);
+            break;
+        default:
+            value = 0;
     }
     return static_cast<std::uint8_t>(value % 256);
 }

@@ -17,14 +17,14 @@ struct SSerInfo {
     std::string portName;      // short name such as COM3; empty from the device walk
     std::string friendlyName;  // display name, normally ending " (COMn)"
     bool isUsb = false;
-    std::string description;   // the friendly name without its "(COMn)" tail
+    std::string description;  // the friendly name without its "(COMn)" tail
 
     bool operator==(const SSerInfo&) const = default;
 };
 
 // A failure of the enumeration, with the text the operator may be shown.
 class PortEnumerationError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

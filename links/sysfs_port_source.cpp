@@ -66,8 +66,8 @@ bool SysfsPortSource::Describe(const std::string& ttyName, ListedPort* port) con
     // The nearest USB device (it has idVendor) or PCI function above the tty.
     const std::string devicesRoot = RealPath(layout_.sysRoot + "/devices").value_or("");
     std::string usbDevice, pciDevice;
-    for (std::string at = *device; !devicesRoot.empty() && at.size() > devicesRoot.size() &&
-                                   at.rfind(devicesRoot, 0) == 0;
+    for (std::string at = *device;
+         !devicesRoot.empty() && at.size() > devicesRoot.size() && at.rfind(devicesRoot, 0) == 0;
          at = Parent(at)) {
         if (PathExists(at + "/idVendor")) {
             usbDevice = at;

@@ -21,17 +21,17 @@ struct SysfsLayout {
 };
 
 class SysfsPortSource : public ListedPortSource {
-public:
+  public:
     explicit SysfsPortSource(SysfsLayout layout = {}, std::vector<ListedPort> extraPorts = {});
 
-protected:
+  protected:
     bool ScanPorts(std::vector<ListedPort>* ports) override;
     void BeginBusyChecks(const std::vector<std::string>& devicePaths) override {
         busy_.Begin(devicePaths);
     }
     bool IsBusy(const std::string& devicePath) override { return busy_.IsBusy(devicePath); }
 
-private:
+  private:
     bool Describe(const std::string& ttyName, ListedPort* port) const;
 
     SysfsLayout layout_;

@@ -5,7 +5,7 @@
 namespace torvane {
 
 class WakePipe {
-public:
+  public:
     WakePipe();
     ~WakePipe();
     WakePipe(const WakePipe&) = delete;
@@ -15,7 +15,7 @@ public:
     void Reset();
     int ReadFd() const { return fds_[0]; }
 
-private:
+  private:
     int fds_[2] = {-1, -1};
 };
 

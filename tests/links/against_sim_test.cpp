@@ -38,12 +38,14 @@ struct AssemblingOwner : SerialPortOwner {
 };
 
 class AgainstSim : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(sim_.Start({"--port", "0", "--discovery-port", "0", "--config-port", "0"}))
             << sim_.Output();
     }
-    void Settle(int ms) { loop_.RunUntil([] { return false; }, ms); }
+    void Settle(int ms) {
+        loop_.RunUntil([] { return false; }, ms);
+    }
 
     VirtualLoop loop_;
     sim::test::SimProcess sim_;

@@ -11,7 +11,7 @@
 namespace torvane::test {
 
 class FakePortList : public PortListControl {
-public:
+  public:
     void ResetContent() override {
         ++changes;
         items.clear();

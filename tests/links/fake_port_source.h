@@ -19,7 +19,7 @@ struct FakeDevice {
 };
 
 class FakePortSource : public PortSource {
-public:
+  public:
     OsVersion version{10, kPlatformWin32Nt};
     bool versionFails = false;
     bool classDevsFail = false;
@@ -95,7 +95,7 @@ public:
                            usb ? "USB port 1" : "Port_#0001"});
     }
 
-private:
+  private:
     bool Fail(PlatformError e) {
         error_ = e;
         return false;

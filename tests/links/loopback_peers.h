@@ -45,7 +45,7 @@ inline std::vector<std::uint8_t> ReadFrom(int fd, std::size_t count, int ms = 20
 }
 
 class TcpListener {
-public:
+  public:
     TcpListener() {
         fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int on = 1;
@@ -73,7 +73,7 @@ public:
 };
 
 class UdpPeer {
-public:
+  public:
     UdpPeer() {
         fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         const auto a = Loopback(0);
@@ -83,7 +83,8 @@ public:
     ~UdpPeer() { ::close(fd); }
     void SendTo(std::uint16_t to, const std::vector<std::uint8_t>& bytes) const {
         const auto a = Loopback(to);
-        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&a),
+                 sizeof a);
     }
     std::vector<std::uint8_t> Receive(int ms = 2000) const {
         pollfd p{fd, POLLIN, 0};

@@ -10,8 +10,8 @@ using torvane::test::FakePortSource;
 
 TEST(ParsePortNumber, ReadsUpToThreeCharactersAndKeepsEightBits) {
     const std::pair<const char*, int> cases[] = {
-        {"7", 7},   {"12", 12},  {"x5", 5},    {"300", 44}, {"", 0},  {"1234", 0},
-        {"abc", 0}, {"256", 0},  {"255", 255}, {"a", 0},    {"1x", 10}, {"1x3", 103},
+        {"7", 7},   {"12", 12}, {"x5", 5},    {"300", 44}, {"", 0},    {"1234", 0},
+        {"abc", 0}, {"256", 0}, {"255", 255}, {"a", 0},    {"1x", 10}, {"1x3", 103},
     };
     for (const auto& [text, number] : cases) EXPECT_EQ(ParsePortNumber(text), number) << text;
 }
@@ -36,7 +36,7 @@ TEST(PortNumberOf, ReadsTheComTailOfTheFriendlyName) {
 TEST(CollectSerialPorts, DeviceWalkTakesPortsWithBothNamesAndLeavesOutBusyOnes) {
     FakePortSource source;
     source.AddCom(3, "Acme Port");
-    source.devices.push_back({"\\\\?\\nameless", "", "desc", "USB"});  // no friendly name
+    source.devices.push_back({"\\\\?\\nameless", "", "desc", "USB"});       // no friendly name
     source.devices.push_back({"\\\\?\\nodesc", "Port (COM8)", "", "USB"});  // no description
     source.AddCom(4, "Onboard", /*usb=*/false);
     source.AddCom(6, "Held");
@@ -69,10 +69,13 @@ TEST(CollectSerialPorts, FailuresCarryTheirTextAndKeepWhatWasFound) {
          "Could not get OS version. (err=57)", 0},
         {"class devices", [](FakePortSource& s) { s.classDevsFail = true; },
          "SetupDiGetClassDevs failed. (err=d)", 0},
-        {"enumeration", [](FakePortSource& s) { s.enumFailsAt = 1; s.enumError = 0x3e6; },
+        {"enumeration",
+         [](FakePortSource& s) {
+             s.enumFailsAt = 1;
+             s.enumError = 0x3e6;
+         },
          "SetupDiEnumDeviceInterfaces failed. (err=3e6)", 1},
-        {"path too long",
-         [](FakePortSource& s) { s.devices[1].path = std::string(129, 'p'); },
+        {"path too long", [](FakePortSource& s) { s.devices[1].path = std::string(129, 'p'); },
          "SetupDiGetDeviceInterfaceDetail failed. (err=7a)", 1},
     };
     for (const auto& c : cases) {

@@ -16,7 +16,7 @@ using Items = std::vector<std::string>;
 namespace {
 
 class ComRefresh : public ::testing::Test {
-protected:
+  protected:
     ComRefresh()
         : refresher_(std::make_unique<FakePortSource>(), std::make_unique<ComNumberNaming>()),
           source_(static_cast<FakePortSource&>(refresher_.Source())) {}
@@ -159,10 +159,10 @@ TEST(ComNumberNaming, EntryTextTellsWhatToOpen) {
 
 TEST(NaturalLess, OrdersDigitRunsByValue) {
     const std::pair<const char*, const char*> ordered[] = {
-        {"/dev/ttyS2", "/dev/ttyS10"},     {"/dev/ttyACM0", "/dev/ttyS0"},
-        {"/dev/ttyS0", "/dev/ttyUSB0"},    {"/dev/ttyUSB9", "/dev/ttyUSB10"},
-        {"/dev/pts/3", "/dev/ttyS0"},      {"a1b2", "a1b10"},
-        {"/dev/ttyS01", "/dev/ttyS1"},     {"/dev/ttyS", "/dev/ttyS0"},
+        {"/dev/ttyS2", "/dev/ttyS10"},  {"/dev/ttyACM0", "/dev/ttyS0"},
+        {"/dev/ttyS0", "/dev/ttyUSB0"}, {"/dev/ttyUSB9", "/dev/ttyUSB10"},
+        {"/dev/pts/3", "/dev/ttyS0"},   {"a1b2", "a1b10"},
+        {"/dev/ttyS01", "/dev/ttyS1"},  {"/dev/ttyS", "/dev/ttyS0"},
     };
     for (const auto& [a, b] : ordered) {
         EXPECT_TRUE(NaturalLess(a, b)) << a << " < " << b;

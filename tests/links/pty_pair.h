@@ -19,7 +19,7 @@
 namespace torvane::test {
 
 class PtyPair {
-public:
+  public:
     PtyPair() {
         char name[128] = {};
         if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return;

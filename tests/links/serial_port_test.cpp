@@ -33,7 +33,7 @@ struct RecordingOwner : SerialPortOwner {
 };
 
 class SerialPortOnPty : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_FALSE(pty_.path.empty()) << "no pseudo-terminal"; }
     void Open() {
         ASSERT_TRUE(port_.InitPort(&owner_, pty_.path, SerialSettings{})) << port_.LastError();

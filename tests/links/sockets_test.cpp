@@ -30,11 +30,13 @@ struct RecordedEvents : TcpSocketEvents {
 };
 
 class TcpSocket : public ::testing::Test {
-protected:
+  protected:
     bool Connected() {
         return loop_.RunUntil([&] { return !events_.connects.empty(); }, 2000);
     }
-    void Settle(int ms = 50) { loop_.RunUntil([] { return false; }, ms); }
+    void Settle(int ms = 50) {
+        loop_.RunUntil([] { return false; }, ms);
+    }
 
     VirtualLoop loop_;
     test::TcpListener peer_;
@@ -89,9 +91,10 @@ TEST_F(TcpSocket, FailedAttemptsReportTheirErrorAndNothingElse) {
         test::TcpListener gone;
         return gone.port;
     }();
-    const std::pair<const char*, std::uint16_t> attempts[] = {
-        {"127.0.0.1", closedPort}, {"", peer_.port}, {"not an address", peer_.port},
-        {"127.0.0.256", peer_.port}};
+    const std::pair<const char*, std::uint16_t> attempts[] = {{"127.0.0.1", closedPort},
+                                                              {"", peer_.port},
+                                                              {"not an address", peer_.port},
+                                                              {"127.0.0.256", peer_.port}};
     for (const auto& [ip, port] : attempts) {
         RecordedEvents events;
         ASSERT_TRUE(socket_.Connect(ip, port, &events));

@@ -1,5 +1,7 @@
 // The Linux port source on a fake sysfs, /dev, /proc and lock folder.
 
+#include "links/sysfs_port_source.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,7 +12,6 @@
 #include "links/port_list_refresher.h"
 #include "links/posix_link_factory.h"
 #include "links/serial_enum.h"
-#include "links/sysfs_port_source.h"
 #include "platform/virtual_loop.h"
 
 using namespace torvane;
@@ -24,7 +25,7 @@ namespace {
 // lock of dead process 999, an empty legacy UART slot (ttyS1) and a virtual
 // terminal (tty0).
 class FakeMachine : public ::testing::Test {
-protected:
+  protected:
     FakeMachine() {
         char pattern[] = "/tmp/torvane-sysfs-XXXXXX";
         root_ = ::mkdtemp(pattern);
@@ -133,8 +134,8 @@ TEST_F(FakeMachine, TheFactorysSourceDrivesTheListByDevicePath) {
     PortListRefresher refresher(factory.MakePortSource(), std::make_unique<DevicePathNaming>());
     test::FakePortList list;
     ASSERT_TRUE(refresher.RefreshPortList(list));
-    EXPECT_EQ(list.items,
-              (std::vector<std::string>{Path("dev/pts/7"), Path("dev/ttyS0"), Path("dev/ttyUSB0")}));
+    EXPECT_EQ(list.items, (std::vector<std::string>{Path("dev/pts/7"), Path("dev/ttyS0"),
+                                                    Path("dev/ttyUSB0")}));
     EXPECT_EQ(refresher.DevicePathForEntry(list.GetText()), Path("dev/pts/7"));
 }
 
