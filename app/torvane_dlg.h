@@ -61,6 +61,8 @@ class CTorvaneDlg : public Window,
     const WindowTimers& Timers() const { return timers_; }
     CAboutDlg& About() { return about_; }
     const std::string& AboutItemText() const { return aboutItem_; }
+    // The title the skin draws in the header band.
+    const std::string& TitleText() const { return title_; }
     const std::string& SwitcherIp() const { return switcherIp_; }
     PortListRefresher& Ports() { return *ports_; }
 
@@ -175,6 +177,7 @@ class CTorvaneDlg : public Window,
     std::string switcherIp_;
     std::uint16_t controlPort_ = kSwitcherControlPort;
     std::string aboutItem_;
+    std::string title_ = "Torvane Ver6.41" + std::string(15, ' ');
     std::string lastLinkError_;
     Trace trace_;
     std::function<void(int)> onQuit_;
