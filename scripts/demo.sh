@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Tries Torvane without hardware. Runs the window on its built-in simulated
+# switcher when the Qt front-end is built; until then, starts the simulated
+# switcher on loopback and drives it with torvanectl, so every step can be seen.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD_DIR="${BUILD_DIR:-build}"
+[ -x "$BUILD_DIR/torvane-sim" ] || scripts/setup.sh
+
+if [ -x "$BUILD_DIR/gui/torvane" ]; then
+  exec "$BUILD_DIR/gui/torvane" --demo "$@"
+fi
+
+echo "The Qt front-end (torvane) is not built yet. Showing the same core through torvanectl"
+echo "against the simulated switcher instead."
+echo
+
+out=$(mktemp)
+"$BUILD_DIR/torvane-sim" --port 0 --no-udp >"$out" &
+sim=$!
+trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -f "$out"' EXIT
+for _ in $(seq 100); do grep -q '^ready' "$out" && break; sleep 0.05; done
+tcp=$(sed -n 's/^tcp //p' "$out")
+serial=$(sed -n 's/^serial //p' "$out")
+echo "Simulated switcher: TCP $tcp, serial $serial"
+
+run() {
+  echo
+  echo "\$ torvanectl $*"
+  "$BUILD_DIR/torvanectl" "$@" || echo "(exit status $?)"
+}
+run --tcp "$tcp" status
+run --tcp "$tcp" beep off
+run --serial "$serial" --trace status
+run --tcp "$tcp" --json status
