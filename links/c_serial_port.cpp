@@ -190,7 +190,10 @@ void CSerialPort::MonitorThread(int fd, std::shared_ptr<Delivery> delivery) {
         }
         if (fds[0].revents) break;
         if (fds[1].revents) {
-            if (!ReceiveChars(fd, delivery)) fail();
+            // A port that reports a hang-up or an error is finished even when
+            // its read says "nothing yet": polling it again would spin.
+            const bool broken = fds[1].revents & (POLLHUP | POLLERR | POLLNVAL);
+            if (!ReceiveChars(fd, delivery) || broken) fail();
             continue;
         }
         if (fds[2].revents) {
