@@ -8,15 +8,9 @@ ControlTable::ControlTable(const DialogTemplate& dialog) {
     controls_.reserve(dialog.controls.size());
     for (const auto& t : dialog.controls) {
         Control c;
-        c.id = t.id;
-        c.kind = t.kind;
-        // Lists and edit boxes start empty; their template text is their name.
-        if (t.kind != ControlKind::kDropDownList) c.text = t.text;
-        c.rect = t.rect;
-        c.style = t.style;
-        c.visible = t.visible;
-        c.enabled = t.enabled;
-        c.image = t.image;
+        static_cast<ControlTemplate&>(c) = t;
+        // Lists start empty; their template text is their name.
+        if (t.kind == ControlKind::kDropDownList) c.text.clear();
         controls_.push_back(std::move(c));
     }
 }
@@ -47,33 +41,21 @@ std::string ControlTable::Text(int id) const {
     return c.items[static_cast<std::size_t>(c.selection)];
 }
 
-void ControlTable::SetText(int id, const std::string& text) {
+template <typename T, typename Fields>
+void ControlTable::Update(int id, T Fields::*field, const T& value) {
     Control& c = Mutable(id);
-    if (c.text == text) return;
-    c.text = text;
+    if (c.*field == value) return;
+    c.*field = value;
     Changed(id);
 }
 
-void ControlTable::SetChecked(int id, bool checked) {
-    Control& c = Mutable(id);
-    if (c.checked == checked) return;
-    c.checked = checked;
-    Changed(id);
-}
+void ControlTable::SetText(int id, const std::string& text) { Update(id, &Control::text, text); }
 
-void ControlTable::SetEnabled(int id, bool enabled) {
-    Control& c = Mutable(id);
-    if (c.enabled == enabled) return;
-    c.enabled = enabled;
-    Changed(id);
-}
+void ControlTable::SetChecked(int id, bool checked) { Update(id, &Control::checked, checked); }
 
-void ControlTable::SetVisible(int id, bool visible) {
-    Control& c = Mutable(id);
-    if (c.visible == visible) return;
-    c.visible = visible;
-    Changed(id);
-}
+void ControlTable::SetEnabled(int id, bool enabled) { Update(id, &Control::enabled, enabled); }
+
+void ControlTable::SetVisible(int id, bool visible) { Update(id, &Control::visible, visible); }
 
 void ControlTable::SetTooltip(int id, const std::string& tooltip) {
     Mutable(id).tooltip = tooltip;

@@ -11,16 +11,10 @@
 
 namespace torvane {
 
-struct Control {
-    int id = kNoControlId;
-    ControlKind kind = ControlKind::kLabel;
-    std::string text;
-    Rect rect;
-    unsigned style = kNoStyle;
-    bool visible = true;
-    bool enabled = true;
+// A control as the window holds it: what its template gave, plus the state
+// that changes while the program runs.
+struct Control : ControlTemplate {
     bool checked = false;
-    int image = 0;
     std::string tooltip;
     // Drop-down lists: entries and the selected index (-1: none).
     std::vector<std::string> items;
@@ -71,6 +65,9 @@ class ControlTable {
   private:
     Control& Mutable(int id);
     void Changed(int id);
+    // Sets one field and tells the listener, only when the value changes.
+    template <typename T, typename Fields>
+    void Update(int id, T Fields::*field, const T& value);
 
     std::vector<Control> controls_;
     Listener listener_;
