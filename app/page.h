@@ -9,12 +9,12 @@
 #include "protocol/dispatcher.h"
 #include "protocol/frames.h"
 #include "ui/dialog_template.h"
+#include "ui/window.h"
 
 namespace torvane {
 
 class CMessageDlg;
 class CStatusDlg;
-class Window;
 
 class PageHost {
   public:
@@ -36,40 +36,29 @@ class Page {
   public:
     virtual ~Page() = default;
     virtual PageCode Code() const = 0;
-    // The page window is created on the page's first visit and lives on.
-    virtual void Create() = 0;
-    virtual bool Created() const = 0;
-    virtual void Show(bool visible) = 0;
-    virtual bool Shown() const = 0;
-    // Where the page window sits in the main window's client area.
-    virtual void Place(Point topLeft) = 0;
+    // The page's window model. The controller shows, hides and places it
+    // (its WindowVisible() and WindowPosition() are what front-ends draw).
+    virtual Window& PageWindow() = 0;
+    // Creates the page window from its template; the controller calls it on
+    // the page's first visit, and the window lives on after that.
+    virtual void CreatePage() = 0;
+    bool PageCreated() { return PageWindow().IsOpen(); }
     // A reply with a correct checksum that arrived while the page is active.
     virtual void OnReply(const std::uint8_t* frame) = 0;
-    // The page's window model, once created (none for a page not built yet).
-    virtual Window* PageWindow() { return nullptr; }
 };
 
 // The stand-in for a page whose window is not built yet: it is created,
 // shown and placed like a page, and does nothing with the replies it gets.
-class EmptyPage : public Page {
+class EmptyPage : public Window, public Page {
   public:
-    explicit EmptyPage(PageCode code) : code_(code) {}
+    explicit EmptyPage(PageCode code) : Window(DialogTemplate{}, KeyFilter::kNone), code_(code) {}
     PageCode Code() const override { return code_; }
-    void Create() override { created_ = true; }
-    bool Created() const override { return created_; }
-    void Show(bool visible) override { shown_ = visible; }
-    bool Shown() const override { return shown_; }
-    void Place(Point topLeft) override { place_ = topLeft; }
-    Point Placed() const { return place_; }
-    void OnReply(const std::uint8_t*) override { ++replies_; }
-    int RepliesIgnored() const { return replies_; }
+    Window& PageWindow() override { return *this; }
+    void CreatePage() override { Create(); }
+    void OnReply(const std::uint8_t*) override {}
 
   private:
     PageCode code_;
-    bool created_ = false;
-    bool shown_ = false;
-    Point place_;
-    int replies_ = 0;
 };
 
 }  // namespace torvane

@@ -202,7 +202,7 @@ void CTorvaneDlg::OnLeftButtonDown(Point point) {
 void CTorvaneDlg::EnterPage(PageCode code) {
     if (code != PageCode::kGeneral) {
         Page& page = PageFor(code);
-        if (!page.Created()) page.Create();
+        if (!page.PageCreated()) page.CreatePage();
     }
     ApplyPageLayout();
     switch (code) {
@@ -212,15 +212,15 @@ void CTorvaneDlg::EnterPage(PageCode code) {
             SendEntryQuery(0x08, 0x0C, 0);
             break;
         case PageCode::kEdid:
-            PageFor(code).Place({1, 56});
+            PageFor(code).PageWindow().MoveWindow({1, 56});
             SendEntryQuery(0x01, 0x0C, 0x01);
             break;
         case PageCode::kMatrix:
-            PageFor(code).Place({1, 56});
+            PageFor(code).PageWindow().MoveWindow({1, 56});
             SendEntryQuery(0x02, 0x01, 0x01);
             break;
         case PageCode::kUpgrade:
-            PageFor(code).Place({1, 70});
+            PageFor(code).PageWindow().MoveWindow({1, 70});
             if (!PassBusyGate()) return;
             busyGate_ = true;
             out_.BeginCommand(0x01, 0x01)[10] = 0xCC;
@@ -242,7 +242,7 @@ void CTorvaneDlg::ApplyPageLayout() {
     const bool general = active == PageCode::kGeneral;
     for (int id : kGeneralControls) Table().SetVisible(id, general);
     for (auto& page : pages_)
-        if (page->Created()) page->Show(!general && page->Code() == active);
+        if (page->PageCreated()) page->PageWindow().ShowWindow(!general && page->Code() == active);
 }
 
 // --- busy gate and send path ---

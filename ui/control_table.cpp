@@ -1,14 +1,17 @@
 #include "ui/control_table.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace torvane {
 
 ControlTable::ControlTable(const DialogTemplate& dialog) {
     controls_.reserve(dialog.controls.size());
+    int nextAnonymousId = kNoControlId - 1;
     for (const auto& t : dialog.controls) {
         Control c;
         static_cast<ControlTemplate&>(c) = t;
+        if (c.id == kNoControlId) c.id = nextAnonymousId--;
         // Lists start empty; their template text is their name.
         if (t.kind == ControlKind::kDropDownList) c.text.clear();
         controls_.push_back(std::move(c));
@@ -30,8 +33,8 @@ const Control& ControlTable::At(int id) const {
 
 Control& ControlTable::Mutable(int id) { return const_cast<Control&>(At(id)); }
 
-void ControlTable::Changed(int id) {
-    if (listener_) listener_(id);
+void ControlTable::Changed(int id, ControlChange what) {
+    if (listener_) listener_(id, what);
 }
 
 std::string ControlTable::Text(int id) const {
@@ -42,38 +45,71 @@ std::string ControlTable::Text(int id) const {
 }
 
 template <typename T, typename Fields>
-void ControlTable::Update(int id, T Fields::*field, const T& value) {
+void ControlTable::Update(int id, T Fields::*field, const T& value, ControlChange what) {
     Control& c = Mutable(id);
     if (c.*field == value) return;
     c.*field = value;
-    Changed(id);
+    Changed(id, what);
 }
 
-void ControlTable::SetText(int id, const std::string& text) { Update(id, &Control::text, text); }
+void ControlTable::SetText(int id, const std::string& text) {
+    Update(id, &Control::text, text, ControlChange::kText);
+}
 
-void ControlTable::SetChecked(int id, bool checked) { Update(id, &Control::checked, checked); }
+void ControlTable::SetChecked(int id, bool checked) {
+    Update(id, &Control::checked, checked, ControlChange::kChecked);
+}
 
-void ControlTable::SetEnabled(int id, bool enabled) { Update(id, &Control::enabled, enabled); }
+void ControlTable::SetEnabled(int id, bool enabled) {
+    Update(id, &Control::enabled, enabled, ControlChange::kEnabled);
+}
 
-void ControlTable::SetVisible(int id, bool visible) { Update(id, &Control::visible, visible); }
+void ControlTable::SetVisible(int id, bool visible) {
+    Update(id, &Control::visible, visible, ControlChange::kVisible);
+}
 
 void ControlTable::SetTooltip(int id, const std::string& tooltip) {
-    Mutable(id).tooltip = tooltip;
-    Changed(id);
+    Update(id, &Control::tooltip, tooltip, ControlChange::kTooltip);
 }
 
 void ControlTable::MoveTo(int id, Point topLeft) {
     Control& c = Mutable(id);
+    if (c.rect.x == topLeft.x && c.rect.y == topLeft.y) return;
     c.rect.x = topLeft.x;
     c.rect.y = topLeft.y;
-    Changed(id);
+    Changed(id, ControlChange::kMoved);
+}
+
+void ControlTable::SetImage(int id, int image) {
+    Update(id, &Control::image, image, ControlChange::kImage);
+}
+
+void ControlTable::SetRange(int id, int min, int max) {
+    Control& c = Mutable(id);
+    if (max < min) std::swap(min, max);
+    const int position = std::clamp(c.position, min, max);
+    if (c.rangeMin == min && c.rangeMax == max && c.position == position) return;
+    c.rangeMin = min;
+    c.rangeMax = max;
+    c.position = position;
+    Changed(id, ControlChange::kProgress);
+}
+
+void ControlTable::SetPosition(int id, int position) {
+    const Control& c = At(id);
+    Update(id, &Control::position, std::clamp(position, c.rangeMin, c.rangeMax),
+           ControlChange::kProgress);
+}
+
+void ControlTable::SetTextColor(int id, std::optional<Rgb> color) {
+    Update(id, &Control::textColor, color, ControlChange::kTextColor);
 }
 
 void ControlTable::ResetContent(int id) {
     Control& c = Mutable(id);
     c.items.clear();
     c.selection = -1;
-    Changed(id);
+    Changed(id, ControlChange::kItems);
 }
 
 void ControlTable::InsertItem(int id, int index, const std::string& text) {
@@ -82,7 +118,7 @@ void ControlTable::InsertItem(int id, int index, const std::string& text) {
     if (index < 0 || index > size) index = size;
     c.items.insert(c.items.begin() + index, text);
     if (c.selection >= index) ++c.selection;
-    Changed(id);
+    Changed(id, ControlChange::kItems);
 }
 
 void ControlTable::DeleteItem(int id, int index) {
@@ -93,7 +129,7 @@ void ControlTable::DeleteItem(int id, int index) {
         c.selection = -1;
     else if (c.selection > index)
         --c.selection;
-    Changed(id);
+    Changed(id, ControlChange::kItems);
 }
 
 void ControlTable::SetSelection(int id, int index) {
@@ -101,7 +137,7 @@ void ControlTable::SetSelection(int id, int index) {
     if (index < -1 || index >= static_cast<int>(c.items.size())) index = -1;
     if (c.selection == index) return;
     c.selection = index;
-    Changed(id);
+    Changed(id, ControlChange::kSelection);
 }
 
 void ControlTable::CheckRadioInGroup(int id) {
@@ -118,7 +154,7 @@ void ControlTable::CheckRadioInGroup(int id) {
         const bool wanted = (i == at);
         if (c.checked == wanted) continue;
         c.checked = wanted;
-        Changed(c.id);
+        Changed(c.id, ControlChange::kChecked);
     }
 }
 

@@ -3,13 +3,22 @@
 // renders and what tests assert on. Every change is reported to the listener
 // with the id of the control that changed.
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "ui/dialog_template.h"
 
 namespace torvane {
+
+struct Rgb {
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    bool operator==(const Rgb&) const = default;
+};
 
 // A control as the window holds it: what its template gave, plus the state
 // that changes while the program runs.
@@ -19,11 +28,33 @@ struct Control : ControlTemplate {
     // Drop-down lists: entries and the selected index (-1: none).
     std::vector<std::string> items;
     int selection = -1;
+    // Progress bars.
+    int rangeMin = 0;
+    int rangeMax = 100;
+    int position = 0;
+    // A text colour of the window's choosing; none: the front-end's default.
+    std::optional<Rgb> textColor;
+};
+
+// What a change notification is about, so that a front-end updates only
+// that (a list whose selection changed keeps its open drop-down open).
+enum class ControlChange {
+    kText,
+    kChecked,
+    kEnabled,
+    kVisible,
+    kTooltip,
+    kMoved,
+    kItems,
+    kSelection,
+    kImage,
+    kProgress,
+    kTextColor,
 };
 
 class ControlTable {
   public:
-    using Listener = std::function<void(int id)>;
+    using Listener = std::function<void(int id, ControlChange what)>;
 
     ControlTable() = default;
     explicit ControlTable(const DialogTemplate& dialog);
@@ -47,6 +78,12 @@ class ControlTable {
     void SetVisible(int id, bool visible);
     void SetTooltip(int id, const std::string& tooltip);
     void MoveTo(int id, Point topLeft);
+    // Picture controls: the bitmap or icon resource shown.
+    void SetImage(int id, int image);
+    // Progress bars; the position is kept inside the range.
+    void SetRange(int id, int min, int max);
+    void SetPosition(int id, int position);
+    void SetTextColor(int id, std::optional<Rgb> color);
 
     // Drop-down list operations, as the list control offers them.
     void ResetContent(int id);
@@ -64,10 +101,10 @@ class ControlTable {
 
   private:
     Control& Mutable(int id);
-    void Changed(int id);
+    void Changed(int id, ControlChange what);
     // Sets one field and tells the listener, only when the value changes.
     template <typename T, typename Fields>
-    void Update(int id, T Fields::*field, const T& value);
+    void Update(int id, T Fields::*field, const T& value, ControlChange what);
 
     std::vector<Control> controls_;
     Listener listener_;

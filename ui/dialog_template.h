@@ -32,9 +32,11 @@ enum class ControlKind {
     kRadioButton,
     kCheckBox,
     kDropDownList,
+    kEdit,  // single line
     kMultiLineEdit,
     kPicture,
     kProgressBar,
+    kEtchedLine,  // a sunken separator line
 };
 
 // Style flags a control's behaviour depends on.
@@ -49,10 +51,13 @@ enum ControlStyle : unsigned {
     kAutoVScroll = 1u << 6,
     kBorder = 1u << 7,
     kReadOnly = 1u << 8,
+    kPushLike = 1u << 9,  // a check box drawn as a button that stays pressed while checked
+    kNumber = 1u << 10,   // an edit that takes digits only
 };
 
-// Controls without an identifier of their own (plain labels) use this one;
-// they are shown but cannot be addressed.
+// Controls without an identifier of their own (plain labels, frames) carry
+// this one in their template; the control table gives each of them an id of
+// its own below it, so front-ends can still address them.
 inline constexpr int kNoControlId = -1;
 
 struct ControlTemplate {
@@ -65,6 +70,8 @@ struct ControlTemplate {
     bool enabled = true;
     // Bitmap or icon resource a picture control shows (0: none).
     int image = 0;
+    // Edits: the most characters the operator can enter (0: no limit).
+    int textLimit = 0;
 };
 
 struct DialogTemplate {

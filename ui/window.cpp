@@ -1,6 +1,7 @@
 #include "ui/window.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace torvane {
 
@@ -18,7 +19,7 @@ bool KeyFilterDiscards(KeyFilter filter, int key) {
 
 Window::Window(DialogTemplate dialog, KeyFilter filter)
     : template_(std::move(dialog)), filter_(filter), table_(template_) {
-    table_.SetListener([this](int id) { NotifyChanged(id); });
+    table_.SetListener([this](int id, ControlChange what) { NotifyChanged(id, what); });
 }
 
 void Window::Click(int id) {
@@ -44,8 +45,15 @@ void Window::Select(int id, int index) {
 void Window::EditText(int id, const std::string& text) {
     if (!open_) return;
     const Control* c = table_.Find(id);
-    if (!c || !c->enabled || c->kind != ControlKind::kMultiLineEdit) return;
-    table_.SetText(id, text);
+    if (!c || !c->enabled) return;
+    if (c->kind != ControlKind::kEdit && c->kind != ControlKind::kMultiLineEdit) return;
+    if (c->style & kReadOnly) return;
+    if ((c->style & kNumber) &&
+        !std::all_of(text.begin(), text.end(), [](unsigned char ch) { return std::isdigit(ch); }))
+        return;
+    const std::size_t limit =
+        c->textLimit > 0 ? static_cast<std::size_t>(c->textLimit) : text.size();
+    table_.SetText(id, text.substr(0, limit));
     OnEditChange(id);
 }
 
@@ -54,7 +62,7 @@ void Window::KeyDown(int key) {
     OnKey(key);
 }
 
-void Window::PressLabel(Point point) {
+void Window::PressAt(Point point) {
     if (!open_) return;
     OnLeftButtonDown(point);
 }
@@ -62,6 +70,36 @@ void Window::PressLabel(Point point) {
 void Window::SystemCommand(int command) {
     if (!open_) return;
     OnSystemCommand(command);
+}
+
+void Window::AnswerFileChoice(const std::optional<std::string>& path) {
+    if (!fileChoice_) return;
+    fileChoice_.reset();
+    FileChosen then = std::move(fileChosen_);
+    fileChosen_ = nullptr;
+    if (then) then(path);
+}
+
+void Window::ChooseFile(FileChoice choice, FileChosen then) {
+    fileChoice_ = std::move(choice);
+    fileChosen_ = std::move(then);
+    for (auto* o : std::vector<WindowObserver*>(observers_)) o->OnFileChoice(*this);
+}
+
+void Window::ShowWindow(bool visible) {
+    if (visible_ == visible) return;
+    visible_ = visible;
+    NotifyPlacement();
+}
+
+void Window::MoveWindow(Point topLeft) {
+    if (position_.x == topLeft.x && position_.y == topLeft.y) return;
+    position_ = topLeft;
+    NotifyPlacement();
+}
+
+void Window::NotifyPlacement() {
+    for (auto* o : std::vector<WindowObserver*>(observers_)) o->OnPlacementChanged(*this);
 }
 
 void Window::AddObserver(WindowObserver* observer) { observers_.push_back(observer); }
@@ -72,7 +110,7 @@ void Window::RemoveObserver(WindowObserver* observer) {
 
 void Window::Create() {
     table_ = ControlTable(template_);
-    table_.SetListener([this](int id) { NotifyChanged(id); });
+    table_.SetListener([this](int id, ControlChange what) { NotifyChanged(id, what); });
     open_ = true;
     OnInitDialog();
     for (auto* o : std::vector<WindowObserver*>(observers_)) o->OnOpened(*this);
@@ -88,8 +126,8 @@ void Window::Request(WindowRequest request) {
     for (auto* o : std::vector<WindowObserver*>(observers_)) o->OnRequest(*this, request);
 }
 
-void Window::NotifyChanged(int id) {
-    for (auto* o : std::vector<WindowObserver*>(observers_)) o->OnControlChanged(*this, id);
+void Window::NotifyChanged(int id, ControlChange what) {
+    for (auto* o : std::vector<WindowObserver*>(observers_)) o->OnControlChanged(*this, id, what);
 }
 
 }  // namespace torvane

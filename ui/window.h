@@ -5,6 +5,8 @@
 // which control changed and when the window opens, closes or asks the
 // front-end for something only a real window can do (move, minimise).
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,15 +37,28 @@ enum class WindowRequest {
 // message or label text that is not a control of its template).
 inline constexpr int kWindowTextId = 0;
 
+// A window asks its front-end for a file to open: the GUI shows a file
+// dialog, the command line and tests answer with a path they were given.
+struct FileChoice {
+    std::string title;
+    // As the file dialog takes it: "Description(*.ext)|*.ext||".
+    std::string filter;
+};
+using FileChosen = std::function<void(const std::optional<std::string>& path)>;
+
 class Window;
 
 class WindowObserver {
   public:
     virtual ~WindowObserver() = default;
-    virtual void OnControlChanged(Window&, int /*id*/) {}
+    virtual void OnControlChanged(Window&, int /*id*/, ControlChange /*what*/) {}
     virtual void OnOpened(Window&) {}
     virtual void OnClosed(Window&) {}
     virtual void OnRequest(Window&, WindowRequest) {}
+    // The window was shown, hidden or moved within its parent.
+    virtual void OnPlacementChanged(Window&) {}
+    // The window asks for a file; answer with Window::AnswerFileChoice.
+    virtual void OnFileChoice(Window&) {}
 };
 
 class Window {
@@ -60,14 +75,28 @@ class Window {
     void Click(int id);
     // The operator chose entry `index` of a drop-down list.
     void Select(int id, int index);
-    // The operator changed an edit control's text.
+    // The operator changed an edit control's text. A digits-only edit
+    // refuses other characters, as the real control does, and an edit with
+    // a text limit keeps only that many characters.
     void EditText(int id, const std::string& text);
     // A key-down; the window's key filter may discard it.
     void KeyDown(int key);
-    // A left-button press on the window's body at `point` (dialog units, client area).
-    void PressLabel(Point point);
+    // A left-button press anywhere on the window's body at `point` (dialog
+    // units, client area) that no control took.
+    void PressAt(Point point);
     // A command of the window's system menu (such as the About item).
     void SystemCommand(int command);
+
+    // The answer to the pending file choice: a path, or nothing when the
+    // operator cancelled. Runs what the window asked to run with it.
+    void AnswerFileChoice(const std::optional<std::string>& path);
+    const std::optional<FileChoice>& PendingFileChoice() const { return fileChoice_; }
+
+    // A child window's (a page's) visibility and place within its parent.
+    void ShowWindow(bool visible);
+    bool WindowVisible() const { return visible_; }
+    void MoveWindow(Point topLeft);
+    Point WindowPosition() const { return position_; }
 
     const ControlTable& Controls() const { return table_; }
     const DialogTemplate& Template() const { return template_; }
@@ -96,15 +125,23 @@ class Window {
     void Create();
     void Destroy();
     void Request(WindowRequest request);
-    void WindowTextChanged() { NotifyChanged(kWindowTextId); }
+    void WindowTextChanged() { NotifyChanged(kWindowTextId, ControlChange::kText); }
+    // Asks the front-end for a file; `then` runs with its answer. A new
+    // request replaces one still unanswered.
+    void ChooseFile(FileChoice choice, FileChosen then);
 
   private:
-    void NotifyChanged(int id);
+    void NotifyChanged(int id, ControlChange what);
+    void NotifyPlacement();
 
     DialogTemplate template_;
     KeyFilter filter_;
     ControlTable table_;
     bool open_ = false;
+    bool visible_ = false;
+    Point position_;
+    std::optional<FileChoice> fileChoice_;
+    FileChosen fileChosen_;
     std::vector<WindowObserver*> observers_;
 };
 

@@ -2,6 +2,7 @@
 // and the window commands.
 
 #include "app/torvane_app.h"
+#include "fake_page.h"
 #include "operator_fixture.h"
 
 namespace torvane::test {
@@ -43,18 +44,18 @@ TEST_F(OperatorTest, PageLabelWithTheLinkClosedSwitchesThenReportsAndSendsNothin
     ClickLabel(res::kGeneralLabel);
     EXPECT_EQ(Message(), "Open COM failed!");
     PressOk();
+    FakePage& edid = InstallFakePage(*dlg, PageCode::kEdid);
     dlg->Click(res::kTcpModeRadio);
     ClickLabel(res::kEdidLabel);
     EXPECT_EQ(dlg->ActivePage(), PageCode::kEdid);
-    auto& edid = static_cast<EmptyPage&>(dlg->PageFor(PageCode::kEdid));
-    EXPECT_TRUE(edid.Shown());
+    EXPECT_TRUE(edid.WindowVisible());
     EXPECT_FALSE(Ui().Visible(res::kStatusButton));
     EXPECT_EQ(Message(), "Connect to Matrix failed!");
     EXPECT_TRUE(dlg->BusyGateOpen());
     PressOk();
     ClickLabel(res::kGeneralLabel);
     EXPECT_TRUE(Ui().Visible(res::kStatusButton));
-    EXPECT_FALSE(edid.Shown());
+    EXPECT_FALSE(edid.WindowVisible());
     EXPECT_EQ(Wire(), V{});
 }
 
@@ -78,15 +79,15 @@ TEST_F(OperatorTest, PageEntriesSendTheirQueryAndGuardIt) {
     };
     ConnectCom();
     for (const auto& c : cases) {
+        FakePage& page = InstallFakePage(*dlg, c.code);
         Wire();
         ClickLabel(c.label);
-        auto& page = static_cast<EmptyPage&>(dlg->PageFor(c.code));
-        EXPECT_TRUE(page.Shown());
-        EXPECT_EQ(page.Placed().y, c.placed.y);
+        EXPECT_TRUE(page.WindowVisible());
+        EXPECT_EQ(page.WindowPosition().y, c.placed.y);
         EXPECT_EQ(Wire(), V{c.query});
         Settle();
-        // The page is not built yet: its reply reaches a page that does nothing.
-        EXPECT_EQ(page.RepliesIgnored(), 1);
+        // The reply reaches the page, whose handler here does nothing.
+        EXPECT_EQ(page.replies, 1);
         EXPECT_EQ(dlg->BusyGateOpen(), !c.gateStaysClosed);
         if (c.gateStaysClosed) {
             loop.Advance(7000 - kReplyMs - 1);
@@ -230,7 +231,7 @@ TEST_F(OperatorTest, HeaderOutsideTheLabelsMovesTheWindow) {
         void OnRequest(Window&, WindowRequest r) override { seen.push_back(r); }
     } requests;
     dlg->AddObserver(&requests);
-    dlg->PressLabel({70, 10});  // between "General" and "EDID"
+    dlg->PressAt({70, 10});  // between "General" and "EDID"
     dlg->Click(res::kMinimizeButton);
     loop.RunPending();
     EXPECT_EQ(requests.seen,

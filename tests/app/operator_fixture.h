@@ -56,7 +56,7 @@ class OperatorTest : public ::testing::Test {
     // Clicks in the middle of a page label.
     void ClickLabel(int id) {
         const Rect r = Ui().At(id).rect;
-        dlg->PressLabel({r.x + r.width / 2, r.y + r.height / 2});
+        dlg->PressAt({r.x + r.width / 2, r.y + r.height / 2});
     }
 
     // Units the switcher received since the last call, as hex.

@@ -53,7 +53,7 @@ class Probe : public Window, public WindowObserver {
     void OnSelectionChange(int id) override { selections.push_back(id); }
     void OnKey(int key) override { keys.push_back(key); }
     void OnLeftButtonDown(Point) override { Request(WindowRequest::kStartMove); }
-    void OnControlChanged(Window&, int id) override { changed.push_back(id); }
+    void OnControlChanged(Window&, int id, ControlChange) override { changed.push_back(id); }
     void OnRequest(Window&, WindowRequest r) override { requests.push_back(r); }
 };
 
@@ -128,7 +128,7 @@ TEST(Window, KeyFiltersDiscardTheirKeysBeforeTheWindowSeesThem) {
 
 TEST(Window, PressOnTheBodyAsksTheFrontEndToMoveTheWindow) {
     Probe w;
-    w.PressLabel({100, 100});
+    w.PressAt({100, 100});
     EXPECT_EQ(w.requests, std::vector<WindowRequest>{WindowRequest::kStartMove});
 }
 
