@@ -1,0 +1,79 @@
+#pragma once
+// The EDID page: gives an input (or all inputs) one of the fifteen built-in
+// EDIDs, the EDID of the display on an output, or an EDID read from a file,
+// and lists what each input presents. Like every page it never writes to a
+// link: it fills the shared command frame (or the raw block) and posts the
+// send request. The page keeps no record of a pending operation; it reads
+// the last command frame back to tell which reply it waits for.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/page.h"
+#include "platform/window_timers.h"
+#include "ui/window.h"
+
+namespace torvane {
+
+// Position 0 is always 00 and the file's bytes follow from position 1; the
+// raw block sent is the first 256 bytes.
+using EdidBuffer = std::array<std::uint8_t, 257>;
+
+class CEDIDDlg : public Window, public Page {
+  public:
+    explicit CEDIDDlg(PageHost& host);
+    ~CEDIDDlg() override;
+
+    // Page
+    PageCode Code() const override { return PageCode::kEdid; }
+    Window& PageWindow() override { return *this; }
+    void CreatePage() override { Create(); }
+    void OnReply(const std::uint8_t* frame) override;
+
+    // The EDID of the last accepted file.
+    const EdidBuffer& Edid() const { return edid_; }
+    // Why the last file chosen could not be opened or read, in the system's
+    // words; empty when it could. The page itself reports nothing then: a
+    // front-end shows it after answering the file choice.
+    const std::string& FileError() const { return fileError_; }
+    const WindowTimers& Timers() const { return timers_; }
+
+    static const char* const kFileFilter;
+
+  protected:
+    void OnInitDialog() override;
+    void OnCommand(int id) override;
+
+  private:
+    // Set operations.
+    void OnSetPreset();
+    void OnCopy();
+    void OnOpenEdid();
+    void OnFileChosen(const std::string& path);
+    void OnSetFile();
+    void FillPresetCommand();
+    void StartSetting();
+    void EndSetting(const char* result);
+
+    // The file transfer's handshake.
+    void SendTarget();
+    void SendStart();
+
+    // The input list.
+    void OnStatus();
+    void OnStatusAnswer(const std::uint8_t* frame);
+    void SendStatusQuery(int input);
+
+    void OnTimer(int id);
+    void ReportTimeOut();
+    bool AllInputs(int list) const;
+    int InputOf(int list) const;
+
+    PageHost& host_;
+    WindowTimers timers_;
+    EdidBuffer edid_{};
+    std::string fileError_;
+};
+
+}  // namespace torvane
