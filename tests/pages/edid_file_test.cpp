@@ -1,0 +1,165 @@
+// EDID files on the EDID page: which files are taken, what a refused or
+// unreadable file leaves behind, and the handshake that writes the accepted
+// EDID to the switcher.
+
+#include "pages/edid_file.h"
+
+#include "edid_fixture.h"
+
+namespace torvane::test {
+namespace {
+
+std::vector<std::uint8_t> Changed(std::vector<std::uint8_t> b, std::size_t at, std::uint8_t to) {
+    b[at] = to;
+    return b;
+}
+
+std::vector<std::uint8_t> Resized(std::vector<std::uint8_t> b, std::size_t size) {
+    b.resize(size, 0x00);
+    return b;
+}
+
+TEST_F(EdidPageTest, FilesAreJudgedByLengthHeaderSumsAndExtensionCount) {
+    auto base = EdidBytes(128, 0x00);
+    auto withExtension = EdidBytes(256, 0x01);
+    // Byte 126 01 while the file holds no extension: taken, the block pads with 00.
+    auto announcedOnly = EdidBytes(128, 0x01);
+    // Count 00 and a second half that sums to anything: taken, all 256 bytes loaded.
+    auto strayHalf = Changed(EdidBytes(256, 0x00), 200, 0x42);
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        bool accepted;
+    } cases[] = {
+        {"base block only", base, true},
+        {"one extension", withExtension, true},
+        {"extension announced, not supplied", announcedOnly, true},
+        {"count 00 with a stray second half", strayHalf, true},
+        {"127 bytes", Resized(base, 127), false},
+        {"129 bytes", Resized(base, 129), false},
+        {"257 bytes", Resized(withExtension, 257), false},
+        {"empty", {}, false},
+        {"bad header", Changed(base, 3, 0xFE), false},
+        {"bad base sum", Changed(base, 127, base[127] + 1), false},
+        {"bad extension sum", Changed(withExtension, 255, withExtension[255] + 1), false},
+        {"extension count 02",
+         Changed(Changed(withExtension, 126, 0x02), 127, withExtension[127] - 1), false},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteFile("file" + std::to_string(n++) + ".bin", c.bytes);
+        const std::string before = PageText(res::kEdidPathBox);
+        const EdidBuffer edidBefore = page->Edid();
+        OpenFile(path);
+        EXPECT_EQ(page->FileError(), "");
+        if (c.accepted) {
+            EXPECT_EQ(Message(), "");
+            EXPECT_EQ(PageText(res::kEdidPathBox), std::filesystem::absolute(path).string());
+            EdidBuffer expected{};
+            std::copy(c.bytes.begin(), c.bytes.end(), expected.begin() + 1);
+            EXPECT_EQ(page->Edid(), expected);
+        } else {
+            EXPECT_EQ(Message(), "Bad EDID file!");
+            PressOk();
+            // Checked before it replaces anything: the accepted EDID stays.
+            EXPECT_EQ(PageText(res::kEdidPathBox), before);
+            EXPECT_EQ(page->Edid(), edidBefore);
+        }
+    }
+    EXPECT_EQ(Wire(), V{});
+}
+
+TEST_F(EdidPageTest, AFileThatCannotBeReadChangesNothingAndSaysWhy) {
+    OpenFile(WriteFile("good.bin", EdidBytes(128, 0x00)));
+    const std::string accepted = PageText(res::kEdidPathBox);
+    OpenFile((dir / "missing.bin").string());
+    EXPECT_EQ(page->FileError(), "No such file or directory");
+    OpenFile(dir.string());
+    EXPECT_EQ(page->FileError(), "Is a directory");
+    EXPECT_EQ(Message(), "");
+    EXPECT_EQ(PageText(res::kEdidPathBox), accepted);
+    // Cancel changes nothing either, and clears the earlier reason.
+    page->Click(res::kOpenEdidButton);
+    page->AnswerFileChoice(std::nullopt);
+    EXPECT_EQ(page->FileError(), "");
+    EXPECT_EQ(PageText(res::kEdidPathBox), accepted);
+}
+
+TEST_F(EdidPageTest, NoFileChoiceWhileACommandIsPendingAndNoSetWithoutAFile) {
+    page->Click(res::kFileSetButton);
+    EXPECT_EQ(Wire(), V{});
+    EXPECT_TRUE(dlg->BusyGateOpen());
+    EXPECT_EQ(Message(), "");
+    EXPECT_FALSE(dlg->Busy().Flagged());
+    model.Faults().silent = true;
+    page->Click(res::kEdidStatusButton);
+    page->Click(res::kOpenEdidButton);
+    EXPECT_FALSE(page->PendingFileChoice());
+}
+
+TEST_F(EdidPageTest, AFileIsWrittenToOneInputOrAllAndTheBlockIsTheLeadingZeroAndBytes0To254) {
+    const auto file = EdidBytes(256, 0x01);
+    OpenFile(WriteFile("edid.bin", file));
+    const struct {
+        int inputIndex;
+        const char* target;
+        const char* start;
+    } cases[] = {{4, "03 07 05 F0", "03 07 56 00 00 01"}, {8, "03 06 FE F0", "03 06 56 00 00 01"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        model.State().edidCode.fill(0x00);
+        page->Select(res::kFileInputList, c.inputIndex);
+        page->Click(res::kFileSetButton);
+        EXPECT_EQ(BusyLabel(), "Setting . . .");
+        // Announcement, then target and start, each sent on its reply.
+        loop.Advance(2 * model.Timing().replyDelayMs);
+        EXPECT_EQ(Wire(),
+                  (V{Frame("03 08 F0 00 00 00 00 00 BB"), Frame(c.target), Frame(c.start)}));
+        loop.Advance(99);
+        EXPECT_EQ(Wire(), V{});
+        loop.Advance(1);
+        std::vector<std::uint8_t> block{0x00};
+        block.insert(block.end(), file.begin(), file.begin() + 255);
+        EXPECT_EQ(Wire(), V{ToHex(block)});
+        Settle();
+        EXPECT_EQ(BusyLabel(), "Set successfully!");
+        EXPECT_TRUE(dlg->BusyGateOpen());
+        EXPECT_EQ(model.State().edidCode[4], 0x17);
+        EXPECT_EQ(model.State().edidCode[0], c.inputIndex == 8 ? 0x17 : 0x00);
+        loop.Advance(1000);
+        EXPECT_FALSE(dlg->Busy().Flagged());
+    }
+}
+
+TEST_F(EdidPageTest, ARejectedBlockAndASilentSwitcherEndTheTransfer) {
+    OpenFile(WriteFile("edid.bin", EdidBytes(128, 0x00)));
+    model.Faults().silent = true;
+    page->Click(res::kFileSetButton);
+    DeviceSays("03 08 00");
+    DeviceSays("03 07 AA 00");
+    loop.Advance(100);
+    Wire();
+    DeviceSays("03 07 0F 00 00 01");
+    EXPECT_EQ(BusyLabel(), "Can't find the valid data!");
+    EXPECT_TRUE(dlg->BusyGateOpen());
+    loop.Advance(900);
+    EXPECT_FALSE(dlg->Busy().Flagged());
+
+    // Silent after the block request: the block still goes, then "Time out!"
+    // 7000 ms after "Set".
+    page->Click(res::kFileSetButton);
+    DeviceSays("03 08 00");
+    DeviceSays("03 07 AA 00");
+    loop.Advance(6999);
+    EXPECT_EQ(Wire().size(), 4u);
+    EXPECT_EQ(Message(), "");
+    loop.Advance(1);
+    EXPECT_EQ(Message(), "Time out!");
+    EXPECT_FALSE(dlg->Busy().Flagged());
+    PressOk();
+    EXPECT_TRUE(dlg->BusyGateOpen());
+}
+
+}  // namespace
+}  // namespace torvane::test
