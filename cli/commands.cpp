@@ -5,7 +5,9 @@
 #include <ostream>
 #include <string>
 
+#include "cli/edid_commands.h"
 #include "cli/json.h"
+#include "cli/printer.h"
 #include "cli/session.h"
 #include "res/resource_ids.h"
 
@@ -17,27 +19,6 @@ constexpr int kTimedCommandLimitMs = 60000;
 // Power off and beep have no time-out of their own: the switcher answers
 // within 3000 ms or not at all.
 constexpr int kUntimedCommandLimitMs = 3000;
-
-struct Printer {
-    const Options& options;
-    std::ostream& out;
-    std::ostream& err;
-
-    int Fail(const Outcome& outcome) const {
-        if (options.json)
-            out << JsonObject().Add("ok", "false").AddString("error", outcome.error).Text() << "\n";
-        else
-            err << "torvanectl: " << outcome.error << "\n";
-        return outcome.code;
-    }
-    int Done(const std::string& text) const {
-        if (options.json)
-            out << JsonObject().Add("ok", "true").Text() << "\n";
-        else if (!text.empty())
-            out << text << "\n";
-        return kExitDone;
-    }
-};
 
 const char* OnOff(bool on) { return on ? "on" : "off"; }
 
@@ -119,7 +100,7 @@ std::optional<bool> OnOffArgument(const Options& options) {
 }
 
 bool IsLaterCommand(const std::string& command) {
-    static const char* later[] = {"route", "arc",     "matrix",   "edid",     "info",
+    static const char* later[] = {"route", "arc",     "matrix",   "info",
                                   "text",  "upgrade", "discover", "netconfig"};
     for (const char* c : later)
         if (command == c) return true;
@@ -136,7 +117,12 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     if (command == "ports")
         return options.args.empty() ? Ports(options, print) : usage("ports takes no arguments");
     std::optional<bool> onOff;
-    if (command == "power" || command == "beep") {
+    std::optional<EdidRequest> edid;
+    if (command == "edid") {
+        Outcome refused;
+        edid = ParseEdidRequest(options.args, refused);
+        if (!edid) return print.Fail(refused);
+    } else if (command == "power" || command == "beep") {
         onOff = OnOffArgument(options);
         if (!onOff) return usage(command + " needs on or off");
     } else if (command == "factory-reset") {
@@ -154,6 +140,7 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     Outcome opened = session.OpenLink();
     if (!opened.Ok()) return print.Fail(opened);
     if (command == "status") return Status(session, print);
+    if (command == "edid") return RunEdid(session, *edid, print);
     if (command == "power")
         return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
                            *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");

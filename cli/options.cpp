@@ -18,6 +18,11 @@ Commands:
   beep on|off             enable or disable the beep
   reboot                  reboot the switcher
   factory-reset --yes     reset the switcher to its factory settings
+  edid preset N INPUT     give INPUT (1-8 or all) EDID preset N (1-15, in the
+                          EDID page's order: 1 is 1080p,Stereo Audio 2.0)
+  edid copy OUTPUT INPUT  copy the EDID of the display on OUTPUT (A-H or 1-8)
+  edid file PATH INPUT    write the EDID file PATH (128 or 256 bytes)
+  edid list               the EDID each input presents
 
 Options:
   --serial PATH           use the serial port PATH (such as /dev/ttyUSB0)

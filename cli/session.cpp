@@ -90,9 +90,20 @@ bool Session::Settled() const {
 
 bool Session::Quiet() const { return Settled() && !dlg_->AwaitingReply(); }
 
-Outcome Session::ClickAndWait(int id, int maxMs) {
+Outcome Session::ClickAndWait(int id, int maxMs) { return ClickAndWait(*dlg_, id, maxMs); }
+
+Outcome Session::EnterPage(int labelId, int maxMs) {
+    const Rect r = dlg_->Controls().At(labelId).rect;
+    return Act([&] { dlg_->PressAt({r.x + r.width / 2, r.y + r.height / 2}); }, maxMs);
+}
+
+Outcome Session::ClickAndWait(Window& window, int id, int maxMs) {
+    return Act([&] { window.Click(id); }, maxMs);
+}
+
+Outcome Session::Act(const std::function<void()>& action, int maxMs) {
     TakeMessages();
-    dlg_->Click(id);
+    action();
     // A command that ended in a message ("Time out!") leaves the reply it
     // waited for outstanding: settled is enough then.
     RunUntil([this] { return Quiet() || (Settled() && !messages_.empty()); }, maxMs);

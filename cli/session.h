@@ -43,12 +43,19 @@ class Session : private WindowObserver {
     // Clicks `id` and waits until the window is quiet again (or `maxMs`).
     // A message shown meanwhile is the failure it reports.
     Outcome ClickAndWait(int id, int maxMs);
+    // The same for a control of another window (a page).
+    Outcome ClickAndWait(Window& window, int id, int maxMs);
+    // Clicks a page label of the main window and waits for the page's entry
+    // queries to end, as ClickAndWait does.
+    Outcome EnterPage(int labelId, int maxMs);
 
     // Messages shown (and closed) since the last call.
     std::vector<std::string> TakeMessages();
 
   private:
     void OnOpened(Window& window) override;
+    // Runs the operator's action and waits until the window is quiet again.
+    Outcome Act(const std::function<void()>& action, int maxMs);
     Outcome OpenSerial();
     Outcome OpenTcp();
 
