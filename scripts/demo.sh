@@ -8,6 +8,17 @@ BUILD_DIR="${BUILD_DIR:-build}"
 [ -x "$BUILD_DIR/torvane-sim" ] || scripts/setup.sh
 
 if [ -x "$BUILD_DIR/gui/torvane" ]; then
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+    echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window cannot show."
+    echo "Run it on a virtual display instead (packages xvfb and xauth, installed by scripts/setup.sh):"
+    echo
+    echo "    xvfb-run -a $BUILD_DIR/gui/torvane --demo"
+    echo
+    echo "or write its pictures without any display:"
+    echo
+    echo "    QT_QPA_PLATFORM=offscreen $BUILD_DIR/gui/torvane --demo --screenshots shots/"
+    exit 1
+  fi
   exec "$BUILD_DIR/gui/torvane" --demo "$@"
 fi
 

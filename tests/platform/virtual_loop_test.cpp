@@ -1,11 +1,12 @@
 #include "platform/virtual_loop.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
-#include <unistd.h>
 
+#include "platform/loop_contract.h"
 #include "platform/poll_loop.h"
 #include "platform/window_timers.h"
 
@@ -27,8 +28,8 @@ TEST(VirtualLoop, TimersFireInDueThenArmingOrderWithPostsSettledBetween) {
         page.KillTimer(id);
     });
     main.SetTimer(7, 3000);
-    page.SetTimer(7, 3000);   // same id, other window: a separate timer
-    main.SetTimer(1, 1000);   // periodic; armed last, so last among equals
+    page.SetTimer(7, 3000);  // same id, other window: a separate timer
+    main.SetTimer(1, 1000);  // periodic; armed last, so last among equals
     loop.Advance(3000);
     EXPECT_EQ(trace, "main1@1000 main1@2000 main7@3000 posted@3000 page7@3000 main1@3000 ");
     EXPECT_EQ(loop.Now(), 3000);
@@ -84,6 +85,17 @@ TEST(PollLoop, RunsTimersDescriptorsAndCrossThreadPostsInRealTime) {
     ::close(fds[0]);
     ::close(fds[1]);
 }
+
+struct PollLoopHarness {
+    PollLoop loop;
+    EventLoop& Loop() { return loop; }
+    bool RunUntil(const std::function<bool()>& done, int ms) {
+        const TimeMs end = loop.Now() + ms;
+        while (!done() && loop.Now() < end) loop.RunFor(std::min<TimeMs>(5, end - loop.Now()));
+        return done();
+    }
+};
+INSTANTIATE_TYPED_TEST_SUITE_P(Poll, LoopContract, PollLoopHarness);
 
 }  // namespace
 }  // namespace torvane

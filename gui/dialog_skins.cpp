@@ -1,0 +1,107 @@
+#include "gui/dialog_skins.h"
+
+#include <QPainter>
+
+#include "gui/title_button.h"
+#include "gui/window_view.h"
+#include "res/resource_ids.h"
+#include "ui/modal_dialog.h"
+
+namespace torvane::gui {
+namespace {
+
+QColor WithAlpha(QColor colour, int alpha) {
+    colour.setAlpha(alpha);
+    return colour;
+}
+
+QColor ButtonFace(const QWidget& widget) { return widget.palette().color(QPalette::Button); }
+
+// The text an off-screen image draws without a font of its own.
+QFont SystemFont() {
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    return font;
+}
+
+void DrawCentred(QPainter& g, const QRect& box, const QString& text, const QColor& colour) {
+    g.setFont(SystemFont());
+    g.setPen(colour);
+    g.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text);
+}
+
+}  // namespace
+
+void DialogSkin::OnSystemClose(WindowView& view) {
+    if (auto* dialog = dynamic_cast<ModalDialog*>(&view.Model())) dialog->CloseBySystem();
+}
+
+QWidget* HeaderDialogSkin::MakeControl(WindowView&, const Control& control) {
+    if (control.id == closeId_) return new TitleButton(res::kCloseActiveIcon, res::kCloseIdleIcon);
+    return nullptr;
+}
+
+void HeaderDialogSkin::Place(WindowView& view) {
+    if (QWidget* close = view.ControlWidget(closeId_))
+        close->setGeometry(view.width() - 26, 1, 25, 25);
+}
+
+void HeaderDialogSkin::PaintBand(WindowView& view, QPainter& g, int frameAlpha) const {
+    const int W = view.width();
+    const int H = view.height();
+    g.fillRect(0, 0, W, H, Qt::white);
+    g.setPen(WithAlpha(kFrameGray, frameAlpha));
+    g.drawRect(0, 0, W - 1, H - 1);
+    g.fillRect(1, 1, W - 2, 25, kHeaderBlue);
+}
+
+static void PaintHeaderEdges(QPainter& g, int W) {
+    g.setPen(kHeaderEdgeBlue);
+    g.drawLine(0, 0, W - 2, 0);
+    g.drawLine(0, 0, 0, 25);
+    g.drawLine(W - 1, 0, W - 1, 25);
+}
+
+MessageSkin::MessageSkin(CMessageDlg& dlg)
+    : HeaderDialogSkin(res::kMessageCloseButton), dlg_(dlg) {}
+
+QRect MessageSkin::TextRect(const std::string& text) {
+    // (left, top, right, bottom) as the layout gives them.
+    auto box = [](int l, int t, int r, int b) { return QRect(QPoint(l, t), QPoint(r - 1, b - 1)); };
+    if (text == "Connect to Matrix failed!") return box(100, 60, 255, 100);
+    if (CMessageDlg::IsQuestion(text)) return box(50, 60, 320, 100);
+    return box(100, 60, 220, 100);
+}
+
+bool MessageSkin::Paint(WindowView& view, QPainter& g) {
+    const int W = view.width();
+    const int H = view.height();
+    PaintBand(view, g, 150);
+    QColor strip = ButtonFace(view);
+    strip.setRgb((strip.red() + 5) % 256, (strip.green() + 10) % 256, strip.blue());
+    g.fillRect(1, 120, W - 2, H - 121, strip);
+    PaintHeaderEdges(g, W);
+    DrawCentred(g, TextRect(dlg_.MessageText()), QString::fromStdString(dlg_.MessageText()),
+                Qt::black);
+    return true;
+}
+
+bool NetworkConfigSkin::Paint(WindowView& view, QPainter& g) {
+    const int W = view.width();
+    const int H = view.height();
+    PaintBand(view, g, 90);
+    g.fillRect(1, 26, W - 2, H - 27, ButtonFace(view));
+    PaintHeaderEdges(g, W);
+    DrawCentred(g, QRect(QPoint(1, 1), QPoint(89, 29)), QStringLiteral("TCP Config"), Qt::white);
+    return true;
+}
+
+bool BusySkin::Paint(WindowView& view, QPainter& g) {
+    g.fillRect(0, 0, view.width(), view.height(), Qt::white);
+    g.setPen(WithAlpha(kHeaderBlue, 150));
+    g.drawRect(0, 0, view.width() - 1, view.height() - 1);
+    return true;
+}
+
+}  // namespace torvane::gui

@@ -1,0 +1,94 @@
+#include "gui/front_end.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QScreen>
+
+#include "gui/dialog_skins.h"
+#include "gui/main_window_skin.h"
+#include "gui/pictures.h"
+#include "res/resource_ids.h"
+
+namespace torvane::gui {
+namespace {
+
+// Centres `dialog` over the window it belongs to.
+void CentreOver(QWidget* dialog, QWidget* owner) {
+    const QRect frame = owner->frameGeometry();
+    dialog->move(frame.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+}
+
+}  // namespace
+
+FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
+    QApplication::setWindowIcon(QIcon(Picture(res::kMainIcon)));
+    main_ = std::make_unique<WindowView>(dlg, std::make_unique<MainWindowSkin>(dlg));
+    main_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowSystemMenuHint);
+    main_->setWindowTitle(QString::fromStdString(dlg.TitleText()).trimmed());
+    main_->setFixedSize(main_->TemplateSize());
+    // The system menu's About item, on a frameless window: the header's
+    // context menu.
+    main_->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(
+        main_.get(), &QWidget::customContextMenuRequested, main_.get(), [this](const QPoint& at) {
+            if (dlg_.AboutItemText().empty()) return;
+            QMenu menu;
+            QAction* about = menu.addAction(QString::fromStdString(dlg_.AboutItemText()));
+            if (menu.exec(main_->mapToGlobal(at)) == about) dlg_.SystemCommand(res::kAboutCommand);
+        });
+    message_ = MakeDialogView(dlg.Message(), std::make_unique<MessageSkin>(dlg.Message()), false);
+    busy_ = MakeDialogView(dlg.Busy(), std::make_unique<BusySkin>(), false);
+    about_ = MakeDialogView(dlg.About(), std::make_unique<DialogSkin>(), true);
+    about_->setWindowTitle(QStringLiteral("About Torvane"));
+    AttachPages();
+    if (dlg.IsOpen()) main_->Build();
+}
+
+FrontEnd::~FrontEnd() = default;
+
+void FrontEnd::Show() { main_->show(); }
+
+void FrontEnd::Detach() {
+    for (WindowView* view : main_->findChildren<WindowView*>()) view->Detach();
+    main_->Detach();
+}
+
+WindowView* FrontEnd::MakeDialogView(Window& window, std::unique_ptr<Skin> skin, bool framed) {
+    auto* view = new WindowView(window, std::move(skin), main_.get());
+    view->setWindowFlags(framed ? Qt::Dialog : (Qt::Window | Qt::FramelessWindowHint));
+    // Modal to the main window only, and without a nested event loop: the
+    // model's continuation runs when the view reports the closing button.
+    view->setWindowModality(Qt::WindowModal);
+    view->setFixedSize(view->TemplateSize());
+    view->SetOnOpened([this, view] {
+        CentreOver(view, main_.get());
+        view->show();
+        view->raise();
+        view->activateWindow();
+        view->setFocus();
+    });
+    view->SetOnClosed([view] { view->hide(); });
+    if (window.IsOpen()) view->Build();
+    return view;
+}
+
+WindowView* FrontEnd::PageView(PageCode code) {
+    auto it = pages_.find(code);
+    return it == pages_.end() ? nullptr : it->second;
+}
+
+void FrontEnd::AttachPages() {
+    for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade}) {
+        Window* window = dlg_.PageFor(code).PageWindow();
+        if (!window) continue;
+        auto* view = new WindowView(*window, nullptr, main_.get());
+        view->setFixedSize(view->TemplateSize());
+        view->hide();
+        pages_[code] = view;
+        if (window->IsOpen()) view->Build();
+    }
+}
+
+}  // namespace torvane::gui

@@ -1,0 +1,48 @@
+#pragma once
+// The Torvane window on screen: the main window with its skin, the page
+// windows inside it, and the message, busy and About dialogs, each opened
+// window-modally over the main window when its model opens and hidden when
+// it closes. The models decide everything; this only shows them.
+
+#include <map>
+#include <memory>
+
+#include "app/torvane_dlg.h"
+#include "gui/window_view.h"
+
+namespace torvane::gui {
+
+class FrontEnd : private WindowObserver {
+  public:
+    explicit FrontEnd(CTorvaneDlg& dlg);
+    ~FrontEnd() override;
+    FrontEnd(const FrontEnd&) = delete;
+    FrontEnd& operator=(const FrontEnd&) = delete;
+
+    void Show();
+    // The main window model is being destroyed (the program ends): every view
+    // hides and lets go of its model.
+    void Detach();
+
+    CTorvaneDlg& Dlg() { return dlg_; }
+    WindowView& MainView() { return *main_; }
+    WindowView& MessageView() { return *message_; }
+    WindowView& BusyView() { return *busy_; }
+    WindowView& AboutView() { return *about_; }
+    // The view of a page window, once the page has one.
+    WindowView* PageView(PageCode code);
+
+  private:
+    WindowView* MakeDialogView(Window& window, std::unique_ptr<Skin> skin, bool framed);
+    void AttachPages();
+
+    CTorvaneDlg& dlg_;
+    std::unique_ptr<WindowView> main_;
+    // Owned by the main view (their Qt parent).
+    WindowView* message_ = nullptr;
+    WindowView* busy_ = nullptr;
+    WindowView* about_ = nullptr;
+    std::map<PageCode, WindowView*> pages_;
+};
+
+}  // namespace torvane::gui

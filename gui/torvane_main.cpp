@@ -1,0 +1,96 @@
+// torvane: the operator's window onto an 8x8 HDMI matrix switcher.
+
+#include <QApplication>
+#include <QDateTime>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "app/torvane_app.h"
+#include "gui/demo_switcher.h"
+#include "gui/front_end.h"
+#include "gui/gui_options.h"
+#include "gui/qt_loop.h"
+#include "gui/screenshot_tour.h"
+#include "links/posix_link_factory.h"
+
+namespace {
+
+// With TORVANE_REPORT_MAPPED set, the moment the main window is first shown
+// on screen is printed as "mapped <ms since the epoch>", for the start-up
+// benchmark.
+class MappedReporter : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose || event->type() == QEvent::Show) {
+            if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->isVisible()) {
+                std::printf("mapped %lld\n",
+                            static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+                std::fflush(stdout);
+                watched->removeEventFilter(this);
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace torvane;
+    using namespace torvane::gui;
+
+    GuiOptions options;
+    std::string error;
+    if (!ParseGuiOptions(std::vector<std::string>(argv + 1, argv + argc), &options, &error)) {
+        std::cerr << "torvane: " << error << "\n" << GuiUsage();
+        return 2;
+    }
+    if (options.help) {
+        std::cout << GuiUsage();
+        return 0;
+    }
+
+    QApplication application(argc, argv);
+    QtLoop loop;
+    PosixLinkFactory links(loop);
+    for (const auto& path : options.ports)
+        links.AddExtraPort({path, "Serial port " + path, "", ""});
+
+    std::unique_ptr<DemoSwitcher> demo;
+    if (options.demo) {
+        demo = std::make_unique<DemoSwitcher>(loop);
+        if (!demo->Start(&error)) {
+            std::cerr << "torvane: the demo switcher cannot start: " << error << "\n";
+            return 1;
+        }
+        links.AddExtraPort(
+            {demo->SerialPath(), "Demo switcher (" + demo->SerialPath() + ")", "", ""});
+    }
+
+    CTorvaneApp app(loop, links);
+    std::unique_ptr<FrontEnd> front;
+    CTorvaneDlg& dlg = app.InitInstance([&front](int code) {
+        // The window model is gone by now; the views let go of it.
+        if (front) front->Detach();
+        QApplication::exit(code);
+    });
+    if (demo) {
+        dlg.AddSwitcherAddress(demo->Address());
+        dlg.SetControlPort(demo->TcpPort());
+    }
+
+    front = std::make_unique<FrontEnd>(dlg);
+    MappedReporter reporter;
+    if (std::getenv("TORVANE_REPORT_MAPPED")) front->MainView().installEventFilter(&reporter);
+    front->Show();
+
+    std::unique_ptr<ScreenshotTour> tour;
+    if (!options.screenshots.empty()) {
+        tour = std::make_unique<ScreenshotTour>(*front, QString::fromStdString(options.screenshots),
+                                                [](int code) { QApplication::exit(code); });
+        tour->Start();
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,351 @@
+#include "gui/window_view.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QWindow>
+
+#include "gui/pictures.h"
+
+namespace torvane::gui {
+namespace {
+
+int KeyCode(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return kKeyEnter;
+        case Qt::Key_Escape:
+            return kKeyEscape;
+        case Qt::Key_Space:
+            return kKeySpace;
+        default:
+            return 0;
+    }
+}
+
+QStringList ItemsOf(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
+    return items;
+}
+
+}  // namespace
+
+WindowView::WindowView(Window& window, std::unique_ptr<Skin> skin, QWidget* parent)
+    : QWidget(parent),
+      window_(window),
+      skin_(skin ? std::move(skin) : std::make_unique<Skin>()),
+      units_(TemplateFont(window.Template())) {
+    setFont(TemplateFont(window.Template()));
+    setFocusPolicy(Qt::StrongFocus);
+    installEventFilter(this);
+    window_.AddObserver(this);
+    resize(TemplateSize());
+}
+
+WindowView::~WindowView() {
+    if (!detached_) window_.RemoveObserver(this);
+}
+
+void WindowView::Detach() {
+    detached_ = true;
+    hide();
+}
+
+QSize WindowView::TemplateSize() const {
+    return {units_.X(window_.Template().width), units_.Y(window_.Template().height)};
+}
+
+QWidget* WindowView::ControlWidget(int id) const {
+    auto it = index_.find(id);
+    return it == index_.end() ? nullptr : widgets_[it->second].data();
+}
+
+QRect WindowView::TableRect(int id) const {
+    const Control* c = window_.Controls().Find(id);
+    return c ? units_.ToPixels(c->rect) : QRect();
+}
+
+void WindowView::Build() {
+    const auto& controls = window_.Controls().All();
+    // A dialog opened again keeps its widgets: the template is the same, and
+    // a widget may be the one whose click is being handled right now.
+    bool same = widgets_.size() == controls.size();
+    for (std::size_t i = 0; same && i < controls.size(); ++i) {
+        auto it = index_.find(controls[i].id);
+        same = widgets_[i] &&
+               (controls[i].id == kNoControlId || (it != index_.end() && it->second == i));
+    }
+    if (!same) {
+        for (auto& w : widgets_)
+            if (w) {
+                w->hide();
+                w->deleteLater();
+            }
+        widgets_.clear();
+        index_.clear();
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            QWidget* w = MakeWidget(controls[i]);
+            widgets_.emplace_back(w);
+            if (controls[i].id != kNoControlId) index_[controls[i].id] = i;
+            if (!w) continue;
+            w->installEventFilter(this);
+            Connect(w, controls[i].id);
+        }
+        // Group boxes lie under the controls they frame.
+        for (auto& w : widgets_)
+            if (qobject_cast<QGroupBox*>(w)) w->lower();
+    }
+    for (std::size_t i = 0; i < controls.size(); ++i) Sync(i);
+    skin_->Place(*this);
+    update();
+}
+
+QWidget* WindowView::MakeWidget(const Control& c) {
+    if (QWidget* custom = skin_->MakeControl(*this, c)) {
+        custom->setParent(this);
+        return custom;
+    }
+    QWidget* w = nullptr;
+    switch (c.kind) {
+        case ControlKind::kPushButton:
+            w = new QPushButton(this);
+            break;
+        case ControlKind::kCheckBox:
+            w = new QCheckBox(this);
+            break;
+        case ControlKind::kRadioButton: {
+            auto* radio = new QRadioButton(this);
+            // The model checks and unchecks the group.
+            radio->setAutoExclusive(false);
+            w = radio;
+            break;
+        }
+        case ControlKind::kGroupBox:
+            w = new QGroupBox(this);
+            // Presses on a group box reach the window body, as the system's do.
+            w->setAttribute(Qt::WA_TransparentForMouseEvents);
+            break;
+        case ControlKind::kLabel:
+        case ControlKind::kPicture: {
+            auto* label = new QLabel(this);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            w = label;
+            break;
+        }
+        case ControlKind::kDropDownList:
+            w = new QComboBox(this);
+            break;
+        case ControlKind::kMultiLineEdit: {
+            auto* edit = new QPlainTextEdit(this);
+            edit->setReadOnly(c.style & kReadOnly);
+            edit->setVerticalScrollBarPolicy((c.style & kVerticalScroll) ? Qt::ScrollBarAlwaysOn
+                                                                         : Qt::ScrollBarAsNeeded);
+            w = edit;
+            break;
+        }
+        case ControlKind::kProgressBar:
+            w = new QProgressBar(this);
+            static_cast<QProgressBar*>(w)->setTextVisible(false);
+            break;
+    }
+    return w;
+}
+
+void WindowView::Connect(QWidget* w, int id) {
+    if (id == kNoControlId) return;
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        connect(button, &QAbstractButton::clicked, this, [this, id] { ForwardClick(id); });
+    } else if (auto* box = qobject_cast<QComboBox*>(w)) {
+        connect(box, &QComboBox::activated, this, [this, id](int index) {
+            window_.Select(id, index);
+            SyncId(id);
+        });
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        connect(line, &QLineEdit::textEdited, this, [this, id](const QString& text) {
+            window_.EditText(id, text.toStdString());
+            SyncId(id);  // the model may refuse or cut what was typed
+        });
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        connect(edit, &QPlainTextEdit::textChanged, this, [this, id, edit] {
+            if (!syncing_) window_.EditText(id, edit->toPlainText().toStdString());
+        });
+    }
+}
+
+void WindowView::ForwardClick(int id) {
+    window_.Click(id);
+    // A box or radio shows what the model holds, not what the click did to
+    // the widget: commanding boxes put their state back at once.
+    SyncId(id);
+}
+
+void WindowView::SyncId(int id) {
+    auto it = index_.find(id);
+    if (it != index_.end()) Sync(it->second);
+}
+
+void WindowView::Sync(std::size_t index) {
+    const auto& controls = window_.Controls().All();
+    if (index >= controls.size() || index >= widgets_.size() || !widgets_[index]) return;
+    const Control& c = controls[index];
+    QWidget* w = widgets_[index];
+    const QString text = QString::fromStdString(c.text);
+    syncing_ = true;
+
+    if (!skin_->Places(c.id)) {
+        QRect r = units_.ToPixels(c.rect);
+        if (c.kind == ControlKind::kPicture) {
+            // A picture's size is its bitmap's, in pixels.
+            const QPixmap& pixmap = Picture(c.image);
+            r.setSize(pixmap.isNull() ? QSize(c.rect.width, c.rect.height) : pixmap.size());
+        } else if (c.kind == ControlKind::kDropDownList) {
+            // The template's height includes the dropped list.
+            r.setHeight(w->sizeHint().height());
+        }
+        if (w->geometry() != r) w->setGeometry(r);
+    }
+
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        if (button->text() != text) button->setText(text);
+        const bool checkable =
+            c.kind == ControlKind::kCheckBox || c.kind == ControlKind::kRadioButton;
+        button->setCheckable(checkable);
+        if (checkable && button->isChecked() != c.checked) button->setChecked(c.checked);
+    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+        if (group->title() != text) group->setTitle(text);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        if (c.kind == ControlKind::kPicture) {
+            const QPixmap& pixmap = Picture(c.image);
+            if (label->pixmap().cacheKey() != pixmap.cacheKey()) label->setPixmap(pixmap);
+        } else if (label->text() != text) {
+            label->setText(text);
+        }
+    } else if (auto* box = qobject_cast<QComboBox*>(w)) {
+        QStringList items;
+        for (const auto& item : c.items) items << QString::fromStdString(item);
+        // An unchanged list is left alone, so an open drop-down stays open.
+        if (ItemsOf(box) != items) {
+            box->clear();
+            box->addItems(items);
+        }
+        if (box->currentIndex() != c.selection) box->setCurrentIndex(c.selection);
+    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
+        if (line->text() != text) line->setText(text);
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+        if (edit->toPlainText() != text) {
+            edit->setPlainText(text);
+            if (c.style & kAutoVScroll)
+                edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
+        }
+    }
+
+    if (w->isEnabled() != c.enabled) w->setEnabled(c.enabled);
+    const QString tip = QString::fromStdString(c.tooltip);
+    if (w->toolTip() != tip) w->setToolTip(tip);
+    if (w->isVisibleTo(this) != c.visible) w->setVisible(c.visible);
+    syncing_ = false;
+    skin_->Style(*this, c.id, w);
+}
+
+void WindowView::OnControlChanged(Window&, int id) {
+    if (id == kWindowTextId) {
+        update();
+        return;
+    }
+    SyncId(id);
+    if (skin_->Places(id)) skin_->Place(*this);
+}
+
+void WindowView::OnOpened(Window&) {
+    Build();
+    if (onOpened_) onOpened_();
+}
+
+void WindowView::OnClosed(Window&) {
+    if (onClosed_) onClosed_();
+}
+
+void WindowView::OnRequest(Window&, WindowRequest request) {
+    switch (request) {
+        case WindowRequest::kStartMove:
+            // Platforms without interactive moves (offscreen) refuse quietly.
+            if (QWindow* handle = window()->windowHandle()) handle->startSystemMove();
+            break;
+        case WindowRequest::kMinimize:
+            window()->showMinimized();
+            break;
+        case WindowRequest::kRepaint:
+            for (const auto& [id, index] : index_) skin_->Style(*this, id, widgets_[index]);
+            update();
+            break;
+    }
+}
+
+void WindowView::paintEvent(QPaintEvent*) {
+    if (detached_) return;
+    // The look is composed off-screen and reaches the screen in one copy.
+    QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter off(&image);
+    if (!skin_->Paint(*this, off)) return;
+    off.end();
+    QPainter(this).drawImage(0, 0, image);
+}
+
+Point WindowView::ModelPoint(QPoint pixel) const {
+    QWidget* hit = childAt(pixel);
+    for (const auto& [id, index] : index_) {
+        if (!skin_->Places(id) || !widgets_[index]) continue;
+        const QRect table = TableRect(id);
+        if (hit && hit == widgets_[index].data()) {
+            const QPoint inside = pixel - hit->pos();
+            return units_.ToUnits(table.topLeft() + inside);
+        }
+        // The template rectangle of a control drawn elsewhere is empty body.
+        if (table.contains(pixel)) return {-1, -1};
+    }
+    return units_.ToUnits(pixel);
+}
+
+void WindowView::mousePressEvent(QMouseEvent* event) {
+    if (detached_ || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    window_.PressLabel(ModelPoint(event->position().toPoint()));
+}
+
+void WindowView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    skin_->Place(*this);
+}
+
+void WindowView::closeEvent(QCloseEvent* event) {
+    // The model decides what closing means; the window goes when it says so.
+    event->ignore();
+    if (!detached_) skin_->OnSystemClose(*this);
+}
+
+bool WindowView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && !detached_) {
+        const int key = KeyCode(static_cast<QKeyEvent*>(event)->key());
+        if (key == 0) return QWidget::eventFilter(watched, event);
+        if (KeyFilterDiscards(window_.Filter(), key)) return true;
+        // Space goes on to the focused control, which it presses.
+        if (key == kKeySpace) return QWidget::eventFilter(watched, event);
+        window_.KeyDown(key);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace torvane::gui

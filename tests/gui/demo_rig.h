@@ -1,0 +1,77 @@
+#pragma once
+// The program as `torvane --demo` builds it, for the GUI tests: the demo
+// switcher on loopback, the real links, the window models and their views on
+// the Qt loop. Tests click the rendered widgets with QTest.
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+#include "app/torvane_app.h"
+#include "gui/demo_switcher.h"
+#include "gui/front_end.h"
+#include "gui/qt_loop.h"
+#include "links/posix_link_factory.h"
+#include "res/resource_ids.h"
+#include "run_qt_until.h"
+
+namespace torvane::gui {
+
+class DemoRig {
+  public:
+    DemoRig() : links_(loop_), demo_(loop_), app_(loop_, links_) {
+        std::string error;
+        started_ = demo_.Start(&error);
+        links_.AddExtraPort({demo_.SerialPath(), "Demo switcher", "", ""});
+        dlg_ = &app_.InitInstance(nullptr);
+        dlg_->AddSwitcherAddress(demo_.Address());
+        dlg_->SetControlPort(demo_.TcpPort());
+        front_ = std::make_unique<FrontEnd>(*dlg_);
+        front_->Show();
+    }
+
+    bool Started() const { return started_; }
+    CTorvaneDlg& Dlg() { return *dlg_; }
+    FrontEnd& Front() { return *front_; }
+    DemoSwitcher& Demo() { return demo_; }
+    QWidget* Main(int id) { return front_->MainView().ControlWidget(id); }
+    QWidget* Message(int id) { return front_->MessageView().ControlWidget(id); }
+    QString LabelText(int id) { return static_cast<QLabel*>(Main(id))->text(); }
+
+    // Runs the Qt loop until `done()` holds or `ms` have passed.
+    bool RunUntil(const std::function<bool()>& done, int ms = 5000) { return RunQtUntil(done, ms); }
+    bool Quiet() {
+        return dlg_->BusyGateOpen() && !dlg_->Busy().Flagged() && !dlg_->Message().Showing() &&
+               !dlg_->AwaitingReply();
+    }
+
+    // A real left click where the operator would click: on a box or radio,
+    // its indicator; elsewhere, the middle.
+    static void Click(QWidget* widget) {
+        ASSERT_NE(widget, nullptr);
+        QPoint at = widget->rect().center();
+        if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable())
+            at = QPoint(6, widget->height() / 2);
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    void ConnectByTcp() {
+        Click(Main(res::kTcpModeRadio));
+        Click(Main(res::kTcpConnectButton));
+        ASSERT_TRUE(RunUntil([&] { return dlg_->TcpConnected() && Quiet(); }));
+    }
+
+  private:
+    QtLoop loop_;
+    PosixLinkFactory links_;
+    DemoSwitcher demo_;
+    CTorvaneApp app_;
+    CTorvaneDlg* dlg_ = nullptr;
+    std::unique_ptr<FrontEnd> front_;
+    bool started_ = false;
+};
+
+}  // namespace torvane::gui

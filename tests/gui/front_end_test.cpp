@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "demo_rig.h"
+
+namespace torvane::gui {
+namespace {
+
+using res::kFirstInputLabel;
+using res::kFirstOutputLabel;
+
+class FrontEndTest : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(rig.Started()); }
+    DemoRig rig;
+};
+
+TEST_F(FrontEndTest, ConnectedByTcpStatusFillsTheSixteenLabels) {
+    for (int k = 0; k < 8; ++k) EXPECT_TRUE(rig.LabelText(kFirstInputLabel + k).isEmpty());
+    rig.ConnectByTcp();
+    DemoRig::Click(rig.Main(res::kStatusButton));
+    ASSERT_TRUE(rig.RunUntil(
+        [&] { return rig.Quiet() && !rig.LabelText(kFirstOutputLabel + 7).isEmpty(); }));
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_FALSE(rig.LabelText(kFirstInputLabel + k).isEmpty()) << k;
+        EXPECT_FALSE(rig.LabelText(kFirstOutputLabel + k).isEmpty()) << k;
+    }
+    EXPECT_TRUE(rig.LabelText(kFirstInputLabel).startsWith("HDMI IN1"))
+        << rig.LabelText(kFirstInputLabel).toStdString();
+}
+
+TEST_F(FrontEndTest, ConnectsThroughTheDemoPseudoTerminalChosenInThePortList) {
+    auto* ports = qobject_cast<QComboBox*>(rig.Main(res::kPortList));
+    ASSERT_NE(ports, nullptr);
+    const int index =
+        ports->findText(QString::fromStdString(rig.Demo().SerialPath()), Qt::MatchContains);
+    ASSERT_GE(index, 0) << "the demo's port is listed";
+    // Chosen with the keyboard, as an operator would on a closed list.
+    ports->setFocus();
+    QTest::keyClick(ports, Qt::Key_Home);
+    for (int i = 0; i < index; ++i) QTest::keyClick(ports, Qt::Key_Down);
+    ASSERT_EQ(rig.Dlg().Controls().Selection(res::kPortList), index);
+    DemoRig::Click(rig.Main(res::kComConnectButton));
+    ASSERT_TRUE(rig.Dlg().SerialOpen()) << rig.Dlg().LastLinkError();
+    // The power state query answered over the serial line shows in the box.
+    auto* power = qobject_cast<QCheckBox*>(rig.Main(res::kPowerOnBox));
+    EXPECT_TRUE(rig.RunUntil([&] { return power->isChecked() && rig.Quiet(); }));
+}
+
+TEST_F(FrontEndTest, PowerOffIsConfirmedWithTheMessageDialogsOk) {
+    rig.ConnectByTcp();
+    auto* power = qobject_cast<QCheckBox*>(rig.Main(res::kPowerOnBox));
+    ASSERT_TRUE(rig.RunUntil([&] { return power->isChecked(); }));
+    DemoRig::Click(power);
+    // The box puts its mark back until the switcher confirms.
+    EXPECT_TRUE(power->isChecked());
+    WindowView& message = rig.Front().MessageView();
+    ASSERT_TRUE(rig.RunUntil([&] { return message.isVisible(); }));
+    EXPECT_EQ(rig.Dlg().Message().MessageText(), "Are you sure you want to power off?");
+    EXPECT_EQ(message.windowModality(), Qt::WindowModal);
+    DemoRig::Click(rig.Message(res::kMessageOkButton));
+    EXPECT_TRUE(rig.RunUntil([&] { return !power->isChecked() && rig.Quiet(); }));
+    EXPECT_FALSE(message.isVisible());
+}
+
+TEST_F(FrontEndTest, APageLabelSwitchesPagesAndTheTabColours) {
+    QWidget* matrix = rig.Main(res::kMatrixLabel);
+    QWidget* general = rig.Main(res::kGeneralLabel);
+    auto textColour = [](QWidget* w) { return w->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(textColour(general), QColor(Qt::black));
+    EXPECT_EQ(textColour(matrix), QColor(Qt::white));
+    // The skin draws the labels in the band, away from their template places.
+    EXPECT_NE(matrix->geometry().topLeft(),
+              rig.Front().MainView().TableRect(res::kMatrixLabel).topLeft());
+
+    QTest::mouseClick(matrix, Qt::LeftButton);
+    EXPECT_EQ(rig.Dlg().ActivePage(), PageCode::kMatrix);
+    EXPECT_FALSE(rig.Main(res::kStatusButton)->isVisibleTo(&rig.Front().MainView()));
+    EXPECT_EQ(textColour(matrix), QColor(Qt::black));
+    EXPECT_EQ(textColour(general), QColor(Qt::white));
+    // Not connected: the page shows, then the link failure is reported.
+    EXPECT_TRUE(rig.RunUntil([&] { return rig.Front().MessageView().isVisible(); }));
+    EXPECT_EQ(rig.Dlg().Message().MessageText(), "Open COM failed!");
+    DemoRig::Click(rig.Message(res::kMessageOkButton));
+
+    QTest::mouseClick(general, Qt::LeftButton);
+    EXPECT_EQ(rig.Dlg().ActivePage(), PageCode::kGeneral);
+    EXPECT_TRUE(rig.Main(res::kStatusButton)->isVisibleTo(&rig.Front().MainView()));
+}
+
+TEST_F(FrontEndTest, MessageDialogPlacesOkAndCancelByMode) {
+    struct Case {
+        bool confirmation;
+        const char* text;
+        bool okLeftOfCancel;
+        bool cancelShown;
+        Point picture;
+    };
+    const Case cases[] = {
+        {true, "Do you want to reset to factory settings?", true, true, {9, 60}},
+        {false, "Are you sure you want to power off?", false, false, {9, 60}},
+        {false, "Time out!", false, false, {26, 29}},
+    };
+    WindowView& view = rig.Front().MessageView();
+    for (const auto& c : cases) {
+        int result = 0;
+        rig.Dlg().Message().Ask(c.text, c.confirmation, [&](int r) { result = r; });
+        ASSERT_TRUE(view.isVisible()) << c.text;
+        QWidget* ok = view.ControlWidget(res::kMessageOkButton);
+        QWidget* cancel = view.ControlWidget(res::kMessageCancelButton);
+        EXPECT_EQ(cancel->isVisible(), c.cancelShown) << c.text;
+        EXPECT_EQ(ok->x() < cancel->x(), c.okLeftOfCancel) << c.text;
+        EXPECT_EQ(ok->x(), view.Units().X(c.okLeftOfCancel ? 94 : 137)) << c.text;
+        EXPECT_EQ(view.ControlWidget(res::kMessagePicture)->pos(), view.Units().ToPixels(c.picture))
+            << c.text;
+        // The Close button sits in the header band's right end.
+        EXPECT_EQ(view.ControlWidget(res::kMessageCloseButton)->geometry(),
+                  QRect(view.width() - 26, 1, 25, 25));
+        DemoRig::Click(c.cancelShown ? cancel : ok);
+        EXPECT_EQ(result, c.cancelShown ? 2 : 1) << c.text;
+        EXPECT_FALSE(view.isVisible());
+    }
+}
+
+TEST_F(FrontEndTest, AnOpenPortListStaysOpenWhileItsPortsDoNotChange) {
+    auto* ports = qobject_cast<QComboBox*>(rig.Main(res::kPortList));
+    ports->showPopup();
+    ASSERT_TRUE(ports->view()->isVisible());
+    // Three refreshes of the port list.
+    rig.RunUntil([] { return false; }, 1900);
+    EXPECT_TRUE(ports->view()->isVisible());
+    ports->hidePopup();
+}
+
+TEST(Screenshots, DemoWritesEveryWindowsPictureAndExitsZero) {
+    QTemporaryDir dir;
+    QProcess torvane;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    torvane.setProcessEnvironment(env);
+    torvane.start(TORVANE_BINARY_DIR "/gui/torvane", {"--demo", "--screenshots", dir.path()});
+    ASSERT_TRUE(torvane.waitForFinished(120000));
+    EXPECT_EQ(torvane.exitCode(), 0) << torvane.readAllStandardError().toStdString();
+    for (const char* name : {"general.png", "matrix.png", "edid.png", "upgrade.png", "message.png",
+                             "busy.png", "netconfig.png"}) {
+        const QFileInfo file(QDir(dir.path()).filePath(name));
+        EXPECT_TRUE(file.exists() && file.size() > 0) << name;
+    }
+    const QImage general(QDir(dir.path()).filePath("general.png"));
+    // The header band, in the skin's blue.
+    EXPECT_EQ(general.pixelColor(general.width() - 60, 40), QColor(30, 144, 225));
+}
+
+}  // namespace
+}  // namespace torvane::gui

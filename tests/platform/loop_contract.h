@@ -1,0 +1,125 @@
+#pragma once
+// What every real-time loop promises the core, as one typed test suite. A
+// loop's test program instantiates it with a harness:
+//
+//   struct Harness {
+//       EventLoop& Loop();
+//       // Runs the loop until done() holds or `ms` of real time have passed.
+//       bool RunUntil(const std::function<bool()>& done, int ms);
+//   };
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/event_loop.h"
+#include "platform/window_timers.h"
+
+namespace torvane {
+
+template <typename Harness>
+class LoopContract : public testing::Test {
+  protected:
+    Harness harness_;
+    EventLoop& Loop() { return harness_.Loop(); }
+    bool RunUntil(const std::function<bool()>& done, int ms) { return harness_.RunUntil(done, ms); }
+};
+
+TYPED_TEST_SUITE_P(LoopContract);
+
+TYPED_TEST_P(LoopContract, PostsRunLaterInPostingOrder) {
+    std::string trace;
+    this->Loop().Post([&] {
+        trace += "a";
+        this->Loop().Post([&] { trace += "c"; });
+        trace += "b";  // the task posted above waits for this one to finish
+    });
+    this->Loop().Post([&] { trace += "d"; });
+    EXPECT_TRUE(trace.empty());
+    EXPECT_TRUE(this->RunUntil([&] { return trace.size() == 4; }, 2000));
+    EXPECT_EQ(trace, "abdc");
+}
+
+TYPED_TEST_P(LoopContract, TimersRepeatUntilKilledEvenFromTheirOwnExpiry) {
+    EventLoop& loop = this->Loop();
+    std::vector<TimeMs> fired;
+    const TimeMs start = loop.Now();
+    WindowTimers timers(loop, [&](int id) {
+        fired.push_back(loop.Now() - start);
+        if (fired.size() == 3) timers.KillTimer(id);
+    });
+    timers.SetTimer(7, 20);
+    timers.KillTimer(99);  // unknown: harmless
+    this->RunUntil([] { return false; }, 150);
+    ASSERT_EQ(fired.size(), 3u);
+    EXPECT_GE(fired[0], 19);
+    EXPECT_GE(fired[2], 58);
+    EXPECT_FALSE(timers.IsRunning(7));
+}
+
+TYPED_TEST_P(LoopContract, ArmingARunningTimerRestartsIt) {
+    EventLoop& loop = this->Loop();
+    int fired = 0;
+    WindowTimers timers(loop, [&](int id) {
+        ++fired;
+        timers.KillTimer(id);
+    });
+    timers.SetTimer(1, 60);
+    this->RunUntil([] { return false; }, 40);
+    timers.SetTimer(1, 60);  // due 60 ms from now, not 20
+    this->RunUntil([] { return false; }, 40);
+    EXPECT_EQ(fired, 0);
+    EXPECT_TRUE(this->RunUntil([&] { return fired == 1; }, 1000));
+}
+
+TYPED_TEST_P(LoopContract, WatchesReportReadinessUntilRemoved) {
+    EventLoop& loop = this->Loop();
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    std::string got;
+    bool writable = false;
+    EventLoop::WatchId watch = 0;
+    watch = loop.WatchFd(fds[0], EventLoop::kReadable, [&](unsigned events) {
+        char c;
+        if ((events & EventLoop::kReadable) && ::read(fds[0], &c, 1) == 1) got += c;
+        if (got == "xy") loop.Unwatch(watch);  // removal from its own handler
+    });
+    auto writeWatch = loop.WatchFd(fds[1], 0, [&](unsigned events) {
+        if (events & EventLoop::kWritable) writable = true;
+    });
+    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    EXPECT_TRUE(this->RunUntil([&] { return got == "x"; }, 2000));
+    this->RunUntil([] { return false; }, 20);
+    EXPECT_FALSE(writable);  // not asked for yet
+    loop.UpdateWatch(writeWatch, EventLoop::kWritable);
+    EXPECT_TRUE(this->RunUntil([&] { return writable; }, 2000));
+    loop.Unwatch(writeWatch);
+    ASSERT_EQ(::write(fds[1], "yz", 2), 2);
+    this->RunUntil([] { return false; }, 50);
+    EXPECT_EQ(got, "xy");
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
+TYPED_TEST_P(LoopContract, PostsFromOtherThreadsKeepTheirOrder) {
+    std::vector<int> got;
+    std::thread worker([&] {
+        for (int i = 0; i < 200; ++i)
+            this->Loop().PostFromAnyThread([&got, i] { got.push_back(i); });
+    });
+    EXPECT_TRUE(this->RunUntil([&] { return got.size() == 200; }, 3000));
+    worker.join();
+    for (int i = 0; i < static_cast<int>(got.size()); ++i) EXPECT_EQ(got[i], i);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(LoopContract, PostsRunLaterInPostingOrder,
+                            TimersRepeatUntilKilledEvenFromTheirOwnExpiry,
+                            ArmingARunningTimerRestartsIt, WatchesReportReadinessUntilRemoved,
+                            PostsFromOtherThreadsKeepTheirOrder);
+
+}  // namespace torvane
