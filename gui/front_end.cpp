@@ -81,13 +81,12 @@ WindowView* FrontEnd::PageView(PageCode code) {
 
 void FrontEnd::AttachPages() {
     for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade}) {
-        Window* window = dlg_.PageFor(code).PageWindow();
-        if (!window) continue;
-        auto* view = new WindowView(*window, nullptr, main_.get());
+        Window& window = dlg_.PageFor(code).PageWindow();
+        auto* view = new WindowView(window, nullptr, main_.get());
         view->setFixedSize(view->TemplateSize());
         view->hide();
         pages_[code] = view;
-        if (window->IsOpen()) view->Build();
+        if (window.IsOpen()) view->Build();
     }
 }
 

@@ -12,10 +12,10 @@
 
 namespace torvane::gui {
 
-class FrontEnd : private WindowObserver {
+class FrontEnd {
   public:
     explicit FrontEnd(CTorvaneDlg& dlg);
-    ~FrontEnd() override;
+    ~FrontEnd();
     FrontEnd(const FrontEnd&) = delete;
     FrontEnd& operator=(const FrontEnd&) = delete;
 

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFrame>
 #include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
@@ -16,6 +18,7 @@
 #include <QScrollBar>
 #include <QWindow>
 
+#include "gui/file_filter.h"
 #include "gui/pictures.h"
 
 namespace torvane::gui {
@@ -99,7 +102,7 @@ void WindowView::Build() {
         for (std::size_t i = 0; i < controls.size(); ++i) {
             QWidget* w = MakeWidget(controls[i]);
             widgets_.emplace_back(w);
-            if (controls[i].id != kNoControlId) index_[controls[i].id] = i;
+            index_[controls[i].id] = i;
             if (!w) continue;
             w->installEventFilter(this);
             Connect(w, controls[i].id);
@@ -110,6 +113,7 @@ void WindowView::Build() {
     }
     for (std::size_t i = 0; i < controls.size(); ++i) Sync(i);
     skin_->Place(*this);
+    ApplyPlacement();
     update();
 }
 
@@ -124,7 +128,10 @@ QWidget* WindowView::MakeWidget(const Control& c) {
             w = new QPushButton(this);
             break;
         case ControlKind::kCheckBox:
-            w = new QCheckBox(this);
+            if (c.style & kPushLike)
+                w = new QPushButton(this);
+            else
+                w = new QCheckBox(this);
             break;
         case ControlKind::kRadioButton: {
             auto* radio = new QRadioButton(this);
@@ -156,6 +163,20 @@ QWidget* WindowView::MakeWidget(const Control& c) {
             w = edit;
             break;
         }
+        case ControlKind::kEdit: {
+            auto* line = new QLineEdit(this);
+            line->setReadOnly(c.style & kReadOnly);
+            if (c.textLimit > 0) line->setMaxLength(c.textLimit);
+            w = line;
+            break;
+        }
+        case ControlKind::kEtchedLine: {
+            auto* frame = new QFrame(this);
+            frame->setFrameShape(QFrame::HLine);
+            frame->setFrameShadow(QFrame::Sunken);
+            w = frame;
+            break;
+        }
         case ControlKind::kProgressBar:
             w = new QProgressBar(this);
             static_cast<QProgressBar*>(w)->setTextVisible(false);
@@ -165,7 +186,6 @@ QWidget* WindowView::MakeWidget(const Control& c) {
 }
 
 void WindowView::Connect(QWidget* w, int id) {
-    if (id == kNoControlId) return;
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         connect(button, &QAbstractButton::clicked, this, [this, id] { ForwardClick(id); });
     } else if (auto* box = qobject_cast<QComboBox*>(w)) {
@@ -197,15 +217,16 @@ void WindowView::SyncId(int id) {
     if (it != index_.end()) Sync(it->second);
 }
 
-void WindowView::Sync(std::size_t index) {
+void WindowView::Sync(std::size_t index, std::optional<ControlChange> what) {
     const auto& controls = window_.Controls().All();
     if (index >= controls.size() || index >= widgets_.size() || !widgets_[index]) return;
     const Control& c = controls[index];
     QWidget* w = widgets_[index];
     const QString text = QString::fromStdString(c.text);
+    auto wants = [&](ControlChange change) { return !what || *what == change; };
     syncing_ = true;
 
-    if (!skin_->Places(c.id)) {
+    if ((wants(ControlChange::kMoved) || wants(ControlChange::kImage)) && !skin_->Places(c.id)) {
         QRect r = units_.ToPixels(c.rect);
         if (c.kind == ControlKind::kPicture) {
             // A picture's size is its bitmap's, in pixels.
@@ -214,59 +235,119 @@ void WindowView::Sync(std::size_t index) {
         } else if (c.kind == ControlKind::kDropDownList) {
             // The template's height includes the dropped list.
             r.setHeight(w->sizeHint().height());
+        } else if (c.kind == ControlKind::kEtchedLine) {
+            r.setHeight(2);
         }
         if (w->geometry() != r) w->setGeometry(r);
     }
 
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        if (button->text() != text) button->setText(text);
+        if (wants(ControlChange::kText) && button->text() != text) button->setText(text);
         const bool checkable =
             c.kind == ControlKind::kCheckBox || c.kind == ControlKind::kRadioButton;
-        button->setCheckable(checkable);
-        if (checkable && button->isChecked() != c.checked) button->setChecked(c.checked);
+        if (wants(ControlChange::kChecked)) {
+            button->setCheckable(checkable);
+            if (checkable && button->isChecked() != c.checked) button->setChecked(c.checked);
+        }
     } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-        if (group->title() != text) group->setTitle(text);
+        if (wants(ControlChange::kText) && group->title() != text) group->setTitle(text);
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
         if (c.kind == ControlKind::kPicture) {
             const QPixmap& pixmap = Picture(c.image);
-            if (label->pixmap().cacheKey() != pixmap.cacheKey()) label->setPixmap(pixmap);
-        } else if (label->text() != text) {
+            if (wants(ControlChange::kImage) && label->pixmap().cacheKey() != pixmap.cacheKey())
+                label->setPixmap(pixmap);
+        } else if (wants(ControlChange::kText) && label->text() != text) {
             label->setText(text);
         }
     } else if (auto* box = qobject_cast<QComboBox*>(w)) {
-        QStringList items;
-        for (const auto& item : c.items) items << QString::fromStdString(item);
-        // An unchanged list is left alone, so an open drop-down stays open.
-        if (ItemsOf(box) != items) {
-            box->clear();
-            box->addItems(items);
+        if (wants(ControlChange::kItems)) {
+            QStringList items;
+            for (const auto& item : c.items) items << QString::fromStdString(item);
+            // An unchanged list is left alone, so an open drop-down stays open.
+            if (ItemsOf(box) != items) {
+                box->clear();
+                box->addItems(items);
+            }
         }
-        if (box->currentIndex() != c.selection) box->setCurrentIndex(c.selection);
+        if ((wants(ControlChange::kItems) || wants(ControlChange::kSelection)) &&
+            box->currentIndex() != c.selection)
+            box->setCurrentIndex(c.selection);
     } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
-        if (line->text() != text) line->setText(text);
+        if (wants(ControlChange::kText) && line->text() != text) line->setText(text);
     } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
-        if (edit->toPlainText() != text) {
+        if (wants(ControlChange::kText) && edit->toPlainText() != text) {
             edit->setPlainText(text);
             if (c.style & kAutoVScroll)
                 edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
         }
+    } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
+        if (wants(ControlChange::kProgress)) {
+            bar->setRange(c.rangeMin, c.rangeMax);
+            bar->setValue(c.position);
+        }
     }
 
-    if (w->isEnabled() != c.enabled) w->setEnabled(c.enabled);
+    if (wants(ControlChange::kTextColor)) {
+        QPalette palette = w->palette();
+        const QPalette defaults = this->palette();
+        const QColor colour = c.textColor ? QColor(c.textColor->r, c.textColor->g, c.textColor->b)
+                                          : defaults.color(QPalette::Text);
+        palette.setColor(QPalette::Text, colour);
+        palette.setColor(QPalette::WindowText,
+                         c.textColor ? colour : defaults.color(QPalette::WindowText));
+        palette.setColor(QPalette::ButtonText,
+                         c.textColor ? colour : defaults.color(QPalette::ButtonText));
+        w->setPalette(palette);
+    }
+    if (wants(ControlChange::kEnabled) && w->isEnabled() != c.enabled) w->setEnabled(c.enabled);
     const QString tip = QString::fromStdString(c.tooltip);
-    if (w->toolTip() != tip) w->setToolTip(tip);
-    if (w->isVisibleTo(this) != c.visible) w->setVisible(c.visible);
+    if (wants(ControlChange::kTooltip) && w->toolTip() != tip) w->setToolTip(tip);
+    if (wants(ControlChange::kVisible) && w->isVisibleTo(this) != c.visible)
+        w->setVisible(c.visible);
     syncing_ = false;
     skin_->Style(*this, c.id, w);
 }
 
-void WindowView::OnControlChanged(Window&, int id) {
+void WindowView::OnControlChanged(Window&, int id, ControlChange what) {
     if (id == kWindowTextId) {
         update();
         return;
     }
-    SyncId(id);
+    auto it = index_.find(id);
+    if (it != index_.end()) Sync(it->second, what);
     if (skin_->Places(id)) skin_->Place(*this);
+}
+
+void WindowView::OnPlacementChanged(Window&) { ApplyPlacement(); }
+
+void WindowView::ApplyPlacement() {
+    // Top-level windows (the main window, dialogs) are shown by their owner.
+    if (isWindow()) return;
+    const Point at = window_.WindowPosition();
+    move(at.x, at.y);
+    const bool shown = window_.IsOpen() && window_.WindowVisible();
+    setVisible(shown);
+    // Over the main window's own controls, which are hidden meanwhile.
+    if (shown) raise();
+}
+
+void WindowView::OnFileChoice(Window&) {
+    const auto& choice = window_.PendingFileChoice();
+    if (!choice) return;
+    auto* dialog = new QFileDialog(window(), QString::fromStdString(choice->title), QString(),
+                                   FileDialogFilter(choice->filter));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<WindowView> self(this);
+    connect(dialog, &QFileDialog::fileSelected, this, [self](const QString& path) {
+        if (self && !self->detached_) self->window_.AnswerFileChoice(path.toStdString());
+    });
+    connect(dialog, &QDialog::rejected, this, [self] {
+        if (self && !self->detached_) self->window_.AnswerFileChoice(std::nullopt);
+    });
+    dialog->open();
 }
 
 void WindowView::OnOpened(Window&) {
@@ -275,6 +356,7 @@ void WindowView::OnOpened(Window&) {
 }
 
 void WindowView::OnClosed(Window&) {
+    ApplyPlacement();
     if (onClosed_) onClosed_();
 }
 
@@ -321,7 +403,7 @@ Point WindowView::ModelPoint(QPoint pixel) const {
 
 void WindowView::mousePressEvent(QMouseEvent* event) {
     if (detached_ || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
-    window_.PressLabel(ModelPoint(event->position().toPoint()));
+    window_.PressAt(ModelPoint(event->position().toPoint()));
 }
 
 void WindowView::resizeEvent(QResizeEvent* event) {

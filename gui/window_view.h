@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "gui/dialog_units.h"
@@ -43,10 +44,15 @@ class WindowView : public QWidget, public WindowObserver {
     void Detach();
 
     // WindowObserver
-    void OnControlChanged(Window& window, int id) override;
+    void OnControlChanged(Window& window, int id, ControlChange what) override;
     void OnOpened(Window& window) override;
     void OnClosed(Window& window) override;
     void OnRequest(Window& window, WindowRequest request) override;
+    // A page window inside the main window follows its model's placement
+    // (pixels of the parent's client area).
+    void OnPlacementChanged(Window& window) override;
+    // Answered with a file dialog, modal to this window only.
+    void OnFileChoice(Window& window) override;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -58,8 +64,10 @@ class WindowView : public QWidget, public WindowObserver {
   private:
     QWidget* MakeWidget(const Control& control);
     void Connect(QWidget* widget, int id);
-    void Sync(std::size_t index);
+    // Brings one aspect of a control's widget (or all of them) in step.
+    void Sync(std::size_t index, std::optional<ControlChange> what = std::nullopt);
     void SyncId(int id);
+    void ApplyPlacement();
     void ForwardClick(int id);
     // The model's point for a press at `pixel`: presses on a control the skin
     // placed away from its template rectangle land in that rectangle.

@@ -85,6 +85,11 @@ TEST_F(FrontEndTest, APageLabelSwitchesPagesAndTheTabColours) {
     EXPECT_FALSE(rig.Main(res::kStatusButton)->isVisibleTo(&rig.Front().MainView()));
     EXPECT_EQ(textColour(matrix), QColor(Qt::black));
     EXPECT_EQ(textColour(general), QColor(Qt::white));
+    // The page window shows under the header band, where the controller put it.
+    WindowView* page = rig.Front().PageView(PageCode::kMatrix);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->isVisibleTo(&rig.Front().MainView()));
+    EXPECT_EQ(page->pos(), QPoint(1, 56));
     // Not connected: the page shows, then the link failure is reported.
     EXPECT_TRUE(rig.RunUntil([&] { return rig.Front().MessageView().isVisible(); }));
     EXPECT_EQ(rig.Dlg().Message().MessageText(), "Open COM failed!");
@@ -93,6 +98,7 @@ TEST_F(FrontEndTest, APageLabelSwitchesPagesAndTheTabColours) {
     QTest::mouseClick(general, Qt::LeftButton);
     EXPECT_EQ(rig.Dlg().ActivePage(), PageCode::kGeneral);
     EXPECT_TRUE(rig.Main(res::kStatusButton)->isVisibleTo(&rig.Front().MainView()));
+    EXPECT_FALSE(page->isVisibleTo(&rig.Front().MainView()));
 }
 
 TEST_F(FrontEndTest, MessageDialogPlacesOkAndCancelByMode) {
