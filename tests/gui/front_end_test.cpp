@@ -80,6 +80,13 @@ TEST_F(FrontEndTest, APageLabelSwitchesPagesAndTheTabColours) {
     EXPECT_NE(matrix->geometry().topLeft(),
               rig.Front().MainView().TableRect(res::kMatrixLabel).topLeft());
 
+    // Where the template put the label is empty header now: a press there
+    // starts a move and switches nothing.
+    WindowView& main = rig.Front().MainView();
+    QTest::mouseClick(&main, Qt::LeftButton, Qt::NoModifier,
+                      main.TableRect(res::kMatrixLabel).center());
+    EXPECT_EQ(rig.Dlg().ActivePage(), PageCode::kGeneral);
+
     QTest::mouseClick(matrix, Qt::LeftButton);
     EXPECT_EQ(rig.Dlg().ActivePage(), PageCode::kMatrix);
     EXPECT_FALSE(rig.Main(res::kStatusButton)->isVisibleTo(&rig.Front().MainView()));
@@ -133,6 +140,24 @@ TEST_F(FrontEndTest, MessageDialogPlacesOkAndCancelByMode) {
         EXPECT_EQ(result, c.cancelShown ? 2 : 1) << c.text;
         EXPECT_FALSE(view.isVisible());
     }
+}
+
+TEST_F(FrontEndTest, KeysReachOnlyTheDialogsWithoutAKeyFilter) {
+    rig.Dlg().Message().ShowMessage("Time out!");
+    WindowView& message = rig.Front().MessageView();
+    ASSERT_TRUE(message.isVisible());
+    for (auto key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space})
+        QTest::keyClick(message.ControlWidget(res::kMessageOkButton), key);
+    EXPECT_TRUE(rig.Dlg().Message().Showing());
+    DemoRig::Click(rig.Message(res::kMessageOkButton));
+
+    rig.Dlg().Busy().ShowBusy("Rebooting");
+    WindowView& busy = rig.Front().BusyView();
+    ASSERT_TRUE(busy.isVisible());
+    QTest::keyClick(&busy, Qt::Key_Escape);  // ends the run; the flag waits for its command
+    EXPECT_FALSE(busy.isVisible());
+    EXPECT_TRUE(rig.Dlg().Busy().Flagged());
+    rig.Dlg().Busy().CloseBusy();
 }
 
 TEST_F(FrontEndTest, AnOpenPortListStaysOpenWhileItsPortsDoNotChange) {
