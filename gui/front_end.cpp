@@ -28,6 +28,8 @@ FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
                           Qt::WindowSystemMenuHint);
     main_->setWindowTitle(QString::fromStdString(dlg.TitleText()).trimmed());
     main_->setFixedSize(main_->TemplateSize());
+    // Its paint covers the whole client area; nothing is erased first.
+    main_->setAttribute(Qt::WA_OpaquePaintEvent);
     // The system menu's About item, on a frameless window: the header's
     // context menu.
     main_->setContextMenuPolicy(Qt::CustomContextMenu);

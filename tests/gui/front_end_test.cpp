@@ -142,6 +142,36 @@ TEST_F(FrontEndTest, MessageDialogPlacesOkAndCancelByMode) {
     }
 }
 
+TEST_F(FrontEndTest, MainWindowSkinPlacesTabsAndButtonsAndDrawsTheDeviceFrameOnGeneralOnly) {
+    WindowView& main = rig.Front().MainView();
+    const int W = main.width();
+    const QSize label = main.TableRect(res::kGeneralLabel).size();
+    EXPECT_EQ(rig.Main(res::kCloseButton)->geometry(), QRect(W - 26, 1, 25, 25));
+    EXPECT_EQ(rig.Main(res::kMinimizeButton)->geometry(), QRect(W - 51, 1, 25, 25));
+    const int tabs[] = {res::kGeneralLabel, res::kEdidLabel, res::kMatrixLabel, res::kUpgradeLabel};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(rig.Main(tabs[i])->geometry(),
+                  QRect(QPoint(1 + i * (label.width() + 1), 56 - label.height()), label));
+
+    const QPoint first = rig.Main(kFirstInputLabel)->pos();
+    const QPoint onFrame(first.x() - 2, first.y() + 100);  // the device frame's left edge
+    const QColor body = main.palette().color(QPalette::Button);
+    // The skin's own paint, without the child controls over it.
+    auto paintOnly = [&main] {
+        QImage image(main.size(), QImage::Format_ARGB32);
+        main.render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        return image;
+    };
+    QImage general = paintOnly();
+    EXPECT_EQ(general.pixelColor(W - 60, 40), QColor(30, 144, 225));  // header band
+    EXPECT_EQ(general.pixelColor(W - 60, 0), QColor(30, 120, 255));   // its top edge
+    EXPECT_NE(general.pixelColor(onFrame), body);
+    QTest::mouseClick(rig.Main(res::kUpgradeLabel), Qt::LeftButton);
+    rig.RunUntil([&] { return rig.Dlg().Message().Showing(); }, 1000);
+    QImage upgrade = paintOnly();
+    EXPECT_EQ(upgrade.pixelColor(onFrame), body);
+}
+
 TEST_F(FrontEndTest, KeysReachOnlyTheDialogsWithoutAKeyFilter) {
     rig.Dlg().Message().ShowMessage("Time out!");
     WindowView& message = rig.Front().MessageView();
