@@ -76,6 +76,10 @@ WindowView* FrontEnd::MakeDialogView(Window& window, std::unique_ptr<Skin> skin,
     return view;
 }
 
+WindowView& FrontEnd::AddDialog(Window& window, std::unique_ptr<Skin> skin) {
+    return *MakeDialogView(window, std::move(skin), false);
+}
+
 WindowView* FrontEnd::PageView(PageCode code) {
     auto it = pages_.find(code);
     return it == pages_.end() ? nullptr : it->second;

@@ -29,8 +29,11 @@ class FrontEnd {
     WindowView& MessageView() { return *message_; }
     WindowView& BusyView() { return *busy_; }
     WindowView& AboutView() { return *about_; }
-    // The view of a page window, once the page has one.
+    // The view of a page window.
     WindowView* PageView(PageCode code);
+    // Shows another modal dialog of the program (the network configuration
+    // dialog) with its look, window-modal over the main window.
+    WindowView& AddDialog(Window& window, std::unique_ptr<Skin> skin);
 
   private:
     WindowView* MakeDialogView(Window& window, std::unique_ptr<Skin> skin, bool framed);
