@@ -53,12 +53,13 @@ FrontEnd::~FrontEnd() = default;
 void FrontEnd::Show() { main_->show(); }
 
 void FrontEnd::Detach() {
-    for (WindowView* view : main_->findChildren<WindowView*>()) view->Detach();
+    for (WindowView* view : views_) view->Detach();
     main_->Detach();
 }
 
 WindowView* FrontEnd::MakeDialogView(Window& window, std::unique_ptr<Skin> skin, bool framed) {
     auto* view = new WindowView(window, std::move(skin), main_.get());
+    views_.push_back(view);
     view->setWindowFlags(framed ? Qt::Dialog : (Qt::Window | Qt::FramelessWindowHint));
     // Modal to the main window only, and without a nested event loop: the
     // model's continuation runs when the view reports the closing button.
@@ -89,6 +90,7 @@ void FrontEnd::AttachPages() {
     for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade}) {
         Window& window = dlg_.PageFor(code).PageWindow();
         auto* view = new WindowView(window, nullptr, main_.get());
+        views_.push_back(view);
         view->setFixedSize(view->TemplateSize());
         view->hide();
         pages_[code] = view;

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "app/torvane_dlg.h"
 #include "gui/window_view.h"
@@ -46,6 +47,8 @@ class FrontEnd {
     WindowView* busy_ = nullptr;
     WindowView* about_ = nullptr;
     std::map<PageCode, WindowView*> pages_;
+    // Every view but the main one (its Qt children).
+    std::vector<WindowView*> views_;
 };
 
 }  // namespace torvane::gui

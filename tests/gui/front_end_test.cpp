@@ -221,3 +221,29 @@ TEST(Screenshots, DemoWritesEveryWindowsPictureAndExitsZero) {
 
 }  // namespace
 }  // namespace torvane::gui
+
+namespace torvane::gui {
+namespace {
+
+TEST(CloseButton, EndsTheProgramWithCodeZeroAndTheViewsLetGo) {
+    QtLoop loop;
+    PosixLinkFactory links(loop);
+    CTorvaneApp app(loop, links);
+    std::unique_ptr<FrontEnd> front;
+    int exitCode = -1;
+    CTorvaneDlg& dlg = app.InitInstance([&](int code) {
+        front->Detach();
+        exitCode = code;
+    });
+    front = std::make_unique<FrontEnd>(dlg);
+    front->Show();
+    DemoRig::Click(front->MainView().ControlWidget(res::kCloseButton));
+    ASSERT_TRUE(RunQtUntil([&] { return exitCode >= 0; }, 2000));
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(app.MainWindow(), nullptr);
+    EXPECT_FALSE(front->MainView().isVisible());
+    front.reset();  // the models are gone; the views must not reach for them
+}
+
+}  // namespace
+}  // namespace torvane::gui
