@@ -11,7 +11,7 @@ namespace torvane {
 
 // Receives what the port delivers, always on the event loop's thread.
 class SerialPortOwner {
-public:
+  public:
     virtual ~SerialPortOwner() = default;
     // Received bytes, in order. The owner runs the frame assembler on them one
     // byte at a time.
@@ -32,7 +32,7 @@ struct SerialSettings {
 };
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     // Opens `portPath` (a device path such as /dev/ttyUSB0). Returns false
     // when the port cannot be opened; LastError() then says why.

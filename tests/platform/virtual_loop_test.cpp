@@ -1,10 +1,10 @@
 #include "platform/virtual_loop.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/poll_loop.h"
 #include "platform/window_timers.h"
@@ -27,8 +27,8 @@ TEST(VirtualLoop, TimersFireInDueThenArmingOrderWithPostsSettledBetween) {
         page.KillTimer(id);
     });
     main.SetTimer(7, 3000);
-    page.SetTimer(7, 3000);   // same id, other window: a separate timer
-    main.SetTimer(1, 1000);   // periodic; armed last, so last among equals
+    page.SetTimer(7, 3000);  // same id, other window: a separate timer
+    main.SetTimer(1, 1000);  // periodic; armed last, so last among equals
     loop.Advance(3000);
     EXPECT_EQ(trace, "main1@1000 main1@2000 main7@3000 posted@3000 page7@3000 main1@3000 ");
     EXPECT_EQ(loop.Now(), 3000);
