@@ -6,13 +6,15 @@
 #include <cstdio>
 #include <ostream>
 
+#include "app/main_timers.h"
 #include "res/resource_ids.h"
 
 namespace torvane::cli {
 namespace {
 
-// The switcher answers each command within 3000 ms (its one resend aside).
-constexpr int kReplyLimitMs = 3000;
+// The switcher answers each command within a command's time-out (its one
+// resend aside).
+constexpr int kReplyLimitMs = main_timer::kCommandTimeoutMs;
 constexpr int kConnectLimitMs = 5000;
 
 std::string TraceLine(char direction, const std::uint8_t* bytes, std::size_t count) {
@@ -66,7 +68,7 @@ void Session::OnOpened(Window&) {
     // line asked for exactly that, so it is answered yes.
     if (!CMessageDlg::IsQuestion(message.MessageText())) messages_.push_back(message.MessageText());
     loop_.Post([this] {
-        if (dlg_->Message().Showing()) dlg_->Message().Click(res::kMessageOkButton);
+        if (dlg_->Message().Showing()) dlg_->Message().Click(CMessageDlg::kOkButton);
     });
 }
 
