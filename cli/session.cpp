@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "app/main_timers.h"
+#include "links/ipv4_address.h"
 #include "res/resource_ids.h"
 
 namespace torvane::cli {
@@ -30,16 +31,13 @@ std::string TraceLine(char direction, const std::uint8_t* bytes, std::size_t cou
 
 // Dotted IPv4 as given, or the first IPv4 address of a host name.
 std::string ResolveIpv4(const std::string& host) {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, host.c_str(), &parsed) == 1) return host;
+    if (ParseIpv4(host)) return host;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return {};
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text,
-              sizeof text);
+    const std::string text = Ipv4Text(*reinterpret_cast<sockaddr_in*>(found->ai_addr));
     freeaddrinfo(found);
     return text;
 }
