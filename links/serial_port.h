@@ -26,8 +26,6 @@ struct SerialSettings {
     char parity = 'N';  // 'N', 'E', 'O', 'M', 'S'
     int dataBits = 8;
     int stopBits = 2;
-    unsigned eventMask = 3;  // received characters and the event character
-    unsigned writeBufferSize = 512;
     unsigned lineFlags = 3;  // bit 1 raises DTR, bit 0 raises RTS
 };
 
