@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "sim_process.h"
+#include "support/sim_process.h"
 #include "sim_rig.h"
 
 namespace torvane::sim::test {
