@@ -15,8 +15,8 @@ std::optional<Ipv4Octets> ParseIpv4(const std::string& text) {
 }
 
 std::string FormatIpv4(const Ipv4Octets& ip) {
-    return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) +
-           "." + std::to_string(ip[3]);
+    return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) + "." +
+           std::to_string(ip[3]);
 }
 
 bool MakeIpv4Address(const std::string& ipv4, std::uint16_t port, sockaddr_in* address) {

@@ -105,8 +105,8 @@ DialogTemplate BuildMessageDialog() {
     c.push_back(Picture(CMessageDlg::kPicture, kInfoBitmap, {26, 29, 36, 36}));
     c.push_back(
         C(CMessageDlg::kCancelButton, K::kPushButton, "Cancel", {94, 60, 41, 11}, kNoStyle, false));
-    c.push_back(C(CMessageDlg::kNoLongerRemindBox, K::kCheckBox, "No longer remind", {257, 41, 69, 10},
-                  kAutoCheck, false));
+    c.push_back(C(CMessageDlg::kNoLongerRemindBox, K::kCheckBox, "No longer remind",
+                  {257, 41, 69, 10}, kAutoCheck, false));
     return d;
 }
 

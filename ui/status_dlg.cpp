@@ -9,14 +9,11 @@ constexpr int kThreeDots = 1003;
 }  // namespace
 
 CStatusDlg::CStatusDlg(EventLoop& loop, const DialogTemplate& dialog)
-    : ModalDialog(dialog, KeyFilter::kNone),
-      timers_(loop, [this](int id) { OnTimer(id); }) {}
+    : ModalDialog(dialog, KeyFilter::kNone), timers_(loop, [this](int id) { OnTimer(id); }) {}
 
 std::string CStatusDlg::Label() const { return Running() ? Controls().Text(kLabel) : ""; }
 
-bool CStatusDlg::CheckMarkShown() const {
-    return Running() && Controls().Visible(kCheckMark);
-}
+bool CStatusDlg::CheckMarkShown() const { return Running() && Controls().Visible(kCheckMark); }
 
 void CStatusDlg::ShowBusy(std::function<void()> then) {
     if (flag_) {
