@@ -3,14 +3,12 @@
 
 #include <system_error>
 
+#include "app/main_timers.h"
 #include "app/torvane_dlg.h"
 #include "res/resource_ids.h"
 
 namespace torvane {
 namespace {
-
-constexpr int kPortRefreshTimer = 1;
-constexpr int kPortRefreshMs = 600;
 
 const int kComGroupControls[] = {res::kComGroup, res::kPortLabel, res::kComConnectButton,
                                  res::kPortList};
@@ -32,7 +30,7 @@ void CTorvaneDlg::ApplyLinkMode() {
         Table().SetText(res::kComConnectButton, "Connect");
         // The port is ours no more, so the list may be probed again; without
         // this it would stay stale until the next COM connect and disconnect.
-        if (wasOpen) timers_.SetTimer(kPortRefreshTimer, kPortRefreshMs);
+        if (wasOpen) timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
     }
     for (int id : kTcpGroupControls) Table().SetEnabled(id, !com);
     for (int id : kComGroupControls) Table().SetEnabled(id, com);
@@ -42,7 +40,7 @@ void CTorvaneDlg::CloseComPort() {
     serial_->StopMonitoring();
     serialOpen_ = false;
     Table().SetText(res::kComConnectButton, "Connect");
-    timers_.SetTimer(kPortRefreshTimer, kPortRefreshMs);
+    timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
     Table().SetEnabled(res::kPortList, true);
 }
 
@@ -62,7 +60,7 @@ void CTorvaneDlg::OnComConnect() {
     Table().SetText(res::kComConnectButton, "Disconnect");
     serial_->StartMonitoring();
     serialOpen_ = true;
-    timers_.KillTimer(kPortRefreshTimer);
+    timers_.KillTimer(main_timer::kPortRefresh);
     Table().SetEnabled(res::kPortList, false);
     // The busy gate is not involved: the reply sets "Power On" on the General page.
     SendPowerStateQuery();

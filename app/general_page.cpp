@@ -4,26 +4,21 @@
 
 #include <string>
 
+#include "app/main_timers.h"
 #include "app/torvane_dlg.h"
 #include "res/resource_ids.h"
 
 namespace torvane {
+
+using namespace main_timer;
+
 namespace {
 
-constexpr int kCommandTimeoutMs = 3000;
 constexpr std::uint8_t kOn = 0x0F;
 constexpr std::uint8_t kOff = 0xF0;
 
 constexpr std::uint8_t kInputState = 0x04;
 constexpr std::uint8_t kOutputState = 0x05;
-
-// Retry timers of the status chain by position 1 to 8. The outputs' ids are
-// not in order: G uses 2114 and H 2112.
-int InputTimer(int n) { return 2000 + 2 * (n - 1); }
-int OutputTimer(int n) {
-    static const int ids[] = {2100, 2102, 2104, 2106, 2108, 2110, 2114, 2112};
-    return ids[n - 1];
-}
 
 std::string ConnectionText(std::uint8_t direction, int n, std::uint8_t state) {
     std::string text = direction == kInputState ? "HDMI IN" + std::to_string(n)
@@ -45,7 +40,7 @@ void CTorvaneDlg::OnStatus() {
     ClearConnectionLabels();
     out_.BeginCommand(0x01, kInputState)[4] = 1;
     SendCommandFrame();
-    timers_.SetTimer(InputTimer(1), kCommandTimeoutMs);
+    timers_.SetTimer(InputStatusTimer(1), kCommandTimeoutMs);
     busy_.ShowBusy("Getting status");
 }
 
@@ -84,7 +79,7 @@ void CTorvaneDlg::OnPowerBox() {
     if (askedOn) {
         busyGate_ = true;
         SendPowerState(kOn);
-        timers_.SetTimer(7052, kCommandTimeoutMs);
+        timers_.SetTimer(kPowerOn, kCommandTimeoutMs);
         busy_.ShowBusy("Initializing");
         return;
     }
@@ -116,17 +111,17 @@ void CTorvaneDlg::ParseGeneralReply(const std::uint8_t* b) {
     if (b[2] == 0x08 && b[3] == 0x0C) return OnPowerState(b[4]);
     if (b[2] == 0x08 && b[3] == 0x0B && b[4] == 0x00) return OnPowerCommandReply(b[6]);
     if (b[2] == 0x08 && b[3] == 0x0D && b[4] == 0x00) {
-        timers_.KillTimer(7047);
-        timers_.KillTimer(7048);
+        timers_.KillTimer(kReboot);
+        timers_.KillTimer(kReboot + 1);
         Table().SetChecked(res::kPowerOnBox, true);
-        timers_.SetTimer(7049, 5000);
+        timers_.SetTimer(kRebootDone, 5000);
         return;
     }
     if (b[2] == 0x08 && b[3] == 0x0A) {
-        timers_.KillTimer(7043);
-        timers_.KillTimer(7044);
+        timers_.KillTimer(kFactoryReset);
+        timers_.KillTimer(kFactoryReset + 1);
         Table().SetChecked(res::kEnableBeepBox, true);
-        timers_.SetTimer(7045, 2500);
+        timers_.SetTimer(kFactoryResetDone, 2500);
         return;
     }
     if (b[2] == 0x01 && (b[3] == kInputState || b[3] == kOutputState) && b[4] >= 1 && b[4] <= 8)
@@ -141,7 +136,7 @@ void CTorvaneDlg::ParseGeneralReply(const std::uint8_t* b) {
 
 void CTorvaneDlg::OnPowerState(std::uint8_t state) {
     if (state != kOn && state != kOff) return;
-    timers_.KillTimer(1000);
+    timers_.KillTimer(kPageEntryTimeout);
     if (state == kOn) {
         Table().SetChecked(res::kPowerOnBox, true);
         SendBeepStateQuery();
@@ -155,10 +150,10 @@ void CTorvaneDlg::OnPowerState(std::uint8_t state) {
 
 void CTorvaneDlg::OnPowerCommandReply(std::uint8_t state) {
     if (state == kOn) {
-        timers_.KillTimer(7052);
-        timers_.KillTimer(7053);
+        timers_.KillTimer(kPowerOn);
+        timers_.KillTimer(kPowerOn + 1);
         Table().SetChecked(res::kPowerOnBox, true);
-        timers_.SetTimer(7054, 3000);
+        timers_.SetTimer(kPowerOnDone, kCommandTimeoutMs);
         busyGate_ = true;
     } else if (state == kOff) {
         Table().SetChecked(res::kPowerOnBox, false);
@@ -174,7 +169,7 @@ void CTorvaneDlg::OnBeepCommandReply(const std::uint8_t* b) {
 // The chain follows whichever position a reply names, not the one asked for.
 void CTorvaneDlg::OnStatusReply(std::uint8_t direction, int n, std::uint8_t state) {
     const bool input = direction == kInputState;
-    const int timer = input ? InputTimer(n) : OutputTimer(n);
+    const int timer = input ? InputStatusTimer(n) : OutputStatusTimer(n);
     timers_.KillTimer(timer);
     timers_.KillTimer(timer + 1);
     const int label = (input ? res::kFirstInputLabel : res::kFirstOutputLabel) + n - 1;
@@ -189,13 +184,13 @@ void CTorvaneDlg::OnStatusReply(std::uint8_t direction, int n, std::uint8_t stat
     out_.BeginCommand(0x01, input ? kOutputState : kInputState)[4] =
         static_cast<std::uint8_t>(next);
     SendCommandFrame();
-    timers_.SetTimer(input ? OutputTimer(next) : InputTimer(next), kCommandTimeoutMs);
+    timers_.SetTimer(input ? OutputStatusTimer(next) : InputStatusTimer(next), kCommandTimeoutMs);
 }
 
 // The ARC state chain of outputs 1 to 4; it shows nothing on this page.
 void CTorvaneDlg::OnArcReply(std::uint8_t output) {
     if (output < 1 || output > 4) return;
-    const int timer = OutputTimer(output + 4);  // 2108, 2110, 2114, 2112
+    const int timer = OutputStatusTimer(output + 4);  // 2108, 2110, 2114, 2112
     timers_.KillTimer(timer);
     timers_.KillTimer(timer + 1);
     if (output == 4) {
@@ -205,7 +200,7 @@ void CTorvaneDlg::OnArcReply(std::uint8_t output) {
     }
     out_.BeginCommand(0x10, 0x02)[6] = static_cast<std::uint8_t>(output + 1);
     SendCommandFrame();
-    timers_.SetTimer(OutputTimer(output + 5), kCommandTimeoutMs);
+    timers_.SetTimer(OutputStatusTimer(output + 5), kCommandTimeoutMs);
 }
 
 }  // namespace torvane

@@ -2,97 +2,123 @@
 // window, and what its expiry does. Every expiry but timer 1's stops its own
 // timer first, so each fires once per arming.
 
+#include "app/main_timers.h"
+
 #include "app/torvane_dlg.h"
 
 namespace torvane {
+
+namespace main_timer {
 namespace {
 
-constexpr int kCommandTimeoutMs = 3000;
-
-// First timers of the retry/give-up pairs: the connection state queries of
-// inputs 1 to 8 and outputs A to H (and the General page's ARC chain, which
-// shares the output ids), the off-window reset, factory reset, reboot, power on.
-bool IsRetryTimer(int id) {
-    if (id >= 2000 && id <= 2014) return id % 2 == 0;
-    if (id >= 2100 && id <= 2114) return id % 2 == 0;
-    return id == 2500 || id == 7043 || id == 7047 || id == 7052;
-}
-
-bool IsGiveUpTimer(int id) { return IsRetryTimer(id - 1); }
+const RetryPair kRetryPairs[] = {
+    {2000, kCommandTimeoutMs},
+    {2002, kCommandTimeoutMs},
+    {2004, kCommandTimeoutMs},
+    {2006, kCommandTimeoutMs},
+    {2008, kCommandTimeoutMs},
+    {2010, kCommandTimeoutMs},
+    {2012, kCommandTimeoutMs},
+    {2014, kCommandTimeoutMs},
+    {2100, kCommandTimeoutMs},
+    {2102, kCommandTimeoutMs},
+    {2104, kCommandTimeoutMs},
+    {2106, kCommandTimeoutMs},
+    {2108, kCommandTimeoutMs},
+    {2110, kCommandTimeoutMs},
+    {2112, kCommandTimeoutMs},
+    {2114, kCommandTimeoutMs},
+    {kOffWindowFactoryReset, kCommandTimeoutMs},
+    {kFactoryReset, kCommandTimeoutMs},
+    {kReboot, kCommandTimeoutMs},
+    // Power on gives up sooner than the others.
+    {kPowerOn, 2000},
+};
 
 }  // namespace
 
+int InputStatusTimer(int n) { return kFirstInputStatus + 2 * (n - 1); }
+
+int OutputStatusTimer(int n) {
+    static const int ids[] = {2100, 2102, 2104, 2106, 2108, 2110, 2114, 2112};
+    return ids[n - 1];
+}
+
+std::optional<RetryPair> RetryPairOf(int id) {
+    for (const auto& pair : kRetryPairs)
+        if (pair.retry == id) return pair;
+    return std::nullopt;
+}
+
+std::optional<RetryPair> GiveUpPairOf(int id) { return RetryPairOf(id - 1); }
+
+}  // namespace main_timer
+
+using namespace main_timer;
+
 void CTorvaneDlg::OnTimer(int id) {
-    if (id == 1) {
+    if (id == kPortRefresh) {
         RefreshPortList();
         return;
     }
-    if (IsRetryTimer(id)) {
-        Retry(id);
+    if (const auto pair = RetryPairOf(id)) {
+        timers_.KillTimer(id);
+        SendCommandFrame();
+        timers_.SetTimer(id + 1, pair->giveUpAfterMs);
         return;
     }
-    if (IsGiveUpTimer(id)) {
-        GiveUp(id);
+    if (GiveUpPairOf(id)) {
+        timers_.KillTimer(id);
+        busy_.CloseBusy();
+        ReportTimeOut();
         return;
     }
     timers_.KillTimer(id);
     switch (id) {
-        case 1000:
+        case kPageEntryTimeout:
             ReportTimeOut();
             break;
-        case 7045:
+        case kFactoryResetDone:
             busy_.SetBusyText("Set successfully!");
             busy_.FinishBusy();
-            timers_.SetTimer(7046, 500);
+            timers_.SetTimer(kFactoryResetClose, 500);
             break;
-        case 7049:
+        case kRebootDone:
             busy_.SetBusyText("Reboot successfully!");
             busy_.FinishBusy();
-            timers_.SetTimer(7050, 1000);
+            timers_.SetTimer(kRebootClose, 1000);
             break;
-        case 7054:
+        case kPowerOnDone:
             busy_.SetBusyText("Initializing successfully!");
             busy_.FinishBusy();
-            timers_.SetTimer(7055, 1000);
+            timers_.SetTimer(kPowerOnClose, 1000);
             break;
-        case 7046:
-        case 7050:
+        case kFactoryResetClose:
+        case kRebootClose:
             busy_.CloseBusy();
             busyGate_ = true;
             break;
-        case 7055:
+        case kPowerOnClose:
             busy_.CloseBusy();
             SendBeepStateQuery();
             busyGate_ = true;
             break;
-        case 1004:
+        case kDiscoveryAnswered:
             busy_.SetBusyText("Configure successfully!");
             if (busy_.Running()) busy_.FinishBusy();
-            timers_.SetTimer(1005, 900);
+            timers_.SetTimer(kDiscoveryClose, 900);
             break;
-        case 1005:
-            timers_.KillTimer(1008);
+        case kDiscoveryClose:
+            timers_.KillTimer(kConfigTimeout);
             busy_.CloseBusy();
             break;
-        case 1008:
+        case kConfigTimeout:
             busy_.CloseBusy();
             ReportTimeOut();
             break;
         default:
             break;
     }
-}
-
-void CTorvaneDlg::Retry(int id) {
-    timers_.KillTimer(id);
-    SendCommandFrame();
-    timers_.SetTimer(id + 1, id == 7052 ? 2000 : kCommandTimeoutMs);
-}
-
-void CTorvaneDlg::GiveUp(int id) {
-    timers_.KillTimer(id);
-    busy_.CloseBusy();
-    ReportTimeOut();
 }
 
 void CTorvaneDlg::ReportTimeOut() {

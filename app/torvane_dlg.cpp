@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/main_timers.h"
 #include "links/listed_port_source.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
@@ -9,17 +10,53 @@
 namespace torvane {
 namespace {
 
-constexpr int kPortRefreshTimer = 1;
-constexpr int kPortRefreshMs = 600;
-constexpr int kEntryTimeoutTimer = 1000;
-constexpr int kEntryTimeoutMs = 7000;
+using namespace main_timer;
 
 // The controls of the General page, shown on page 1 and hidden on the others.
 // The logs, their Clear button and the controls without a role never change.
 const int kGeneralControls[] = {
-    1015, 1016, 1017, 1018, 1019, 1021, 1020, 1022, 1024, 1025, 1026, 1027, 1028, 1029,
-    1030, 1031, 1032, 1033, 1034, 1035, 1036, 1037, 1038, 1039, 1040, 1041, 1063, 1059,
-    1060, 1045, 1046, 1047, 1097, 1098, 1095, 1096, 1124, 1125, 1127, 1128, 1099, 1100,
+    res::kControlModeGroup,
+    res::kComModeRadio,
+    res::kTcpModeRadio,
+    res::kComGroup,
+    res::kPortLabel,
+    res::kComConnectButton,
+    res::kPortList,
+    res::kDeviceInfoGroup,
+    res::kStatusButton,
+    res::kClearLabelsButton,
+    res::kFirstInputLabel,
+    res::kFirstInputLabel + 1,
+    res::kFirstInputLabel + 2,
+    res::kFirstInputLabel + 3,
+    res::kFirstInputLabel + 4,
+    res::kFirstInputLabel + 5,
+    res::kFirstInputLabel + 6,
+    res::kFirstInputLabel + 7,
+    res::kFirstOutputLabel,
+    res::kFirstOutputLabel + 1,
+    res::kFirstOutputLabel + 2,
+    res::kFirstOutputLabel + 3,
+    res::kFirstOutputLabel + 4,
+    res::kFirstOutputLabel + 5,
+    res::kFirstOutputLabel + 6,
+    res::kFirstOutputLabel + 7,
+    res::kTcpGroup,
+    res::kSwitcherIpLabel,
+    res::kSwitcherIpList,
+    res::kTcpConnectButton,
+    res::kSearchButton,
+    res::kConfigButton,
+    res::kOffWindowFactoryResetGroup,
+    res::kBeepGroup,
+    res::kOffWindowFactoryResetButton,
+    res::kEnableBeepBox,
+    res::kFactoryResetGroup,
+    res::kFactoryResetButton,
+    res::kRebootGroup,
+    res::kRebootButton,
+    res::kPowerGroup,
+    res::kPowerOnBox,
 };
 
 struct PageLabel {
@@ -58,7 +95,8 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
       loop_(loop),
       assembler_([this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); }),
       tcpReassembly_([this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); }),
-      busy_(loop),
+      message_(res::MessageDialogTemplate()),
+      busy_(loop, res::BusyDialogTemplate()),
       timers_(loop, [this](int id) { OnTimer(id); }),
       serial_(links.MakeSerialPort()),
       tcp_(links.MakeTcpControlSocket()),
@@ -108,7 +146,7 @@ void CTorvaneDlg::OnInitDialog() {
     ApplyLinkMode();
     ClearConnectionLabels();
     RefreshPortList();
-    timers_.SetTimer(kPortRefreshTimer, kPortRefreshMs);
+    timers_.SetTimer(kPortRefresh, kPortRefreshMs);
 }
 
 void CTorvaneDlg::RefreshPortList() { ports_->RefreshPortList(portList_); }
@@ -155,10 +193,10 @@ void CTorvaneDlg::OnCommand(int id) {
             ClearConnectionLabels();
             break;
         case res::kFactoryResetButton:
-            StartTimedCommand(0x08, 0x0A, 7043, "Setting");
+            StartTimedCommand(0x08, 0x0A, kFactoryReset, "Setting");
             break;
         case res::kRebootButton:
-            StartTimedCommand(0x08, 0x0D, 7047, "Rebooting");
+            StartTimedCommand(0x08, 0x0D, kReboot, "Rebooting");
             break;
         case res::kPowerOnBox:
             OnPowerBox();
@@ -234,7 +272,7 @@ void CTorvaneDlg::SendEntryQuery(std::uint8_t group, std::uint8_t command, std::
     auto& frame = out_.BeginCommand(group, command);
     if (param) frame[4] = param;
     SendCommandFrame();
-    timers_.SetTimer(kEntryTimeoutTimer, kEntryTimeoutMs);
+    timers_.SetTimer(kPageEntryTimeout, kPageEntryTimeoutMs);
 }
 
 void CTorvaneDlg::ApplyPageLayout() {
@@ -282,7 +320,7 @@ void CTorvaneDlg::PostSendRequest(int code) {
 
 void CTorvaneDlg::OnSendRequest(int code) {
     if (code == static_cast<int>(SendRequest::kStopEntryTimeout)) {
-        timers_.KillTimer(kEntryTimeoutTimer);
+        timers_.KillTimer(kPageEntryTimeout);
         return;
     }
     if (auto unit = out_.UnitFor(code)) SendFrame(unit->data(), unit->size());

@@ -56,8 +56,8 @@ class CTorvaneDlg : public Window,
     bool SerialOpen() const { return serialOpen_; }
     bool TcpConnected() const { return tcpConnected_; }
     bool AwaitingReply() const { return dispatcher_.AwaitingReply(); }
-    const SendLog& SendLogText() const { return sendLog_; }
-    const ReceiveLog& ReceiveLogText() const { return receiveLog_; }
+    const SendLog& SendLogView() const { return sendLog_; }
+    const ReceiveLog& ReceiveLogView() const { return receiveLog_; }
     const WindowTimers& Timers() const { return timers_; }
     CAboutDlg& About() { return about_; }
     const std::string& AboutItemText() const { return aboutItem_; }
@@ -117,8 +117,6 @@ class CTorvaneDlg : public Window,
 
     // Main window timers.
     void OnTimer(int id);
-    void Retry(int id);
-    void GiveUp(int id);
     void ReportTimeOut();
 
     // General page: status and system commands.

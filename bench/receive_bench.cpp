@@ -40,8 +40,9 @@ static void SerialAssemblerAndDispatch(benchmark::State& state) {
         for (auto b : stream) serial.Feed(b);
     benchmark::DoNotOptimize(handled);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stream.size()));
-    state.counters["x_line_rate"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * stream.size()) / 10473.0, benchmark::Counter::kIsRate);
+    state.counters["x_line_rate"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * stream.size()) / 10473.0,
+                           benchmark::Counter::kIsRate);
 }
 BENCHMARK(SerialAssemblerAndDispatch);
 

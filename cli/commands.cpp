@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "app/main_timers.h"
 #include "cli/edid_commands.h"
 #include "cli/json.h"
 #include "cli/printer.h"
@@ -17,8 +18,8 @@ namespace {
 // Commands whose own timers end every path; this is only a safety net.
 constexpr int kTimedCommandLimitMs = 60000;
 // Power off and beep have no time-out of their own: the switcher answers
-// within 3000 ms or not at all.
-constexpr int kUntimedCommandLimitMs = 3000;
+// within a command's time-out or not at all.
+constexpr int kUntimedCommandLimitMs = main_timer::kCommandTimeoutMs;
 
 const char* OnOff(bool on) { return on ? "on" : "off"; }
 

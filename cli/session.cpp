@@ -6,13 +6,16 @@
 #include <cstdio>
 #include <ostream>
 
+#include "app/main_timers.h"
+#include "links/ipv4_address.h"
 #include "res/resource_ids.h"
 
 namespace torvane::cli {
 namespace {
 
-// The switcher answers each command within 3000 ms (its one resend aside).
-constexpr int kReplyLimitMs = 3000;
+// The switcher answers each command within a command's time-out (its one
+// resend aside).
+constexpr int kReplyLimitMs = main_timer::kCommandTimeoutMs;
 constexpr int kConnectLimitMs = 5000;
 
 std::string TraceLine(char direction, const std::uint8_t* bytes, std::size_t count) {
@@ -28,16 +31,13 @@ std::string TraceLine(char direction, const std::uint8_t* bytes, std::size_t cou
 
 // Dotted IPv4 as given, or the first IPv4 address of a host name.
 std::string ResolveIpv4(const std::string& host) {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, host.c_str(), &parsed) == 1) return host;
+    if (ParseIpv4(host)) return host;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return {};
-    char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr, text,
-              sizeof text);
+    const std::string text = Ipv4Text(*reinterpret_cast<sockaddr_in*>(found->ai_addr));
     freeaddrinfo(found);
     return text;
 }
@@ -66,7 +66,7 @@ void Session::OnOpened(Window&) {
     // line asked for exactly that, so it is answered yes.
     if (!CMessageDlg::IsQuestion(message.MessageText())) messages_.push_back(message.MessageText());
     loop_.Post([this] {
-        if (dlg_->Message().Showing()) dlg_->Message().Click(res::kMessageOkButton);
+        if (dlg_->Message().Showing()) dlg_->Message().Click(CMessageDlg::kOkButton);
     });
 }
 

@@ -64,7 +64,7 @@ static void PaintHeaderEdges(QPainter& g, int W) {
 }
 
 MessageSkin::MessageSkin(CMessageDlg& dlg)
-    : HeaderDialogSkin(res::kMessageCloseButton), dlg_(dlg) {}
+    : HeaderDialogSkin(CMessageDlg::kCloseButton), dlg_(dlg) {}
 
 QRect MessageSkin::TextRect(const std::string& text) {
     // (left, top, right, bottom) as the layout gives them.

@@ -52,7 +52,7 @@ ScreenshotTour::ScreenshotTour(FrontEnd& front, QString directory, std::function
     Click(res::kPowerOnBox);
     WaitUntil([&dlg] { return dlg.Message().Showing(); });
     Save("message.png", [this] { return &front_.MessageView(); });
-    Do([this] { ClickWidget(front_.MessageView().ControlWidget(res::kMessageCloseButton)); });
+    Do([this] { ClickWidget(front_.MessageView().ControlWidget(CMessageDlg::kCloseButton)); });
     WaitUntil([this] { return Settled(); });
     // The busy dialog of a status reading, caught while it works.
     Click(res::kStatusButton);
@@ -115,7 +115,7 @@ void ScreenshotTour::VisitPage(int labelId, const char* picture) {
     // in "Time out!", which is closed like any message.
     Add([this, &dlg] {
         if (dlg.Message().Showing()) {
-            ClickWidget(front_.MessageView().ControlWidget(res::kMessageOkButton));
+            ClickWidget(front_.MessageView().ControlWidget(CMessageDlg::kOkButton));
             return false;
         }
         return Settled();

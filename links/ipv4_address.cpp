@@ -6,17 +6,32 @@
 
 namespace torvane {
 
+std::optional<Ipv4Octets> ParseIpv4(const std::string& text) {
+    in_addr parsed{};
+    if (::inet_pton(AF_INET, text.c_str(), &parsed) != 1) return std::nullopt;
+    Ipv4Octets ip{};
+    std::memcpy(ip.data(), &parsed.s_addr, ip.size());
+    return ip;
+}
+
+std::string FormatIpv4(const Ipv4Octets& ip) {
+    return std::to_string(ip[0]) + "." + std::to_string(ip[1]) + "." + std::to_string(ip[2]) + "." +
+           std::to_string(ip[3]);
+}
+
 bool MakeIpv4Address(const std::string& ipv4, std::uint16_t port, sockaddr_in* address) {
     std::memset(address, 0, sizeof *address);
     address->sin_family = AF_INET;
     address->sin_port = htons(port);
-    return ::inet_pton(AF_INET, ipv4.c_str(), &address->sin_addr) == 1;
+    const auto ip = ParseIpv4(ipv4);
+    if (ip) std::memcpy(&address->sin_addr.s_addr, ip->data(), ip->size());
+    return ip.has_value();
 }
 
 std::string Ipv4Text(const sockaddr_in& address) {
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &address.sin_addr, text, sizeof text);
-    return text;
+    Ipv4Octets ip{};
+    std::memcpy(ip.data(), &address.sin_addr.s_addr, ip.size());
+    return FormatIpv4(ip);
 }
 
 }  // namespace torvane

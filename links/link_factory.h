@@ -12,7 +12,7 @@
 namespace torvane {
 
 class LinkFactory {
-public:
+  public:
     virtual ~LinkFactory() = default;
     virtual std::unique_ptr<SerialPort> MakeSerialPort() = 0;
     virtual std::unique_ptr<TcpControlSocket> MakeTcpControlSocket() = 0;

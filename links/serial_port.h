@@ -11,7 +11,7 @@ namespace torvane {
 
 // Receives what the port delivers, always on the event loop's thread.
 class SerialPortOwner {
-public:
+  public:
     virtual ~SerialPortOwner() = default;
     // Received bytes, in order. The owner runs the frame assembler on them one
     // byte at a time.
@@ -26,13 +26,11 @@ struct SerialSettings {
     char parity = 'N';  // 'N', 'E', 'O', 'M', 'S'
     int dataBits = 8;
     int stopBits = 2;
-    unsigned eventMask = 3;  // received characters and the event character
-    unsigned writeBufferSize = 512;
     unsigned lineFlags = 3;  // bit 1 raises DTR, bit 0 raises RTS
 };
 
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     // Opens `portPath` (a device path such as /dev/ttyUSB0). Returns false
     // when the port cannot be opened; LastError() then says why.

@@ -9,7 +9,7 @@
 namespace torvane {
 
 class TcpSocketEvents {
-public:
+  public:
     virtual ~TcpSocketEvents() = default;
     // The connection attempt ended: error 0 means connected, else an errno value.
     virtual void OnTcpConnect(int error) = 0;
@@ -21,7 +21,7 @@ public:
 };
 
 class TcpControlSocket {
-public:
+  public:
     virtual ~TcpControlSocket() = default;
     // Starts a connection to `ipv4`:`port` and returns at once; the outcome
     // arrives as OnTcpConnect. Returns false when no socket could be made

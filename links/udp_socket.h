@@ -17,7 +17,7 @@ struct Datagram {
 };
 
 class UdpSocket {
-public:
+  public:
     virtual ~UdpSocket() = default;
     // Binds `bindIp`:`port` (port 0 picks one); false when that fails.
     virtual bool Open(const std::string& bindIp, std::uint16_t port,

@@ -12,7 +12,7 @@ namespace torvane {
 using TimeMs = std::int64_t;
 
 class EventLoop {
-public:
+  public:
     using Task = std::function<void()>;
     using TimerId = std::uint64_t;
     using WatchId = std::uint64_t;

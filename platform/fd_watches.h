@@ -11,7 +11,7 @@
 namespace torvane {
 
 class FdWatches {
-public:
+  public:
     EventLoop::WatchId Add(int fd, unsigned events, std::function<void(unsigned)> onReady);
     void Update(EventLoop::WatchId id, unsigned events);
     void Remove(EventLoop::WatchId id);
@@ -22,7 +22,7 @@ public:
     // ready. Returns how many handlers ran; sets `extraReady`.
     int PollOnce(int timeoutMs, int extraFd, bool* extraReady);
 
-private:
+  private:
     struct Watch {
         int fd;
         unsigned events;
@@ -35,7 +35,7 @@ private:
 // A thread-safe queue of tasks posted from other threads, with a pipe that
 // wakes a poll() when something arrives.
 class CrossThreadQueue {
-public:
+  public:
     CrossThreadQueue();
     ~CrossThreadQueue();
     CrossThreadQueue(const CrossThreadQueue&) = delete;
@@ -45,7 +45,7 @@ public:
     std::vector<EventLoop::Task> TakeAll();
     int WakeFd() const { return pipe_[0]; }
 
-private:
+  private:
     std::mutex mutex_;
     std::vector<EventLoop::Task> tasks_;
     int pipe_[2] = {-1, -1};

@@ -25,7 +25,8 @@ EventLoop::TimerId PollLoop::StartTimer(int periodMs, Task onExpiry) {
 
 void PollLoop::CancelTimer(TimerId id) { timers_.Cancel(id); }
 
-EventLoop::WatchId PollLoop::WatchFd(int fd, unsigned events, std::function<void(unsigned)> onReady) {
+EventLoop::WatchId PollLoop::WatchFd(int fd, unsigned events,
+                                     std::function<void(unsigned)> onReady) {
     return watches_.Add(fd, events, std::move(onReady));
 }
 

@@ -12,7 +12,7 @@
 namespace torvane {
 
 class PollLoop : public EventLoop {
-public:
+  public:
     PollLoop();
 
     void Post(Task task) override;
@@ -32,7 +32,7 @@ public:
     void Quit(int code = 0);
     bool QuitRequested() const { return quit_; }
 
-private:
+  private:
     void Step(TimeMs maxWaitMs);
 
     std::int64_t start_;

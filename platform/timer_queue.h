@@ -13,7 +13,7 @@
 namespace torvane {
 
 class TimerQueue {
-public:
+  public:
     EventLoop::TimerId Start(TimeMs now, int periodMs, EventLoop::Task onExpiry);
     void Cancel(EventLoop::TimerId id);
 
@@ -23,7 +23,7 @@ public:
     std::optional<std::pair<TimeMs, EventLoop::Task>> PopDue(TimeMs now);
     bool Empty() const { return timers_.empty(); }
 
-private:
+  private:
     struct Timer {
         TimeMs due;
         int periodMs;

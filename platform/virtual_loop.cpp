@@ -64,10 +64,12 @@ bool VirtualLoop::RunUntil(const std::function<bool()>& done, int realTimeoutMs)
     const auto deadline = Clock::now() + std::chrono::milliseconds(realTimeoutMs);
     RunPending();
     while (!done()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return done();
         bool woke = false;
-        watches_.PollOnce(static_cast<int>(std::min<long long>(left, 50)), crossThread_.WakeFd(), &woke);
+        watches_.PollOnce(static_cast<int>(std::min<long long>(left, 50)), crossThread_.WakeFd(),
+                          &woke);
         RunPending();
     }
     return true;

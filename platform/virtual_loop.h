@@ -21,7 +21,7 @@
 namespace torvane {
 
 class VirtualLoop : public EventLoop {
-public:
+  public:
     void Post(Task task) override;
     void PostFromAnyThread(Task task) override;
     TimeMs Now() const override { return now_; }
@@ -42,7 +42,7 @@ public:
 
     std::optional<TimeMs> NextTimerDue() const { return timers_.NextDue(); }
 
-private:
+  private:
     bool DrainTasks();
 
     TimeMs now_ = 0;

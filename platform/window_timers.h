@@ -11,7 +11,7 @@
 namespace torvane {
 
 class WindowTimers {
-public:
+  public:
     using Handler = std::function<void(int timerId)>;
 
     WindowTimers(EventLoop& loop, Handler onTimer);
@@ -26,7 +26,7 @@ public:
 
     EventLoop& Loop() const { return loop_; }
 
-private:
+  private:
     EventLoop& loop_;
     Handler onTimer_;
     std::map<int, EventLoop::TimerId> running_;

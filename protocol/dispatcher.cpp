@@ -6,10 +6,14 @@ namespace torvane {
 
 std::size_t FrameDispatcher::Slot(PageCode page) {
     switch (page) {
-        case PageCode::kGeneral: return 0;
-        case PageCode::kEdid: return 1;
-        case PageCode::kMatrix: return 2;
-        case PageCode::kUpgrade: return 3;
+        case PageCode::kGeneral:
+            return 0;
+        case PageCode::kEdid:
+            return 1;
+        case PageCode::kMatrix:
+            return 2;
+        case PageCode::kUpgrade:
+            return 3;
     }
     return 0;
 }

@@ -16,7 +16,7 @@ namespace torvane {
 enum class PageCode : std::int8_t { kGeneral = 1, kEdid = 2, kMatrix = 4, kUpgrade = 5 };
 
 class FrameDispatcher {
-public:
+  public:
     using ReplyHandler = std::function<void(const std::uint8_t* frame)>;
 
     explicit FrameDispatcher(ReceiveLog& receiveLog) : receiveLog_(receiveLog) {}
@@ -32,7 +32,7 @@ public:
 
     void DispatchFrame(const std::uint8_t* frame, std::size_t length);
 
-private:
+  private:
     static std::size_t Slot(PageCode page);
 
     ReceiveLog& receiveLog_;

@@ -49,7 +49,7 @@ enum class SendRequest : int {
 // The shared outgoing buffers. Frames are never queued: each buffer holds the
 // last unit built, which the retry timers resend and pages read back.
 class OutgoingBuffers {
-public:
+  public:
     OutgoingBuffers();
 
     // Starts a new command: clears bytes 2 to 12, then sets the group and
@@ -65,7 +65,7 @@ public:
     // codes send nothing).
     std::optional<std::span<std::uint8_t>> UnitFor(int sendRequestCode);
 
-private:
+  private:
     CommandFrame command_{};
     DataFrame data_{};
     RawBlock raw_{};

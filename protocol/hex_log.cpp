@@ -1,6 +1,5 @@
 #include "protocol/hex_log.h"
 
-
 namespace torvane {
 namespace {
 constexpr int kFramesBeforeClear = 60;

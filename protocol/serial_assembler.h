@@ -15,7 +15,7 @@
 namespace torvane {
 
 class SerialFrameAssembler {
-public:
+  public:
     using FrameHandler = std::function<void(const std::uint8_t* frame, std::size_t length)>;
 
     explicit SerialFrameAssembler(FrameHandler onFrame) : onFrame_(std::move(onFrame)) {}
@@ -26,7 +26,7 @@ public:
     int HuntPosition() const { return huntPosition_; }
     int FramePosition() const { return framePosition_; }
 
-private:
+  private:
     FrameHandler onFrame_;
     bool synced_ = false;
     std::array<std::uint8_t, 256> hunt_{};

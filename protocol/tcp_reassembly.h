@@ -12,7 +12,7 @@
 namespace torvane {
 
 class TcpReassembly {
-public:
+  public:
     static constexpr std::size_t kCapacity = 1024;
     using FrameHandler = std::function<void(const std::uint8_t* frame, std::size_t length)>;
 
@@ -25,7 +25,7 @@ public:
 
     std::size_t Held() const { return length_; }
 
-private:
+  private:
     FrameHandler onFrame_;
     std::array<std::uint8_t, kCapacity> buffer_{};
     std::size_t length_ = 0;

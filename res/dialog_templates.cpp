@@ -3,6 +3,8 @@
 #include <string>
 
 #include "res/resource_ids.h"
+#include "ui/message_dlg.h"
+#include "ui/status_dlg.h"
 
 namespace torvane::res {
 namespace {
@@ -97,14 +99,14 @@ DialogTemplate BuildMessageDialog() {
     d.height = 73;
     d.font = kYaHei;
     auto& c = d.controls;
-    c.push_back(C(kMessageCloseButton, K::kPushButton, "", {157, 7, 21, 18}));
-    c.push_back(C(kMessageOkButton, K::kPushButton, "Ok", {137, 60, 41, 11}, kDefaultButton));
+    c.push_back(C(CMessageDlg::kCloseButton, K::kPushButton, "", {157, 7, 21, 18}));
+    c.push_back(C(CMessageDlg::kOkButton, K::kPushButton, "Ok", {137, 60, 41, 11}, kDefaultButton));
     // Its size is in pixels: the bitmap's own.
-    c.push_back(Picture(kMessagePicture, kInfoBitmap, {26, 29, 36, 36}));
+    c.push_back(Picture(CMessageDlg::kPicture, kInfoBitmap, {26, 29, 36, 36}));
     c.push_back(
-        C(kMessageCancelButton, K::kPushButton, "Cancel", {94, 60, 41, 11}, kNoStyle, false));
-    c.push_back(C(kNoLongerRemindBox, K::kCheckBox, "No longer remind", {257, 41, 69, 10},
-                  kAutoCheck, false));
+        C(CMessageDlg::kCancelButton, K::kPushButton, "Cancel", {94, 60, 41, 11}, kNoStyle, false));
+    c.push_back(C(CMessageDlg::kNoLongerRemindBox, K::kCheckBox, "No longer remind",
+                  {257, 41, 69, 10}, kAutoCheck, false));
     return d;
 }
 
@@ -114,8 +116,8 @@ DialogTemplate BuildBusyDialog() {
     d.width = 164;
     d.height = 58;
     d.font = kYaHei;
-    d.controls.push_back(C(kBusyLabel, K::kLabel, "", {61, 25, 87, 8}));
-    d.controls.push_back(Picture(kBusyCheckMark, kCheckMarkBitmap, {31, 21, 31, 31}));
+    d.controls.push_back(C(CStatusDlg::kLabel, K::kLabel, "", {61, 25, 87, 8}));
+    d.controls.push_back(Picture(CStatusDlg::kCheckMark, kCheckMarkBitmap, {31, 21, 31, 31}));
     return d;
 }
 

@@ -56,16 +56,8 @@ inline constexpr int kFactoryResetButton = 1125;
 inline constexpr int kRebootGroup = 1127;
 inline constexpr int kRebootButton = 1128;
 
-// Message dialog (135).
-inline constexpr int kMessageCloseButton = 1057;
-inline constexpr int kMessageOkButton = 1058;
-inline constexpr int kMessageCancelButton = 1099;
-inline constexpr int kMessagePicture = 1100;
-inline constexpr int kNoLongerRemindBox = 1101;
-
-// Busy dialog (142).
-inline constexpr int kBusyLabel = 1086;
-inline constexpr int kBusyCheckMark = 1087;
+// The controls of the message dialog (135) and the busy dialog (142) are
+// named by CMessageDlg and CStatusDlg, whose logic needs them.
 
 // About box (100).
 inline constexpr int kAboutOkButton = 1;

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev clang libclang-rt-14-dev
+          libbenchmark-dev qt6-base-dev clang clang-format libclang-rt-14-dev
           xvfb xauth fonts-dejavu-core)
 
 missing=()

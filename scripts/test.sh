@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The whole suite: set-up (packages, configure, build), every test, then the
-# same core tests again built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole suite: set-up (packages, configure, build), the formatting check,
+# every test, then the same core tests again built with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 #   SKIP_SANITIZERS=1 scripts/test.sh   skips the second pass
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check_format.sh
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j"$(nproc)" --timeout 300
 
 if [ -z "${SKIP_SANITIZERS:-}" ]; then

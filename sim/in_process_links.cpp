@@ -54,26 +54,6 @@ std::unique_ptr<PortSource> SimLinkFactory::MakePortSource() {
     return std::make_unique<SimPortSource>(*this);
 }
 
-std::string FormatIpv4(const Ipv4& ip) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", ip[0], ip[1], ip[2], ip[3]);
-    return text;
-}
-
-std::optional<Ipv4> ParseIpv4(const std::string& text) {
-    Ipv4 ip{};
-    unsigned parts[4];
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%3u.%3u.%3u.%3u%c", &parts[0], &parts[1], &parts[2], &parts[3],
-                    &tail) != 4)
-        return std::nullopt;
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (parts[i] > 255) return std::nullopt;
-        ip[i] = static_cast<std::uint8_t>(parts[i]);
-    }
-    return ip;
-}
-
 SimLinkFactory::SimLinkFactory(EventLoop& loop) : loop_(loop) {}
 
 SimLinkFactory::~SimLinkFactory() = default;

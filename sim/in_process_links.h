@@ -44,6 +44,7 @@
 #include <string>
 #include <vector>
 
+#include "links/ipv4_address.h"
 #include "links/link_factory.h"
 #include "platform/event_loop.h"
 #include "sim/switcher_model.h"
@@ -129,9 +130,5 @@ class SimLinkFactory : public LinkFactory {
     std::vector<SentDatagram> sent_;
     std::uint16_t nextEphemeralPort_ = 49152;
 };
-
-// "127.0.0.1" for {127, 0, 0, 1}, and back (nothing when not dotted IPv4).
-std::string FormatIpv4(const Ipv4& ip);
-std::optional<Ipv4> ParseIpv4(const std::string& text);
 
 }  // namespace torvane::sim

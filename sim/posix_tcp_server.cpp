@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "links/ipv4_address.h"
+
 namespace torvane::sim {
 namespace {
 constexpr unsigned kReadEvents = EventLoop::kReadable;
@@ -26,9 +28,7 @@ void PosixTcpServer::StopListening() {
 
 bool PosixTcpServer::Listen(const std::string& ip, std::uint16_t port, std::string* error) {
     sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    if (::inet_pton(AF_INET, ip.c_str(), &address.sin_addr) != 1) {
+    if (!MakeIpv4Address(ip, port, &address)) {
         *error = "not an IPv4 address: " + ip;
         return false;
     }

@@ -1,14 +1,9 @@
 #include "ui/message_dlg.h"
 
-#include "res/dialog_templates.h"
-#include "res/resource_ids.h"
-
 namespace torvane {
 
-namespace ids = res;
-
-CMessageDlg::CMessageDlg()
-    : ModalDialog(res::MessageDialogTemplate(), KeyFilter::kEnterEscapeSpace) {}
+CMessageDlg::CMessageDlg(const DialogTemplate& dialog)
+    : ModalDialog(dialog, KeyFilter::kEnterEscapeSpace) {}
 
 void CMessageDlg::SetMessageText(const std::string& text) {
     if (text_ == text) return;
@@ -49,29 +44,29 @@ void CMessageDlg::Ask(const std::string& question, bool offerCancel, Then then) 
 }
 
 void CMessageDlg::OnInitDialog() {
-    Table().SetTooltip(ids::kMessageCloseButton, "Close");
+    Table().SetTooltip(kCloseButton, "Close");
     if (confirmation_) {
-        const Rect ok = Controls().At(ids::kMessageOkButton).rect;
-        const Rect cancel = Controls().At(ids::kMessageCancelButton).rect;
-        Table().MoveTo(ids::kMessageCancelButton, {ok.x, ok.y});
-        Table().MoveTo(ids::kMessageOkButton, {cancel.x, cancel.y});
-        Table().SetVisible(ids::kMessageCancelButton, true);
-        Table().SetVisible(ids::kNoLongerRemindBox, true);
+        const Rect ok = Controls().At(kOkButton).rect;
+        const Rect cancel = Controls().At(kCancelButton).rect;
+        Table().MoveTo(kCancelButton, {ok.x, ok.y});
+        Table().MoveTo(kOkButton, {cancel.x, cancel.y});
+        Table().SetVisible(kCancelButton, true);
+        Table().SetVisible(kNoLongerRemindBox, true);
     }
     // The two questions leave room for their longer text by moving the picture.
-    if (IsQuestion(text_)) Table().MoveTo(ids::kMessagePicture, {9, 60});
+    if (IsQuestion(text_)) Table().MoveTo(kPicture, {9, 60});
 }
 
 void CMessageDlg::OnCommand(int id) {
     switch (id) {
-        case ids::kMessageCloseButton:
-        case ids::kMessageCancelButton:
+        case kCloseButton:
+        case kCancelButton:
             EndDialog(kResultCancel);
             break;
-        case ids::kMessageOkButton:
+        case kOkButton:
             EndDialog(kResultOk);
             break;
-        case ids::kNoLongerRemindBox:
+        case kNoLongerRemindBox:
             noLongerRemind_ = Controls().Checked(id);
             break;
         default:

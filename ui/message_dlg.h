@@ -13,7 +13,14 @@ namespace torvane {
 
 class CMessageDlg : public ModalDialog {
   public:
-    CMessageDlg();
+    // The controls the dialog's template must have.
+    static constexpr int kCloseButton = 1057;
+    static constexpr int kOkButton = 1058;
+    static constexpr int kCancelButton = 1099;
+    static constexpr int kPicture = 1100;
+    static constexpr int kNoLongerRemindBox = 1101;
+
+    explicit CMessageDlg(const DialogTemplate& dialog);
 
     // The message text, drawn whenever the dialog paints. Replacing it while a
     // dialog shows changes what that dialog says.

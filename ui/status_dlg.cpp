@@ -1,8 +1,5 @@
 #include "ui/status_dlg.h"
 
-#include "res/dialog_templates.h"
-#include "res/resource_ids.h"
-
 namespace torvane {
 namespace {
 constexpr int kDotStepMs = 300;
@@ -11,15 +8,12 @@ constexpr int kTwoDots = 1002;
 constexpr int kThreeDots = 1003;
 }  // namespace
 
-CStatusDlg::CStatusDlg(EventLoop& loop)
-    : ModalDialog(res::BusyDialogTemplate(), KeyFilter::kNone),
-      timers_(loop, [this](int id) { OnTimer(id); }) {}
+CStatusDlg::CStatusDlg(EventLoop& loop, const DialogTemplate& dialog)
+    : ModalDialog(dialog, KeyFilter::kNone), timers_(loop, [this](int id) { OnTimer(id); }) {}
 
-std::string CStatusDlg::Label() const { return Running() ? Controls().Text(res::kBusyLabel) : ""; }
+std::string CStatusDlg::Label() const { return Running() ? Controls().Text(kLabel) : ""; }
 
-bool CStatusDlg::CheckMarkShown() const {
-    return Running() && Controls().Visible(res::kBusyCheckMark);
-}
+bool CStatusDlg::CheckMarkShown() const { return Running() && Controls().Visible(kCheckMark); }
 
 void CStatusDlg::ShowBusy(std::function<void()> then) {
     if (flag_) {
@@ -41,8 +35,8 @@ void CStatusDlg::ShowBusy(const std::string& text, std::function<void()> then) {
 void CStatusDlg::FinishBusy() {
     if (!Running()) return;
     timers_.KillAll();
-    Table().SetVisible(res::kBusyCheckMark, true);
-    Table().SetText(res::kBusyLabel, text_);
+    Table().SetVisible(kCheckMark, true);
+    Table().SetText(kLabel, text_);
 }
 
 void CStatusDlg::CloseBusy() {
@@ -51,7 +45,7 @@ void CStatusDlg::CloseBusy() {
 }
 
 void CStatusDlg::OnInitDialog() {
-    Table().SetVisible(res::kBusyCheckMark, false);
+    Table().SetVisible(kCheckMark, false);
     ShowLabel(" . . .");
     timers_.SetTimer(kOneDot, kDotStepMs);
 }
@@ -62,7 +56,7 @@ void CStatusDlg::OnKey(int key) {
     if (key == kKeyEscape) EndDialog(kResultCancel);
 }
 
-void CStatusDlg::ShowLabel(const char* dots) { Table().SetText(res::kBusyLabel, text_ + dots); }
+void CStatusDlg::ShowLabel(const char* dots) { Table().SetText(kLabel, text_ + dots); }
 
 void CStatusDlg::OnTimer(int id) {
     timers_.KillTimer(id);

@@ -14,7 +14,11 @@ namespace torvane {
 
 class CStatusDlg : public ModalDialog {
   public:
-    explicit CStatusDlg(EventLoop& loop);
+    // The controls the dialog's template must have.
+    static constexpr int kLabel = 1086;
+    static constexpr int kCheckMark = 1087;
+
+    CStatusDlg(EventLoop& loop, const DialogTemplate& dialog);
 
     // The busy text: the label without its dots, read afresh at every step.
     void SetBusyText(const std::string& text) { text_ = text; }

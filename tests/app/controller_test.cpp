@@ -131,7 +131,7 @@ TEST_F(OperatorTest, APendingCommandClosesTheGateToEverything) {
     model.Faults().silent = true;
     dlg->Click(res::kStatusButton);
     Wire();
-    const auto sendLog = dlg->SendLogText().Text();
+    const auto sendLog = dlg->SendLogView().Text();
     ClickLabel(res::kMatrixLabel);
     dlg->Click(res::kRebootButton);
     dlg->Click(res::kFactoryResetButton);
@@ -144,7 +144,7 @@ TEST_F(OperatorTest, APendingCommandClosesTheGateToEverything) {
     EXPECT_TRUE(Checked(res::kEnableBeepBox));
     EXPECT_EQ(Message(), "");
     EXPECT_EQ(Wire(), V{});
-    EXPECT_EQ(dlg->SendLogText().Text(), sendLog);
+    EXPECT_EQ(dlg->SendLogView().Text(), sendLog);
     // Clear logs empties both logs and reopens the gate.
     dlg->Click(res::kClearLogsButton);
     EXPECT_EQ(Text(res::kSendLog), "");
@@ -181,10 +181,10 @@ TEST_F(OperatorTest, SendRequestsSendTheUnitTheirCodeNames) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(wire[static_cast<std::size_t>(i)], Frame("02 01 03"));
     EXPECT_EQ(wire[3], ToHex(out.Raw().data(), out.Raw().size()));  // last byte unchanged
     // The raw block: 19 full lines, a line of 9 bytes, then an empty line.
-    const std::string log = dlg->SendLogText().Text();
+    const std::string log = dlg->SendLogView().Text();
     const std::string tail = log.substr(log.size() - 4);
     EXPECT_EQ(tail, "\r\n\r\n");
-    EXPECT_EQ(dlg->SendLogText().LineCount(), 0);
+    EXPECT_EQ(dlg->SendLogView().LineCount(), 0);
 
     ClickLabel(res::kMatrixLabel);
     dlg->PostSendRequest(1000);

@@ -210,9 +210,9 @@ TEST_F(GeneralPage, PowerOffAsksFirstAndSendsOnlyOnOk) {
     dlg->Click(res::kPowerOnBox);
     EXPECT_EQ(Message(), "Are you sure you want to power off?");
     EXPECT_TRUE(Checked(res::kPowerOnBox));
-    EXPECT_FALSE(dlg->Message().Controls().Visible(res::kMessageCancelButton));
+    EXPECT_FALSE(dlg->Message().Controls().Visible(CMessageDlg::kCancelButton));
     EXPECT_EQ(Wire(), V{});
-    dlg->Message().Click(res::kMessageCloseButton);
+    dlg->Message().Click(CMessageDlg::kCloseButton);
     EXPECT_TRUE(dlg->BusyGateOpen());
     loop.Advance(5000);
     EXPECT_EQ(Wire(), V{});
@@ -230,7 +230,7 @@ TEST_F(GeneralPage, PowerOffAsksFirstAndSendsOnlyOnOk) {
 
 TEST_F(GeneralPage, PowerOffWithNoLongerRemindSendsWithoutAskingAndReopensTheGate) {
     dlg->Message().Ask("Do you want to reset to factory settings?", true, [](int) {});
-    dlg->Message().Click(res::kNoLongerRemindBox);
+    dlg->Message().Click(CMessageDlg::kNoLongerRemindBox);
     PressOk();
     dlg->Click(res::kPowerOnBox);
     EXPECT_EQ(Message(), "");

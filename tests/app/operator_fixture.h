@@ -79,7 +79,7 @@ class OperatorTest : public ::testing::Test {
     std::string Message() const {
         return dlg->Message().Showing() ? dlg->Message().MessageText() : "";
     }
-    void PressOk() { dlg->Message().Click(res::kMessageOkButton); }
+    void PressOk() { dlg->Message().Click(CMessageDlg::kOkButton); }
     std::string BusyLabel() const { return dlg->Busy().Label(); }
 
     VirtualLoop loop;

@@ -32,8 +32,8 @@ std::string WriteEdid(const std::string& name, bool valid) {
 }
 
 TEST(TorvanectlEdid, ListPresetCopyAndFileOverBothLinks) {
-    SimProcess sim({"--edid", "00,0E,0F,16,17,03,10,01"});
-    ASSERT_TRUE(sim.Ready());
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--edid", "00,0E,0F,16,17,03,10,01"}));
     const std::vector<std::string> tcp = {"--tcp", sim.TcpAddress()};
     const std::vector<std::string> serial = {"--serial", sim.SerialPath()};
     auto with = [](std::vector<std::string> link, std::vector<std::string> rest) {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "support/sim_process.h"
+
 namespace torvane::test {
 
 inline std::string BuiltProgram(const std::string& name) {
@@ -30,25 +32,14 @@ struct RunResult {
 inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                             int timeoutMs = 60000);
 
-// torvane-sim on a free loopback port, with its pseudo-terminal.
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> extraArgs = {});
-    ~SimProcess();
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
+using sim::test::SimProcess;
 
-    bool Ready() const { return ready_; }
-    std::string TcpAddress() const { return tcp_; }  // "127.0.0.1:PORT"
-    std::string SerialPath() const { return serial_; }
-
-  private:
-    pid_t pid_ = -1;
-    int outFd_ = -1;
-    bool ready_ = false;
-    std::string tcp_;
-    std::string serial_;
-};
+// torvane-sim's arguments for a free loopback TCP port and its pseudo-terminal.
+inline std::vector<std::string> LoopbackSimArgs(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"--port", "0", "--no-udp"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
 
 namespace detail {
 
@@ -108,44 +99,6 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
     waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
-}
-
-inline SimProcess::SimProcess(std::vector<std::string> extraArgs) {
-    int out[2];
-    if (pipe(out) != 0) return;
-    std::vector<std::string> args = {"--port", "0", "--no-udp"};
-    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    int devnull = open("/dev/null", O_WRONLY);
-    pid_ = detail::Spawn(BuiltProgram("torvane-sim"), args, out[1], devnull);
-    close(devnull);
-    close(out[1]);
-    outFd_ = out[0];
-    std::string text;
-    const long deadline = detail::NowMs() + 10000;
-    while (!ready_ && detail::NowMs() < deadline) {
-        pollfd fd{outFd_, POLLIN, 0};
-        if (poll(&fd, 1, 100) <= 0) continue;
-        char buf[512];
-        ssize_t n = read(outFd_, buf, sizeof buf);
-        if (n <= 0) break;
-        text.append(buf, static_cast<std::size_t>(n));
-        std::istringstream lines(text);
-        std::string word, value;
-        while (lines >> word) {
-            if (word == "tcp" && lines >> value) tcp_ = value;
-            if (word == "serial" && lines >> value) serial_ = value;
-            if (word == "ready") ready_ = !tcp_.empty() && !serial_.empty();
-        }
-    }
-}
-
-inline SimProcess::~SimProcess() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-    }
-    if (outFd_ >= 0) close(outFd_);
 }
 
 }  // namespace torvane::test

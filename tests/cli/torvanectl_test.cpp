@@ -14,7 +14,7 @@ RunResult Ctl(const std::vector<std::string>& args) {
 
 class Torvanectl : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(sim.Ready()) << "torvane-sim did not start"; }
+    void SetUp() override { ASSERT_TRUE(sim.Start(LoopbackSimArgs())) << sim.Output(); }
     std::vector<std::string> Tcp(std::vector<std::string> rest) {
         rest.insert(rest.begin(), {"--tcp", sim.TcpAddress()});
         return rest;
@@ -78,8 +78,8 @@ TEST_F(Torvanectl, RebootAndFactoryReset) {
 }
 
 TEST(TorvanectlSilent, ASilentSwitcherTimesOut) {
-    SimProcess sim({"--silent"});
-    ASSERT_TRUE(sim.Ready());
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start(LoopbackSimArgs({"--silent"}))) << sim.Output();
     auto r = Ctl({"--tcp", sim.TcpAddress(), "--json", "status"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "{\"ok\":false,\"error\":\"Time out!\"}\n");

@@ -65,7 +65,7 @@ TEST_F(FrontEndTest, PowerOffIsConfirmedWithTheMessageDialogsOk) {
     ASSERT_TRUE(rig.RunUntil([&] { return message.isVisible(); }));
     EXPECT_EQ(rig.Dlg().Message().MessageText(), "Are you sure you want to power off?");
     EXPECT_EQ(message.windowModality(), Qt::WindowModal);
-    DemoRig::Click(rig.Message(res::kMessageOkButton));
+    DemoRig::Click(rig.Message(CMessageDlg::kOkButton));
     EXPECT_TRUE(rig.RunUntil([&] { return !power->isChecked() && rig.Quiet(); }));
     EXPECT_FALSE(message.isVisible());
 }
@@ -100,7 +100,7 @@ TEST_F(FrontEndTest, APageLabelSwitchesPagesAndTheTabColours) {
     // Not connected: the page shows, then the link failure is reported.
     EXPECT_TRUE(rig.RunUntil([&] { return rig.Front().MessageView().isVisible(); }));
     EXPECT_EQ(rig.Dlg().Message().MessageText(), "Open COM failed!");
-    DemoRig::Click(rig.Message(res::kMessageOkButton));
+    DemoRig::Click(rig.Message(CMessageDlg::kOkButton));
 
     QTest::mouseClick(general, Qt::LeftButton);
     EXPECT_EQ(rig.Dlg().ActivePage(), PageCode::kGeneral);
@@ -126,15 +126,15 @@ TEST_F(FrontEndTest, MessageDialogPlacesOkAndCancelByMode) {
         int result = 0;
         rig.Dlg().Message().Ask(c.text, c.confirmation, [&](int r) { result = r; });
         ASSERT_TRUE(view.isVisible()) << c.text;
-        QWidget* ok = view.ControlWidget(res::kMessageOkButton);
-        QWidget* cancel = view.ControlWidget(res::kMessageCancelButton);
+        QWidget* ok = view.ControlWidget(CMessageDlg::kOkButton);
+        QWidget* cancel = view.ControlWidget(CMessageDlg::kCancelButton);
         EXPECT_EQ(cancel->isVisible(), c.cancelShown) << c.text;
         EXPECT_EQ(ok->x() < cancel->x(), c.okLeftOfCancel) << c.text;
         EXPECT_EQ(ok->x(), view.Units().X(c.okLeftOfCancel ? 94 : 137)) << c.text;
-        EXPECT_EQ(view.ControlWidget(res::kMessagePicture)->pos(), view.Units().ToPixels(c.picture))
+        EXPECT_EQ(view.ControlWidget(CMessageDlg::kPicture)->pos(), view.Units().ToPixels(c.picture))
             << c.text;
         // The Close button sits in the header band's right end.
-        EXPECT_EQ(view.ControlWidget(res::kMessageCloseButton)->geometry(),
+        EXPECT_EQ(view.ControlWidget(CMessageDlg::kCloseButton)->geometry(),
                   QRect(view.width() - 26, 1, 25, 25));
         DemoRig::Click(c.cancelShown ? cancel : ok);
         EXPECT_EQ(result, c.cancelShown ? 2 : 1) << c.text;
@@ -177,9 +177,9 @@ TEST_F(FrontEndTest, KeysReachOnlyTheDialogsWithoutAKeyFilter) {
     WindowView& message = rig.Front().MessageView();
     ASSERT_TRUE(message.isVisible());
     for (auto key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Space})
-        QTest::keyClick(message.ControlWidget(res::kMessageOkButton), key);
+        QTest::keyClick(message.ControlWidget(CMessageDlg::kOkButton), key);
     EXPECT_TRUE(rig.Dlg().Message().Showing());
-    DemoRig::Click(rig.Message(res::kMessageOkButton));
+    DemoRig::Click(rig.Message(CMessageDlg::kOkButton));
 
     rig.Dlg().Busy().ShowBusy("Rebooting");
     WindowView& busy = rig.Front().BusyView();

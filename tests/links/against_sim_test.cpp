@@ -11,7 +11,7 @@
 #include "protocol/frames.h"
 #include "protocol/serial_assembler.h"
 #include "protocol/tcp_reassembly.h"
-#include "sim/sim_process.h"
+#include "support/sim_process.h"
 
 using namespace torvane;
 using Bytes = std::vector<std::uint8_t>;

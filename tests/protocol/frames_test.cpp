@@ -21,7 +21,11 @@ struct BuiltCommand {
 TEST(CommandFrame, WorkedExamplesBuildToTheDocumentedBytes) {
     const BuiltCommand cases[] = {
         {"general page query", 0x08, 0x0C, {}, "A5 5B 08 0C 00 00 00 00 00 00 00 00 EC"},
-        {"input 1 connection state", 0x01, 0x04, {{4, 0x01}}, "A5 5B 01 04 01 00 00 00 00 00 00 00 FA"},
+        {"input 1 connection state",
+         0x01,
+         0x04,
+         {{4, 0x01}},
+         "A5 5B 01 04 01 00 00 00 00 00 00 00 FA"},
         {"power on", 0x08, 0x0B, {{4, 0x0F}, {6, 0x0F}}, "A5 5B 08 0B 0F 00 0F 00 00 00 00 00 CF"},
     };
     for (const auto& c : cases) {
@@ -57,8 +61,12 @@ TEST(CommandFrame, BuildingANewCommandLeavesNothingOfTheLastOne) {
 
 TEST(SendRequest, CodesNameTheirUnitAndTheLengthRuleCompletesOnlyFramedUnits) {
     OutgoingBuffers out;
-    struct Case { int code; std::size_t length; };
-    for (auto [code, length] : {Case{2, 13}, Case{4, 13}, Case{5, 13}, Case{6, 1029}, Case{3, 256}}) {
+    struct Case {
+        int code;
+        std::size_t length;
+    };
+    for (auto [code, length] :
+         {Case{2, 13}, Case{4, 13}, Case{5, 13}, Case{6, 1029}, Case{3, 256}}) {
         auto unit = out.UnitFor(code);
         ASSERT_TRUE(unit) << code;
         EXPECT_EQ(unit->size(), length) << code;

@@ -16,7 +16,8 @@ using test::ToHex;
 
 struct Rig {
     Rig() {
-        for (auto page : {PageCode::kGeneral, PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
+        for (auto page :
+             {PageCode::kGeneral, PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
             dispatcher.SetReplyHandler(page, [this, page](const std::uint8_t* f) {
                 handled.push_back(ToHex(f, 13));
                 handledBy.push_back(page);
@@ -25,14 +26,18 @@ struct Rig {
     void Serial(const std::vector<std::uint8_t>& bytes) {
         for (auto b : bytes) serial.Feed(b);
     }
-    void Tcp(const std::vector<std::uint8_t>& bytes) { tcp.OnRead(bytes.data(), static_cast<long>(bytes.size())); }
+    void Tcp(const std::vector<std::uint8_t>& bytes) {
+        tcp.OnRead(bytes.data(), static_cast<long>(bytes.size()));
+    }
 
     ReceiveLog log;
     FrameDispatcher dispatcher{log};
     std::vector<std::string> handled;
     std::vector<PageCode> handledBy;
-    SerialFrameAssembler serial{[this](const std::uint8_t* f, std::size_t n) { dispatcher.DispatchFrame(f, n); }};
-    TcpReassembly tcp{[this](const std::uint8_t* f, std::size_t n) { dispatcher.DispatchFrame(f, n); }};
+    SerialFrameAssembler serial{
+        [this](const std::uint8_t* f, std::size_t n) { dispatcher.DispatchFrame(f, n); }};
+    TcpReassembly tcp{
+        [this](const std::uint8_t* f, std::size_t n) { dispatcher.DispatchFrame(f, n); }};
 };
 
 class Receive : public ::testing::Test, public Rig {};
@@ -54,7 +59,9 @@ TEST_F(Receive, SerialDoesNotResynchroniseInsideAFrameAndTakesFeEfFrames) {
     Serial(Hex("A5 5B A5 5B 01 00 00 00 00 00 00 00 00"));
     dispatcher.NoteUnitSent();
     Serial(Hex("FE EF 00 01 0F 00 00 00 00 00 00 00 03"));
-    ASSERT_EQ(log.Text(), "A5 5B A5 5B 01 00 00 00 00 00 00 00 00 \r\nFE EF 00 01 0F 00 00 00 00 00 00 00 03 \r\n");
+    ASSERT_EQ(
+        log.Text(),
+        "A5 5B A5 5B 01 00 00 00 00 00 00 00 00 \r\nFE EF 00 01 0F 00 00 00 00 00 00 00 03 \r\n");
     // The first fails its checksum (logged, dropped); the FE EF one is good.
     EXPECT_EQ(handled, std::vector<std::string>{"FE EF 00 01 0F 00 00 00 00 00 00 00 03"});
 }
@@ -88,7 +95,7 @@ TEST_F(Receive, TcpTakesOneFrameARead_WaitsForShortChunks_DropsFeEfAndOverflow) 
 
     dispatcher.NoteUnitSent();
     Tcp(Hex("FE EF 00 01 0F 00 00 00 00 00 00 00 03"));
-    Tcp(Hex("00") );
+    Tcp(Hex("00"));
     EXPECT_EQ(handled.size(), 2u);
     EXPECT_EQ(tcp.Held(), 1u);
 

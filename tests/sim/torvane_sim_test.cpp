@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "sim_process.h"
 #include "sim_rig.h"
+#include "support/sim_process.h"
 
 namespace torvane::sim::test {
 namespace {

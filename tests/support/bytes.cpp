@@ -10,10 +10,13 @@ std::vector<std::uint8_t> Hex(const std::string& text) {
     std::vector<std::uint8_t> out;
     std::string digits;
     for (char c : text)
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-        else if (!std::isspace(static_cast<unsigned char>(c))) throw std::invalid_argument("bad hex: " + text);
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            digits += c;
+        else if (!std::isspace(static_cast<unsigned char>(c)))
+            throw std::invalid_argument("bad hex: " + text);
     if (digits.size() % 2) throw std::invalid_argument("odd hex: " + text);
-    for (size_t i = 0; i < digits.size(); i += 2) out.push_back(std::stoi(digits.substr(i, 2), nullptr, 16));
+    for (size_t i = 0; i < digits.size(); i += 2)
+        out.push_back(std::stoi(digits.substr(i, 2), nullptr, 16));
     return out;
 }
 

@@ -11,6 +11,8 @@ namespace torvane::test {
 std::vector<std::uint8_t> Hex(const std::string& text);
 // {0xA5, 0x5B} -> "A5 5B"
 std::string ToHex(const std::uint8_t* bytes, std::size_t count);
-inline std::string ToHex(const std::vector<std::uint8_t>& bytes) { return ToHex(bytes.data(), bytes.size()); }
+inline std::string ToHex(const std::vector<std::uint8_t>& bytes) {
+    return ToHex(bytes.data(), bytes.size());
+}
 
 }  // namespace torvane::test

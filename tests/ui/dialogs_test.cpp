@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/virtual_loop.h"
-#include "res/resource_ids.h"
+#include "res/dialog_templates.h"
 #include "ui/message_dlg.h"
 #include "ui/status_dlg.h"
 
@@ -9,39 +9,39 @@ namespace torvane {
 namespace {
 
 TEST(MessageDialog, ASecondMessageWhileOneShowsOpensNothingAndGoesOnAtOnce) {
-    CMessageDlg dlg;
+    CMessageDlg dlg{res::MessageDialogTemplate()};
     int firstClosed = 0, secondDone = 0;
     dlg.ShowMessage("Time out!", [&] { ++firstClosed; });
     dlg.ShowMessage("Time out!", [&] { ++secondDone; });
     EXPECT_TRUE(dlg.Showing());
     EXPECT_EQ(secondDone, 1);
     EXPECT_EQ(firstClosed, 0);
-    dlg.Click(res::kMessageOkButton);
+    dlg.Click(CMessageDlg::kOkButton);
     EXPECT_FALSE(dlg.Showing());
     EXPECT_EQ(firstClosed, 1);
 }
 
 TEST(MessageDialog, TheKeyboardNeverEndsIt) {
-    CMessageDlg dlg;
+    CMessageDlg dlg{res::MessageDialogTemplate()};
     dlg.ShowMessage("Open COM failed!");
     for (int key : {int{kKeyEnter}, int{kKeyEscape}, int{kKeySpace}}) dlg.KeyDown(key);
     EXPECT_TRUE(dlg.Showing());
 }
 
 TEST(MessageDialog, ConfirmationModePutsOkLeftAndCancelRight) {
-    CMessageDlg dlg;
+    CMessageDlg dlg{res::MessageDialogTemplate()};
     dlg.Ask("Do you want to reset to factory settings?", true, [](int) {});
     const auto& t = dlg.Controls();
-    EXPECT_EQ(t.At(res::kMessageOkButton).rect.x, 94);
-    EXPECT_EQ(t.At(res::kMessageCancelButton).rect.x, 137);
-    EXPECT_TRUE(t.Visible(res::kMessageCancelButton));
-    EXPECT_TRUE(t.Visible(res::kNoLongerRemindBox));
-    dlg.Click(res::kMessageCancelButton);
+    EXPECT_EQ(t.At(CMessageDlg::kOkButton).rect.x, 94);
+    EXPECT_EQ(t.At(CMessageDlg::kCancelButton).rect.x, 137);
+    EXPECT_TRUE(t.Visible(CMessageDlg::kCancelButton));
+    EXPECT_TRUE(t.Visible(CMessageDlg::kNoLongerRemindBox));
+    dlg.Click(CMessageDlg::kCancelButton);
 
     // The next run is plain again: only "Ok", at the right.
     dlg.ShowMessage("Time out!");
-    EXPECT_EQ(dlg.Controls().At(res::kMessageOkButton).rect.x, 137);
-    EXPECT_FALSE(dlg.Controls().Visible(res::kMessageCancelButton));
+    EXPECT_EQ(dlg.Controls().At(CMessageDlg::kOkButton).rect.x, 137);
+    EXPECT_FALSE(dlg.Controls().Visible(CMessageDlg::kCancelButton));
 }
 
 TEST(MessageDialog, ResultsOfEachWayOut) {
@@ -52,15 +52,15 @@ TEST(MessageDialog, ResultsOfEachWayOut) {
         int result;
     };
     const Case cases[] = {
-        {"Ok", false, [](CMessageDlg& d) { d.Click(res::kMessageOkButton); }, 1},
-        {"close button", false, [](CMessageDlg& d) { d.Click(res::kMessageCloseButton); }, 2},
+        {"Ok", false, [](CMessageDlg& d) { d.Click(CMessageDlg::kOkButton); }, 1},
+        {"close button", false, [](CMessageDlg& d) { d.Click(CMessageDlg::kCloseButton); }, 2},
         {"window system", false, [](CMessageDlg& d) { d.CloseBySystem(); }, 2},
-        {"Cancel", true, [](CMessageDlg& d) { d.Click(res::kMessageCancelButton); }, 2},
+        {"Cancel", true, [](CMessageDlg& d) { d.Click(CMessageDlg::kCancelButton); }, 2},
         {"hidden Cancel of a plain run", false,
-         [](CMessageDlg& d) { d.Click(res::kMessageCancelButton); }, 0},
+         [](CMessageDlg& d) { d.Click(CMessageDlg::kCancelButton); }, 0},
     };
     for (const auto& c : cases) {
-        CMessageDlg dlg;
+        CMessageDlg dlg{res::MessageDialogTemplate()};
         int result = 0;
         dlg.Ask("Are you sure you want to power off?", c.offerCancel, [&](int r) { result = r; });
         c.close(dlg);
@@ -70,7 +70,7 @@ TEST(MessageDialog, ResultsOfEachWayOut) {
 }
 
 TEST(MessageDialog, AQuestionWhileAMessageShowsIsAnsweredNo) {
-    CMessageDlg dlg;
+    CMessageDlg dlg{res::MessageDialogTemplate()};
     dlg.ShowMessage("Time out!");
     int result = 0;
     dlg.Ask("Are you sure you want to power off?", false, [&](int r) { result = r; });
@@ -80,27 +80,27 @@ TEST(MessageDialog, AQuestionWhileAMessageShowsIsAnsweredNo) {
 }
 
 TEST(MessageDialog, NoLongerRemindFollowsItsBoxAndOutlivesTheRun) {
-    CMessageDlg dlg;
+    CMessageDlg dlg{res::MessageDialogTemplate()};
     dlg.Ask("Do you want to reset to factory settings?", true, [](int) {});
-    dlg.Click(res::kNoLongerRemindBox);
+    dlg.Click(CMessageDlg::kNoLongerRemindBox);
     EXPECT_TRUE(dlg.NoLongerRemind());
-    dlg.Click(res::kMessageOkButton);
+    dlg.Click(CMessageDlg::kOkButton);
     EXPECT_TRUE(dlg.NoLongerRemind());
 }
 
 TEST(MessageDialog, TheQuestionsMoveThePictureAside) {
-    CMessageDlg dlg;
+    CMessageDlg dlg{res::MessageDialogTemplate()};
     dlg.ShowMessage("Are you sure you want to power off?");
-    EXPECT_EQ(dlg.Controls().At(res::kMessagePicture).rect.x, 9);
-    dlg.Click(res::kMessageOkButton);
+    EXPECT_EQ(dlg.Controls().At(CMessageDlg::kPicture).rect.x, 9);
+    dlg.Click(CMessageDlg::kOkButton);
     dlg.ShowMessage("Time out!");
-    EXPECT_EQ(dlg.Controls().At(res::kMessagePicture).rect.x, 26);
+    EXPECT_EQ(dlg.Controls().At(CMessageDlg::kPicture).rect.x, 26);
 }
 
 class BusyDialog : public ::testing::Test {
   protected:
     VirtualLoop loop;
-    CStatusDlg dlg{loop};
+    CStatusDlg dlg{loop, res::BusyDialogTemplate()};
 };
 
 TEST_F(BusyDialog, DotsCycleEvery300ms) {

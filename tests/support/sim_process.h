@@ -106,6 +106,8 @@ class SimProcess {
         auto it = said_.find(key);
         return it == said_.end() ? "" : it->second;
     }
+    std::string TcpAddress() const { return Said("tcp"); }
+    std::string SerialPath() const { return Said("serial"); }
     std::uint16_t TcpPort() const {
         const std::string tcp = Said("tcp");
         return static_cast<std::uint16_t>(std::stoi(tcp.substr(tcp.find(':') + 1)));
