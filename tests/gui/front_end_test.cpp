@@ -131,7 +131,8 @@ TEST_F(FrontEndTest, MessageDialogPlacesOkAndCancelByMode) {
         EXPECT_EQ(cancel->isVisible(), c.cancelShown) << c.text;
         EXPECT_EQ(ok->x() < cancel->x(), c.okLeftOfCancel) << c.text;
         EXPECT_EQ(ok->x(), view.Units().X(c.okLeftOfCancel ? 94 : 137)) << c.text;
-        EXPECT_EQ(view.ControlWidget(CMessageDlg::kPicture)->pos(), view.Units().ToPixels(c.picture))
+        EXPECT_EQ(view.ControlWidget(CMessageDlg::kPicture)->pos(),
+                  view.Units().ToPixels(c.picture))
             << c.text;
         // The Close button sits in the header band's right end.
         EXPECT_EQ(view.ControlWidget(CMessageDlg::kCloseButton)->geometry(),
