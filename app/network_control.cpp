@@ -8,6 +8,8 @@
 namespace torvane {
 namespace {
 
+constexpr int kListedTimer = 1004;
+constexpr int kListedCloseTimer = 1005;
 constexpr int kConfigTimeoutTimer = 1008;
 constexpr int kConfigTimeoutMs = 15000;
 
@@ -31,6 +33,10 @@ void CTorvaneDlg::OnConfig() {
         // A packet that cannot be sent is not reported now: the wait below
         // ends in "Time out!".
         discovery_.SendConfiguration(packet);
+        // A Search's answers from before the packet must not end this wait
+        // as a success.
+        timers_.KillTimer(kListedTimer);
+        timers_.KillTimer(kListedCloseTimer);
         timers_.SetTimer(kConfigTimeoutTimer, kConfigTimeoutMs);
         busy_.ShowBusy("Configuring");
     });
