@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "cli/json.h"
+#include "cli/printer.h"
 #include "cli/session.h"
 #include "res/resource_ids.h"
 
@@ -222,11 +223,7 @@ class NetworkCommand {
     }
 
     int Fail(int code, const std::string& error) {
-        if (options_.json)
-            out_ << JsonObject().Add("ok", "false").AddString("error", error).Text() << "\n";
-        else
-            err_ << "torvanectl: " << error << "\n";
-        return code;
+        return Printer{options_, out_, err_}.Fail({code, error});
     }
 
     const Options& options_;
@@ -245,13 +242,7 @@ bool IsNetworkCommand(const std::string& command) {
 int RunNetworkCommand(const Options& options, std::ostream& out, std::ostream& err) {
     NetworkArgs args;
     const std::string error = ParseArgs(options, &args);
-    if (!error.empty()) {
-        if (options.json)
-            out << JsonObject().Add("ok", "false").AddString("error", error).Text() << "\n";
-        else
-            err << "torvanectl: " << error << "\n";
-        return kExitUsage;
-    }
+    if (!error.empty()) return Printer{options, out, err}.Fail({kExitUsage, error});
     NetworkCommand command(options, args, out, err);
     return options.command == "discover" ? command.Discover() : command.Configure();
 }
