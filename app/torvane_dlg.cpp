@@ -101,7 +101,10 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
       serial_(links.MakeSerialPort()),
       tcp_(links.MakeTcpControlSocket()),
       ports_(ports ? std::move(ports) : DefaultPortList(links)),
-      portList_(Table(), res::kPortList) {
+      portList_(Table(), res::kPortList),
+      discovery_(links, Table(), res::kSwitcherIpList, receiveLog_,
+                 {[this] { CloseTcpLink(); }, [this] { timers_.SetTimer(1004, 900); }}),
+      configIp_(message_) {
     pages_[0] = std::make_unique<EmptyPage>(PageCode::kEdid);
     pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix);
     pages_[2] = std::make_unique<EmptyPage>(PageCode::kUpgrade);
@@ -185,6 +188,12 @@ void CTorvaneDlg::OnCommand(int id) {
             break;
         case res::kTcpConnectButton:
             OnTcpConnectButton();
+            break;
+        case res::kSearchButton:
+            discovery_.Search();
+            break;
+        case res::kConfigButton:
+            OnConfig();
             break;
         case res::kStatusButton:
             OnStatus();

@@ -16,6 +16,8 @@
 #include "app/port_list_combo.h"
 #include "links/link_factory.h"
 #include "links/port_list_refresher.h"
+#include "network/config_ip_dlg.h"
+#include "network/discovery.h"
 #include "platform/window_timers.h"
 #include "protocol/dispatcher.h"
 #include "protocol/frames.h"
@@ -65,6 +67,8 @@ class CTorvaneDlg : public Window,
     const std::string& TitleText() const { return title_; }
     const std::string& SwitcherIp() const { return switcherIp_; }
     PortListRefresher& Ports() { return *ports_; }
+    CConfigIPDlg& ConfigIp() { return configIp_; }
+    const Discovery& SwitcherDiscovery() const { return discovery_; }
 
     // --- what front-ends add that the operator cannot type ---
     // Puts an address in the Switcher IP list and selects it, as discovery
@@ -73,6 +77,11 @@ class CTorvaneDlg : public Window,
     // The control port to connect to (the switcher's is 8000; tests and the
     // simulator use others).
     void SetControlPort(std::uint16_t port) { controlPort_ = port; }
+    // Where Search and Config... send and listen (the switcher's ports and
+    // the limited broadcast unless set).
+    void SetDiscoverySettings(const DiscoverySettings& settings) {
+        discovery_.SetSettings(settings);
+    }
     // Why the last attempt to open a link failed, in the system's words.
     const std::string& LastLinkError() const { return lastLinkError_; }
     // Sees every unit sent ('>') and every frame the Receive log shows ('<').
@@ -103,6 +112,7 @@ class CTorvaneDlg : public Window,
     void OnCommand(int id) override;
     void OnLeftButtonDown(Point point) override;
     void OnSystemCommand(int command) override;
+    void OnSelectionChange(int id) override;
 
   private:
     // Page switching and layout.
@@ -146,6 +156,10 @@ class CTorvaneDlg : public Window,
     void OnTcpConnect(int error) override;
     void OnTcpRead(const std::uint8_t* bytes, long readResult) override;
     void OnTcpClose() override;
+    void CloseTcpLink();
+
+    // Discovery and network configuration.
+    void OnConfig();
 
     void PostTask(std::function<void()> task);
 
@@ -165,6 +179,8 @@ class CTorvaneDlg : public Window,
     std::unique_ptr<PortListRefresher> ports_;
     PortListCombo portList_;
     std::array<std::unique_ptr<Page>, 3> pages_;  // EDID, Matrix, Upgrade
+    Discovery discovery_;
+    CConfigIPDlg configIp_;
 
     bool busyGate_ = true;
     std::uint8_t linkMode_ = kComControlMode;

@@ -8,6 +8,7 @@
 #include "app/main_timers.h"
 #include "cli/edid_commands.h"
 #include "cli/json.h"
+#include "cli/network_commands.h"
 #include "cli/printer.h"
 #include "cli/session.h"
 #include "res/resource_ids.h"
@@ -101,8 +102,7 @@ std::optional<bool> OnOffArgument(const Options& options) {
 }
 
 bool IsLaterCommand(const std::string& command) {
-    static const char* later[] = {"route", "arc",     "matrix",   "info",
-                                  "text",  "upgrade", "discover", "netconfig"};
+    static const char* later[] = {"route", "arc", "matrix", "info", "text", "upgrade"};
     for (const char* c : later)
         if (command == c) return true;
     return false;
@@ -117,6 +117,7 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
 
     if (command == "ports")
         return options.args.empty() ? Ports(options, print) : usage("ports takes no arguments");
+    if (IsNetworkCommand(command)) return RunNetworkCommand(options, out, err);
     std::optional<bool> onOff;
     std::optional<EdidRequest> edid;
     if (command == "edid") {

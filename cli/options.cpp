@@ -23,6 +23,19 @@ Commands:
   edid copy OUTPUT INPUT  copy the EDID of the display on OUTPUT (A-H or 1-8)
   edid file PATH INPUT    write the EDID file PATH (128 or 256 bytes)
   edid list               the EDID each input presents
+  discover [NET] [--wait MS]
+                          list the switchers that answer a Search within MS
+                          milliseconds (default 2000); opens no link
+  netconfig [NET] [--wait MS] --mac MAC (--auto | --ip A --netmask M --gateway G)
+            [--new-mac MAC]
+                          give the switcher with MAC new network settings, as
+                          the Config... dialog does; opens no link
+
+Network options (NET) of discover and netconfig:
+  --bind ADDR             local address of the UDP socket (default 0.0.0.0)
+  --broadcast ADDR        where requests go (default 255.255.255.255)
+  --discovery-port N      default 30600
+  --config-port N         default 30601
 
 Options:
   --serial PATH           use the serial port PATH (such as /dev/ttyUSB0)

@@ -31,7 +31,10 @@ bool PosixUdpSocket::Open(const std::string& bindIp, std::uint16_t port,
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
     const int on = 1;
+    // Shared ports let the program bind beside a switcher's network module
+    // (or a simulated one) on the same machine.
     if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);
         return false;

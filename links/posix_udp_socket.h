@@ -1,7 +1,8 @@
 #pragma once
 // The UDP socket of discovery and network configuration on a non-blocking
-// POSIX socket: bound to a given address and port, broadcast enabled, every
-// datagram received handed over on the loop.
+// POSIX socket: bound to a given address and port (shared with other sockets
+// that allow it, SO_REUSEADDR), broadcast enabled, every datagram received
+// handed over on the loop.
 
 #include <cstdint>
 #include <functional>

@@ -35,6 +35,16 @@ void ReceiveLog::Echo(const std::uint8_t* bytes, std::size_t count) {
     }
 }
 
+void ReceiveLog::EchoDatagram(const std::uint8_t* bytes, std::size_t count) {
+    std::string text;
+    text.reserve(count * 3 + count / 13 * 2);
+    for (std::size_t i = 0; i < count; ++i) {
+        AppendHexByte(text, bytes[i]);
+        if ((i + 1) % 13 == 0) text += "\r\n";
+    }
+    Append(text);
+}
+
 void SendLog::Echo(const std::uint8_t* bytes, std::size_t count) {
     std::string text;
     text.reserve(count * 3 + count / 13 * 2 + 4);

@@ -30,6 +30,9 @@ class TextLog {
 class ReceiveLog : public TextLog {
   public:
     void Echo(const std::uint8_t* bytes, std::size_t count);
+    // A network module datagram: a line break after every 13th byte, and not
+    // counted as a frame.
+    void EchoDatagram(const std::uint8_t* bytes, std::size_t count);
     int FrameCount() const { return frameCount_; }
 
   private:

@@ -8,6 +8,7 @@ namespace torvane::res {
 inline constexpr int kAboutBox = 100;
 inline constexpr int kMainWindow = 102;
 inline constexpr int kMessageDialog = 135;
+inline constexpr int kConfigIpDialog = 139;
 inline constexpr int kBusyDialog = 142;
 
 // Pictures and icons.
@@ -64,6 +65,23 @@ inline constexpr int kAboutOkButton = 1;
 inline constexpr int kAboutIcon = 1200;
 inline constexpr int kAboutNameLabel = 1201;
 inline constexpr int kAboutVersionLabel = 1202;
+
+// Network configuration dialog (139).
+inline constexpr int kConfigInfoGroup = 1064;
+inline constexpr int kAutoIpRadio = 1065;
+inline constexpr int kStaticIpRadio = 1066;
+inline constexpr int kConfigIpLabel = 1067;
+inline constexpr int kConfigOkButton = 1070;
+inline constexpr int kConfigCancelButton = 1071;
+inline constexpr int kConfigCloseButton = 1072;
+inline constexpr int kConfigMacLabel = 1077;
+inline constexpr int kConfigGatewayLabel = 1132;
+inline constexpr int kConfigNetmaskLabel = 1134;
+// The edits, byte 1 to byte 4 (MAC: 1 to 6) from left to right.
+inline constexpr int kConfigIpEdits[] = {1042, 1043, 1044, 1045};
+inline constexpr int kConfigNetmaskEdits[] = {1135, 1137, 1136, 1138};
+inline constexpr int kConfigGatewayEdits[] = {1128, 1129, 1130, 1131};
+inline constexpr int kConfigMacEdits[] = {1078, 1079, 1080, 1081, 1082, 1083};
 
 // System menu command of the About item.
 inline constexpr int kAboutCommand = 0x10;

@@ -27,12 +27,16 @@ echo "against the simulated switcher instead."
 echo
 
 out=$(mktemp)
-"$BUILD_DIR/torvane-sim" --port 0 --no-udp >"$out" &
+# Discovery stays on loopback: free UDP ports, requests to 127.255.255.255.
+"$BUILD_DIR/torvane-sim" --port 0 --discovery-port 0 --config-port 0 >"$out" &
 sim=$!
 trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -f "$out"' EXIT
 for _ in $(seq 100); do grep -q '^ready' "$out" && break; sleep 0.05; done
 tcp=$(sed -n 's/^tcp //p' "$out")
 serial=$(sed -n 's/^serial //p' "$out")
+read -r discovery_port config_port < <(sed -n 's/^udp discovery \([0-9]*\) configuration \([0-9]*\)/\1 \2/p' "$out")
+net=(--bind 127.0.0.1 --broadcast 127.255.255.255 --discovery-port "$discovery_port"
+     --config-port "$config_port" --wait 500)
 echo "Simulated switcher: TCP $tcp, serial $serial"
 
 run() {
@@ -44,3 +48,4 @@ run --tcp "$tcp" status
 run --tcp "$tcp" beep off
 run --serial "$serial" --trace status
 run --tcp "$tcp" --json status
+run discover "${net[@]}"

@@ -141,6 +141,9 @@ TEST(UdpSocketTest, ReceivesAndSendsDatagramsOnLoopback) {
     socklen_t length = sizeof broadcast;
     ::getsockopt(socket.NativeHandle(), SOL_SOCKET, SO_BROADCAST, &broadcast, &length);
     EXPECT_NE(broadcast, 0);
+    int reuse = 0;
+    ::getsockopt(socket.NativeHandle(), SOL_SOCKET, SO_REUSEADDR, &reuse, &length);
+    EXPECT_NE(reuse, 0) << "binds beside a simulator on the same port";
 
     test::UdpPeer peer;
     Bytes answer(76, 0x11);
@@ -157,15 +160,16 @@ TEST(UdpSocketTest, ReceivesAndSendsDatagramsOnLoopback) {
     EXPECT_EQ(socket.SendTo("bad", peer.port, answer.data(), answer.size()), -1);
 }
 
-TEST(UdpSocketTest, OpenFailsOnABadOrTakenAddressAndAHandlerMayClose) {
+TEST(UdpSocketTest, OpenSharesAPortOnlyWithSocketsThatAllowItAndAHandlerMayClose) {
     VirtualLoop loop;
     PosixUdpSocket first(loop), second(loop);
     ASSERT_TRUE(first.Open("127.0.0.1", 0, [&](const Datagram&) { first.Close(); }));
-    EXPECT_FALSE(second.Open("127.0.0.1", first.LocalPort(), nullptr));
+    EXPECT_TRUE(second.Open("127.0.0.1", first.LocalPort(), nullptr)) << "both share the port";
+    test::UdpPeer peer;  // holds its port exclusively
+    EXPECT_FALSE(second.Open("127.0.0.1", peer.port, nullptr));
     EXPECT_FALSE(second.Open("localhost", 0, nullptr));
     EXPECT_EQ(second.LocalPort(), 0);
 
-    test::UdpPeer peer;
     peer.SendTo(first.LocalPort(), Hex("01"));
     peer.SendTo(first.LocalPort(), Hex("02"));
     loop.RunUntil([&] { return first.LocalPort() == 0; }, 2000);

@@ -1,0 +1,45 @@
+// The General page's discovery controls: Search, the Switcher IP list and
+// Config..., which sends a network configuration and waits for the switcher
+// to answer from its new settings.
+
+#include "app/torvane_dlg.h"
+#include "res/resource_ids.h"
+
+namespace torvane {
+namespace {
+
+constexpr int kListedTimer = 1004;
+constexpr int kListedCloseTimer = 1005;
+constexpr int kConfigTimeoutTimer = 1008;
+constexpr int kConfigTimeoutMs = 15000;
+
+}  // namespace
+
+void CTorvaneDlg::CloseTcpLink() {
+    Table().SetText(res::kTcpConnectButton, "Connect");
+    tcpConnected_ = false;
+    tcp_->Close();
+}
+
+void CTorvaneDlg::OnSelectionChange(int id) {
+    if (id == res::kSwitcherIpList) discovery_.OnSelectionChange();
+}
+
+void CTorvaneDlg::OnConfig() {
+    configIp_.Open(discovery_.Fields(), [this](int result) {
+        if (result != ModalDialog::kResultOk) return;
+        const ConfigPacket packet =
+            BuildConfigPacket(configIp_.Mode(), discovery_.Fields().mac, configIp_.Result());
+        // A packet that cannot be sent is not reported now: the wait below
+        // ends in "Time out!".
+        discovery_.SendConfiguration(packet);
+        // A Search's answers from before the packet must not end this wait
+        // as a success.
+        timers_.KillTimer(kListedTimer);
+        timers_.KillTimer(kListedCloseTimer);
+        timers_.SetTimer(kConfigTimeoutTimer, kConfigTimeoutMs);
+        busy_.ShowBusy("Configuring");
+    });
+}
+
+}  // namespace torvane

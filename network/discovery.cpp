@@ -1,0 +1,69 @@
+#include "network/discovery.h"
+
+#include <algorithm>
+
+namespace torvane {
+
+Discovery::Discovery(LinkFactory& links, ControlTable& table, int list, ReceiveLog& log,
+                     Events events)
+    : socket_(links.MakeUdpSocket()),
+      table_(table),
+      list_(list),
+      log_(log),
+      events_(std::move(events)) {}
+
+bool Discovery::Reopen(std::uint16_t port,
+                       void (Discovery::*handler)(const std::uint8_t*, std::size_t)) {
+    socket_->Close();
+    return socket_->Open(settings_.bindIp, port, [this, handler](const Datagram& datagram) {
+        const std::size_t count = std::min(datagram.bytes.size(), kDatagramReadSize);
+        (this->*handler)(datagram.bytes.data(), count);
+    });
+}
+
+void Discovery::Search() {
+    table_.ResetContent(list_);
+    listed_.clear();
+    if (events_.closeControlLink) events_.closeControlLink();
+    if (!Reopen(settings_.discoveryPort, &Discovery::OnDiscoveryDatagram)) return;
+    const std::uint8_t request = kDiscoveryRequest;
+    socket_->SendTo(settings_.broadcastIp, settings_.discoveryPort, &request, 1);
+}
+
+bool Discovery::SendConfiguration(const ConfigPacket& packet) {
+    if (!Reopen(settings_.configPort, &Discovery::OnConfigurationDatagram)) return false;
+    socket_->SendTo(settings_.broadcastIp, settings_.configPort, packet.data(), packet.size());
+    return true;
+}
+
+void Discovery::OnDiscoveryDatagram(const std::uint8_t* bytes, std::size_t count) {
+    log_.EchoDatagram(bytes, count);
+    if (!ReadNetworkFields(bytes, count, &fields_)) return;
+    if (IsSwitcherAnswer(bytes, count)) List(fields_);
+}
+
+void Discovery::List(const NetworkFields& answer) {
+    if (listed_.size() >= kMaxListedSwitchers) return;
+    // The list keeps its items in text order; a switcher that answers again
+    // is listed again, after its earlier entry.
+    const std::string text = AddressText(answer.ip);
+    const auto& items = table_.Items(list_);
+    const auto at = std::upper_bound(items.begin(), items.end(), text) - items.begin();
+    table_.InsertItem(list_, static_cast<int>(at), text);
+    listed_.insert(listed_.begin() + at, answer);
+    table_.SetSelection(list_, 0);
+    if (events_.switcherListed) events_.switcherListed();
+}
+
+void Discovery::OnSelectionChange() {
+    const int selected = table_.Selection(list_);
+    if (selected < 0 || selected >= static_cast<int>(listed_.size())) return;
+    fields_.ip = SplitAddressText(table_.Text(list_));
+    fields_.mac = listed_[static_cast<std::size_t>(selected)].mac;
+}
+
+void Discovery::OnConfigurationDatagram(const std::uint8_t* bytes, std::size_t count) {
+    if (IsConfigurationAnswer(bytes, count)) Search();
+}
+
+}  // namespace torvane
