@@ -53,7 +53,7 @@ class DiscoveryTest : public OperatorTest {
         return AddressText(f.ip) + " " + MacText(f.mac) + " gw " + AddressText(f.gateway) +
                " mask " + AddressText(f.netmask);
     }
-    std::string ReceiveLog() const { return dlg->ReceiveLogText().Text(); }
+    std::string ReceiveLog() const { return dlg->ReceiveLogView().Text(); }
 
     std::unique_ptr<UdpSocket> peer;
 };

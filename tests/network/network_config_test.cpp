@@ -181,7 +181,7 @@ TEST_F(NetworkConfigTest, ARoundTripEndsInConfigureSuccessfullyWithTheNewAddress
     ASSERT_TRUE(PressOkCollecting().empty());
     EXPECT_TRUE(dlg->Timers().IsRunning(1008));
     Settle();
-    EXPECT_EQ(sim::FormatIpv4(model.State().network.ip), "127.0.0.9");
+    EXPECT_EQ(FormatIpv4(model.State().network.ip), "127.0.0.9");
     EXPECT_EQ(Ui().Items(res::kSwitcherIpList), std::vector<std::string>{"127.0.0.9"})
         << "the answer started a new Search";
     loop.Advance(900);

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "network/discovery_settings.h"
-#include "sim/sim_process.h"
+#include "support/sim_process.h"
 
 namespace torvane::test {
 
