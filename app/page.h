@@ -30,6 +30,9 @@ class PageHost {
     virtual CMessageDlg& Message() = 0;
     virtual CStatusDlg& Busy() = 0;
     virtual EventLoop& Loop() = 0;
+    // False in TCP control mode, whose link never delivers the switcher's
+    // firmware block acknowledgements.
+    virtual bool ComControlMode() const { return true; }
 };
 
 class Page {

@@ -106,6 +106,7 @@ class CTorvaneDlg : public Window,
     CMessageDlg& Message() override { return message_; }
     CStatusDlg& Busy() override { return busy_; }
     EventLoop& Loop() override { return loop_; }
+    bool ComControlMode() const override { return linkMode_ == kComControlMode; }
 
   protected:
     void OnInitDialog() override;

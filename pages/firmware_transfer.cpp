@@ -1,0 +1,216 @@
+// The firmware transfer of the Upgrade page: the upgrade request, the ready
+// polls, one data frame per acknowledged block, and the wait for the switcher
+// to answer again after its restart.
+
+#include <algorithm>
+#include <cstring>
+
+#include "pages/fw_dlg.h"
+#include "res/upgrade_page_ids.h"
+#include "ui/message_dlg.h"
+
+namespace torvane {
+namespace {
+
+constexpr int kReadyPollTimer = 7040;
+constexpr int kReadyGiveUpTimer = 7041;
+constexpr int kRequestTimer = 7042;
+// The transfer's own time-out: a data frame left unanswered is sent once
+// more, and then the transfer fails, so a silent switcher cannot keep the
+// busy gate closed.
+constexpr int kBlockRetryTimer = 7044;
+constexpr int kBlockGiveUpTimer = 7045;
+constexpr int kFirstRebootTimer = 3002;
+constexpr int kLastRebootPollTimer = 3006;
+constexpr int kRebootGiveUpTimer = 3007;
+
+constexpr int kRequestMs = 3000;
+constexpr int kFirstReadyPollMs = 3000;
+constexpr int kReadyPollMs = 300;
+constexpr int kReadyGiveUpMs = 10000;
+constexpr int kBlockMs = 3000;
+constexpr int kRebootPollMs = 6000;
+
+constexpr std::uint8_t kReceived = 0x00;
+constexpr std::uint8_t kSendAgain = 0x01;
+constexpr std::uint8_t kAbort = 0x02;
+
+constexpr int kBlock = static_cast<int>(kDataPayloadSize);
+
+const char* const kFailedLine = "->MCU upgrade failed";
+
+int CommandCode() { return static_cast<int>(SendRequest::kCommandFromUpgrade); }
+int DataCode() { return static_cast<int>(SendRequest::kDataFrame); }
+
+}  // namespace
+
+void CFWDlg::OnUpgrade() {
+    if (!host_.ComControlMode()) {
+        host_.Message().ShowMessage("Please use COM Control Mode!");
+        return;
+    }
+    if (!host_.PassBusyGate()) return;
+    if (Controls().Text(res::kFirmwarePathBox).empty()) {
+        host_.Message().ShowMessage("No file(.bin)!", [this] { host_.ReopenBusyGate(); });
+        return;
+    }
+    SetFailureMark(false);
+    host_.Buffers().BeginCommand(0x08, 0x07);
+    Table().SetText(res::kUpgradeLog, "");
+    AppendLog("->Upgrading MCU...");
+    offset_ = 0;
+    state_ = UpgradeState::kRequesting;
+    host_.PostSendRequest(CommandCode());
+    timers_.SetTimer(kRequestTimer, kRequestMs);
+}
+
+bool CFWDlg::OnTransferReply(const std::uint8_t* f) {
+    if (f[0] == kCommandHeader0) {
+        if (f[2] != 0x08 || f[4] != 0x00) return false;
+        if (f[3] == 0x07 && state_ == UpgradeState::kRequesting) {
+            timers_.KillTimer(kRequestTimer);
+            host_.Buffers().BeginCommand(0x08, 0x08);
+            state_ = UpgradeState::kPolling;
+            host_.PostSendRequest(CommandCode());
+            timers_.SetTimer(kReadyPollTimer, kFirstReadyPollMs);
+            timers_.SetTimer(kReadyGiveUpTimer, kReadyGiveUpMs);
+            return true;
+        }
+        if (f[3] == 0x08 && state_ == UpgradeState::kPolling) {
+            timers_.KillTimer(kReadyPollTimer);
+            timers_.KillTimer(kReadyGiveUpTimer);
+            state_ = UpgradeState::kSending;
+            // The first block never carries the last-block flag, whatever
+            // an interrupted transfer left in the frame.
+            host_.Buffers().Data()[2] = 0x00;
+            offset_ = 0;
+            BuildBlock();
+            SendBlock();
+            return true;
+        }
+        return false;
+    }
+    // Block acknowledgements: only for the block outstanding.
+    if (state_ != UpgradeState::kSending) return false;
+    const auto current = static_cast<std::uint8_t>(offset_ / kBlock);
+    if (f[3] != current) return false;
+    OnBlockAcknowledged(f[2], f[4]);
+    return true;
+}
+
+void CFWDlg::OnBlockAcknowledged(std::uint8_t flags, std::uint8_t result) {
+    DataFrame& data = host_.Buffers().Data();
+    auto stopBlockTimers = [this] {
+        timers_.KillTimer(kBlockRetryTimer);
+        timers_.KillTimer(kBlockGiveUpTimer);
+    };
+    if (flags == 0x00 && result == kReceived) {
+        stopBlockTimers();
+        offset_ += kBlock;
+        Table().SetPosition(res::kUpgradeProgress, offset_);
+        BuildBlock();
+        SendBlock();
+    } else if (flags == 0x00 && result == kSendAgain) {
+        stopBlockTimers();
+        Table().SetPosition(res::kUpgradeProgress, offset_);
+        BuildBlock();
+        SendBlock();
+    } else if (flags == 0x00 && result == kAbort) {
+        stopBlockTimers();
+        EndInFailure();
+    } else if (flags != 0x00 && result == kReceived && data[2] == kLastBlockFlag) {
+        stopBlockTimers();
+        Table().SetPosition(res::kUpgradeProgress, imageLength_);
+        AppendLog("->System rebooting, please wait...");
+        StartRebootWait();
+        host_.ReopenBusyGate();
+        offset_ = 0;
+        data[2] = 0x00;
+    }
+}
+
+void CFWDlg::BuildBlock() {
+    DataFrame& data = host_.Buffers().Data();
+    std::fill(data.begin() + 4, data.end(), std::uint8_t{0xFF});
+    data[0] = kDataHeader0;
+    data[1] = kDataHeader1;
+    data[3] = static_cast<std::uint8_t>(offset_ / kBlock);
+    if (offset_ >= imageLength_) {
+        // The switcher did not echo the flag of the block that reached the
+        // image's end: one more block of FF, flagged, ends the transfer.
+        data[2] = kLastBlockFlag;
+        return;
+    }
+    std::memcpy(data.data() + 4, image_.data() + offset_, kDataPayloadSize);
+    if (offset_ + kBlock >= imageLength_) data[2] = kLastBlockFlag;
+}
+
+void CFWDlg::SendBlock() {
+    host_.PostSendRequest(DataCode());
+    timers_.SetTimer(kBlockRetryTimer, kBlockMs);
+}
+
+void CFWDlg::StartRebootWait() {
+    state_ = UpgradeState::kRebooting;
+    auto& poll = host_.Buffers().BeginCommand(0x01, 0x01);
+    poll[10] = 0xCC;
+    poll[11] = 0xCC;
+    host_.PostSendRequest(CommandCode());
+    timers_.SetTimer(kFirstRebootTimer, kRebootPollMs);
+}
+
+void CFWDlg::OnRebootAnswer() {
+    if (state_ != UpgradeState::kRebooting) return;
+    for (int id = kFirstRebootTimer; id <= kRebootGiveUpTimer; ++id) timers_.KillTimer(id);
+    state_ = UpgradeState::kIdle;
+    AppendLog("->System reboot ok ");
+    AppendLog("->MCU upgrading complete ");
+    AppendLog("->Firmware upgrade successfully ");
+}
+
+// Every failure ends the same way: the failure line drawn red, the progress
+// bar and the transfer reset, the gate open for the next command.
+void CFWDlg::EndInFailure() {
+    state_ = UpgradeState::kIdle;
+    SetFailureMark(true);
+    AppendLog(kFailedLine);
+    Table().SetPosition(res::kUpgradeProgress, 0);
+    offset_ = 0;
+    host_.Buffers().Data()[2] = 0x00;
+    host_.ReopenBusyGate();
+}
+
+void CFWDlg::OnTimer(int id) {
+    timers_.KillTimer(id);
+    switch (id) {
+        case kRequestTimer:
+        case kBlockGiveUpTimer:
+        case kRebootGiveUpTimer:
+            if (id == kBlockGiveUpTimer) timers_.KillTimer(kBlockRetryTimer);
+            // A late answer while the message shows must not resume the
+            // transfer.
+            state_ = UpgradeState::kIdle;
+            host_.Message().ShowMessage("Time out!", [this] { EndInFailure(); });
+            break;
+        case kReadyPollTimer:
+            host_.PostSendRequest(CommandCode());
+            timers_.SetTimer(kReadyPollTimer, kReadyPollMs);
+            break;
+        case kReadyGiveUpTimer:
+            timers_.KillTimer(kReadyPollTimer);
+            EndInFailure();
+            break;
+        case kBlockRetryTimer:
+            host_.PostSendRequest(DataCode());
+            timers_.SetTimer(kBlockGiveUpTimer, kBlockMs);
+            break;
+        default:
+            if (id >= kFirstRebootTimer && id <= kLastRebootPollTimer) {
+                host_.PostSendRequest(CommandCode());
+                timers_.SetTimer(id + 1, kRebootPollMs);
+            }
+            break;
+    }
+}
+
+}  // namespace torvane

@@ -1,0 +1,95 @@
+#pragma once
+// The Upgrade page: sends a firmware image to the switcher block by block and
+// waits for it to restart, logging each step in its "Messages" log, and shows
+// the switcher's identity (device type, size, version) and its 32-character
+// device text, which a hidden editor can also write.
+
+#include <cstdint>
+#include <string>
+
+#include "app/page.h"
+#include "pages/firmware_image.h"
+#include "platform/window_timers.h"
+#include "ui/window.h"
+
+namespace torvane {
+
+// Where a firmware upgrade stands.
+enum class UpgradeState {
+    kIdle,
+    kRequesting,  // upgrade request sent
+    kPolling,     // asking whether the switcher is ready for data
+    kSending,     // one data frame outstanding
+    kRebooting,   // last block taken; waiting for the switcher to answer again
+};
+
+class CFWDlg : public Window, public Page {
+  public:
+    explicit CFWDlg(PageHost& host);
+    ~CFWDlg() override;
+
+    // Page
+    PageCode Code() const override { return PageCode::kUpgrade; }
+    Window& PageWindow() override { return *this; }
+    void CreatePage() override { Create(); }
+    void OnReply(const std::uint8_t* frame) override;
+
+    // The hidden "Set": writes the halves in edits 1127 and 1128 to the
+    // switcher. Nothing on the page shows it; a command message activates it.
+    void WriteDeviceText();
+
+    // --- state a front-end shows and tests read ---
+    UpgradeState State() const { return state_; }
+    // While set, the log is drawn red.
+    bool FailureMark() const { return failureMark_; }
+    int ImageLength() const { return imageLength_; }
+    int TransferOffset() const { return offset_; }
+    // How many times the device text has been read back and shown.
+    int DeviceTextReads() const { return deviceTextReads_; }
+    const WindowTimers& Timers() const { return timers_; }
+
+  protected:
+    void OnCommand(int id) override;
+
+  private:
+    // Image file and log.
+    void OnOpen();
+    void LoadImage(const std::string& path);
+    void AppendLog(const char* line);
+    void SetFailureMark(bool set);
+
+    // Firmware transfer.
+    void OnUpgrade();
+    bool OnTransferReply(const std::uint8_t* frame);
+    void OnBlockAcknowledged(std::uint8_t flags, std::uint8_t result);
+    void BuildBlock();
+    void SendBlock();
+    void StartRebootWait();
+    void OnRebootAnswer();
+    void EndInFailure();
+    void OnTimer(int id);
+
+    // Device information and device text.
+    bool OnDeviceInfoReply(const std::uint8_t* frame);
+    void OnDeviceTextReply(const std::uint8_t* frame);
+    void SendDeviceQuery(std::uint8_t command);
+    void SendDeviceText(std::uint8_t command, const std::uint8_t* chars);
+
+    PageHost& host_;
+    WindowTimers timers_;
+    FirmwareBuffer image_;
+    int imageLength_ = 0;
+    int offset_ = 0;
+    UpgradeState state_ = UpgradeState::kIdle;
+    bool failureMark_ = false;
+
+    std::string deviceLine_;
+    std::string deviceText_;
+    std::string firstHalf_;
+    std::string secondHalf_;
+    std::uint8_t outgoingFirst_[16] = {};
+    std::uint8_t outgoingSecond_[16] = {};
+    int deviceTextReads_ = 0;
+};
+
+}  // namespace torvane
