@@ -80,11 +80,11 @@ bool CFWDlg::OnTransferReply(const std::uint8_t* f) {
             timers_.KillTimer(kReadyPollTimer);
             timers_.KillTimer(kReadyGiveUpTimer);
             state_ = UpgradeState::kSending;
-            // The first block never carries the last-block flag, whatever
-            // an interrupted transfer left in the frame.
-            host_.Buffers().Data()[2] = 0x00;
             offset_ = 0;
             BuildBlock();
+            // The first block never carries the last-block flag, whatever
+            // the image's length or an interrupted transfer left in the frame.
+            host_.Buffers().Data()[2] = 0x00;
             SendBlock();
             return true;
         }
