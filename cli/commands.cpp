@@ -11,6 +11,7 @@
 #include "cli/network_commands.h"
 #include "cli/printer.h"
 #include "cli/session.h"
+#include "cli/upgrade_commands.h"
 #include "res/resource_ids.h"
 
 namespace torvane::cli {
@@ -102,7 +103,7 @@ std::optional<bool> OnOffArgument(const Options& options) {
 }
 
 bool IsLaterCommand(const std::string& command) {
-    static const char* later[] = {"route", "arc", "matrix", "info", "text", "upgrade"};
+    static const char* later[] = {"route", "arc", "matrix"};
     for (const char* c : later)
         if (command == c) return true;
     return false;
@@ -120,7 +121,12 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     if (IsNetworkCommand(command)) return RunNetworkCommand(options, out, err);
     std::optional<bool> onOff;
     std::optional<EdidRequest> edid;
-    if (command == "edid") {
+    std::optional<UpgradeRequest> upgrade;
+    if (command == "upgrade" || command == "info" || command == "text") {
+        Outcome refused;
+        upgrade = ParseUpgradeRequest(options, refused);
+        if (!upgrade) return print.Fail(refused);
+    } else if (command == "edid") {
         Outcome refused;
         edid = ParseEdidRequest(options.args, refused);
         if (!edid) return print.Fail(refused);
@@ -143,6 +149,7 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     if (!opened.Ok()) return print.Fail(opened);
     if (command == "status") return Status(session, print);
     if (command == "edid") return RunEdid(session, *edid, print);
+    if (upgrade) return RunUpgradePage(session, *upgrade, print);
     if (command == "power")
         return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
                            *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");

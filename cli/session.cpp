@@ -78,8 +78,13 @@ std::vector<std::string> Session::TakeMessages() {
 
 bool Session::RunUntil(const std::function<bool()>& done, int maxMs) {
     const TimeMs deadline = loop_.Now() + maxMs;
-    while (!done() && loop_.Now() < deadline)
-        loop_.RunFor(std::min<TimeMs>(10, deadline - loop_.Now()));
+    // The condition is checked after every event, not every few
+    // milliseconds: a command line of many exchanges pays nothing per turn.
+    while (!done() && !loop_.QuitRequested()) {
+        const TimeMs left = deadline - loop_.Now();
+        if (left <= 0) break;
+        loop_.RunOnce(left);
+    }
     return done();
 }
 

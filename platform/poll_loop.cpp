@@ -40,27 +40,34 @@ void PollLoop::Quit(int code) {
     crossThread_.Push([] {});  // wake a waiting poll()
 }
 
-void PollLoop::Step(TimeMs maxWaitMs) {
+bool PollLoop::Step(TimeMs maxWaitMs, bool waitOnlyWhenIdle) {
+    bool ran = false;
     for (auto& task : crossThread_.TakeAll()) tasks_.push_back(std::move(task));
     while (!tasks_.empty() && !quit_) {
         Task task = std::move(tasks_.front());
         tasks_.pop_front();
         task();
+        ran = true;
     }
-    if (quit_) return;
+    if (quit_) return ran;
     while (auto due = timers_.PopDue(Now())) {
         due->second();
-        if (quit_ || !tasks_.empty()) return;
+        ran = true;
+        if (quit_ || !tasks_.empty()) return ran;
     }
-    TimeMs wait = maxWaitMs;
+    TimeMs wait = ran && waitOnlyWhenIdle ? 0 : maxWaitMs;
     if (auto next = timers_.NextDue()) wait = std::min(wait, std::max<TimeMs>(0, *next - Now()));
     bool woke = false;
-    watches_.PollOnce(static_cast<int>(wait), crossThread_.WakeFd(), &woke);
+    return watches_.PollOnce(static_cast<int>(wait), crossThread_.WakeFd(), &woke) > 0 || ran;
 }
 
 int PollLoop::Run() {
     while (!quit_) Step(1000);
     return quitCode_;
+}
+
+void PollLoop::RunOnce(TimeMs maxWaitMs) {
+    if (!quit_) Step(maxWaitMs, true);
 }
 
 void PollLoop::RunFor(TimeMs ms) {

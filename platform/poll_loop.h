@@ -28,12 +28,19 @@ class PollLoop : public EventLoop {
     int Run();
     // Runs until Quit() or until `ms` of real time have passed.
     void RunFor(TimeMs ms);
+    // One turn: runs what is posted and due; only when there was nothing,
+    // waits up to `maxWaitMs` for a descriptor or a post from another thread.
+    // Lets a caller check its own condition after every event.
+    void RunOnce(TimeMs maxWaitMs);
     // Ends Run() after the current task; safe from any thread.
     void Quit(int code = 0);
     bool QuitRequested() const { return quit_; }
 
   private:
-    void Step(TimeMs maxWaitMs);
+    // Runs what is posted and due, then polls the descriptors for up to
+    // `maxWaitMs` (not at all when work ran and `waitOnlyWhenIdle`); true
+    // when anything ran.
+    bool Step(TimeMs maxWaitMs, bool waitOnlyWhenIdle = false);
 
     std::int64_t start_;
     std::deque<Task> tasks_;
