@@ -23,6 +23,10 @@ Commands:
   edid copy OUTPUT INPUT  copy the EDID of the display on OUTPUT (A-H or 1-8)
   edid file PATH INPUT    write the EDID file PATH (128 or 256 bytes)
   edid list               the EDID each input presents
+  upgrade FILE            send the firmware image FILE (at most 100,000 bytes;
+                          serial only) and wait for the switcher's restart
+  info                    the switcher's device line and device text
+  text set TEXT           write the device text (at most 32 characters)
   discover [NET] [--wait MS]
                           list the switchers that answer a Search within MS
                           milliseconds (default 2000); opens no link
