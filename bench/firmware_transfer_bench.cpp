@@ -26,7 +26,7 @@
 #include "platform/poll_loop.h"
 #include "res/resource_ids.h"
 #include "res/upgrade_page_ids.h"
-#include "sim/sim_process.h"
+#include "support/sim_process.h"
 
 using namespace torvane;
 

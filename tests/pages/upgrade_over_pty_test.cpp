@@ -14,7 +14,7 @@
 #include "platform/virtual_loop.h"
 #include "res/resource_ids.h"
 #include "res/upgrade_page_ids.h"
-#include "sim/sim_process.h"
+#include "support/sim_process.h"
 
 namespace torvane::test {
 namespace {
