@@ -29,9 +29,9 @@ std::string WriteImage(const std::string& name, std::size_t size) {
 }
 
 TEST(TorvanectlUpgrade, UpgradesOverThePseudoTerminalAndShowsTheNewVersion) {
-    SimProcess sim({"--reply-delay", "0", "--ready-delay", "0", "--restart", "0", "--version",
-                    "2.9", "--text", "Rack 2"});
-    ASSERT_TRUE(sim.Ready());
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--reply-delay", "0", "--ready-delay", "0",
+                           "--restart", "0", "--version", "2.9", "--text", "Rack 2"}));
     const std::vector<std::string> serial = {"--serial", sim.SerialPath()};
 
     RunResult info = Ctl(serial, {"--json", "info"});
@@ -53,9 +53,9 @@ TEST(TorvanectlUpgrade, UpgradesOverThePseudoTerminalAndShowsTheNewVersion) {
 }
 
 TEST(TorvanectlUpgrade, RefusesBadFilesAndTcpAndFailsOnAnAbort) {
-    SimProcess sim({"--reply-delay", "0", "--ready-delay", "0", "--fault-block", "1",
-                    "--fault-result", "abort"});
-    ASSERT_TRUE(sim.Ready());
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--reply-delay", "0", "--ready-delay", "0",
+                           "--fault-block", "1", "--fault-result", "abort"}));
     const std::vector<std::string> serial = {"--serial", sim.SerialPath()};
     const std::string image = WriteImage("abort.bin", 3000);
 
@@ -74,8 +74,8 @@ TEST(TorvanectlUpgrade, RefusesBadFilesAndTcpAndFailsOnAnAbort) {
 }
 
 TEST(TorvanectlUpgrade, TextSetWritesBothHalvesAndReadsThemBack) {
-    SimProcess sim({"--reply-delay", "0"});
-    ASSERT_TRUE(sim.Ready());
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--reply-delay", "0"}));
     const std::vector<std::string> serial = {"--serial", sim.SerialPath()};
     RunResult r = Ctl(serial, {"text", "set", "Hall 2, main switcher, left rack"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
