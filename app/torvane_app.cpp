@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "pages/edid_dlg.h"
+#include "pages/matrix_dlg.h"
 
 namespace torvane {
 
@@ -18,6 +19,7 @@ CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
     std::signal(SIGPIPE, SIG_IGN);
     dlg_ = std::make_unique<CTorvaneDlg>(loop_, links_, std::move(ports_));
     dlg_->SetPage(std::make_unique<CEDIDDlg>(*dlg_));
+    dlg_->SetPage(std::make_unique<CMatrixDlg>(*dlg_));
     dlg_->SetOnQuit([this, onExit = std::move(onExit)](int code) {
         // Runs as a posted task of the window; destroy it after that task.
         loop_.Post([this, code, onExit] {

@@ -9,6 +9,7 @@
 #include "cli/edid_commands.h"
 #include "cli/json.h"
 #include "cli/network_commands.h"
+#include "cli/matrix_commands.h"
 #include "cli/printer.h"
 #include "cli/session.h"
 #include "res/resource_ids.h"
@@ -102,7 +103,7 @@ std::optional<bool> OnOffArgument(const Options& options) {
 }
 
 bool IsLaterCommand(const std::string& command) {
-    static const char* later[] = {"route", "arc", "matrix", "info", "text", "upgrade"};
+    static const char* later[] = {"info", "text", "upgrade"};
     for (const char* c : later)
         if (command == c) return true;
     return false;
@@ -124,6 +125,9 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
         Outcome refused;
         edid = ParseEdidRequest(options.args, refused);
         if (!edid) return print.Fail(refused);
+    } else if (IsMatrixCommand(command)) {
+        const std::string error = MatrixUsageError(options);
+        if (!error.empty()) return usage(error);
     } else if (command == "power" || command == "beep") {
         onOff = OnOffArgument(options);
         if (!onOff) return usage(command + " needs on or off");
@@ -143,6 +147,7 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     if (!opened.Ok()) return print.Fail(opened);
     if (command == "status") return Status(session, print);
     if (command == "edid") return RunEdid(session, *edid, print);
+    if (IsMatrixCommand(command)) return RunMatrixCommand(session, print);
     if (command == "power")
         return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
                            *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");
