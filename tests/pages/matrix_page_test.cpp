@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/operator_fixture.h"
 #include "pages/matrix_dlg.h"
+#include "res/dialog_templates.h"
 
 namespace torvane::test {
 namespace {
@@ -13,6 +16,57 @@ using V = std::vector<std::string>;
 
 const res::MatrixOutputIds& Ids(int output) { return res::kMatrixOutputs[output - 1]; }
 int In(int output, int input) { return Ids(output).inputs[input - 1]; }
+
+TEST(MatrixPageTemplate, EveryOutputGroupHasItsControlsInPlace) {
+    const DialogTemplate& t = res::MatrixPageTemplate();
+    EXPECT_EQ(t.id, 134);
+    EXPECT_EQ(t.width, 343);
+    EXPECT_EQ(t.height, 274);
+    ControlTable table(t);
+    std::set<int> seen;
+    for (const Control& c : table.All()) EXPECT_TRUE(seen.insert(c.id).second) << c.id;
+    struct Case {
+        int output;
+        int id;
+        ControlKind kind;
+        const char* text;
+        Rect rect;
+    };
+    const Case cases[] = {
+        {1, In(1, 1), ControlKind::kCheckBox, "IN1", {6, 56, 19, 15}},
+        {1, In(1, 7), ControlKind::kCheckBox, "IN7", {44, 73, 19, 15}},
+        {2, In(2, 3), ControlKind::kCheckBox, "IN3", {128, 56, 19, 15}},
+        {5, In(5, 8), ControlKind::kCheckBox, "IN8", {63, 206, 19, 15}},  // lower row: one down
+        {1, Ids(1).picture, ControlKind::kPicture, "", {24, 12, 80, 80}},
+        {8, Ids(8).picture, ControlKind::kPicture, "", {276, 145, 80, 80}},
+        {4, Ids(4).previous, ControlKind::kPushButton, "", {277, 90, 19, 15}},
+        {6, Ids(6).next, ControlKind::kPushButton, "", {128, 223, 19, 15}},
+        {3, Ids(3).arcOn, ControlKind::kCheckBox, "ON", {193, 114, 24, 15}},
+        {7, Ids(7).arcOff, ControlKind::kCheckBox, "OFF", {221, 246, 24, 15}},
+    };
+    for (const Case& c : cases) {
+        const Control& control = table.At(c.id);
+        EXPECT_EQ(control.kind, c.kind) << c.id;
+        EXPECT_EQ(control.text, c.text) << c.id;
+        EXPECT_EQ(control.rect.x, c.rect.x) << c.id;
+        EXPECT_EQ(control.rect.y, c.rect.y) << c.id;
+        EXPECT_EQ(control.rect.width, c.rect.width) << c.id;
+        EXPECT_EQ(control.rect.height, c.rect.height) << c.id;
+    }
+    for (int o = 1; o <= 8; ++o) {
+        for (int i = 1; i <= 8; ++i)
+            EXPECT_EQ(table.At(In(o, i)).style & (kAutoCheck | kPushLike), kAutoCheck | kPushLike);
+        EXPECT_EQ(table.At(Ids(o).picture).image, 146);
+        EXPECT_EQ(table.At(Ids(o).previous).image, 162);
+        EXPECT_EQ(table.At(Ids(o).next).image, 161);
+    }
+    int groups = 0;
+    for (const Control& c : table.All()) {
+        if (c.kind != ControlKind::kGroupBox) continue;
+        EXPECT_EQ(c.text, std::string("OUTPUT ") + char('A' + groups++));
+    }
+    EXPECT_EQ(groups, 8);
+}
 
 class MatrixPage : public OperatorTest {
   protected:
