@@ -4,6 +4,7 @@
 
 #include "pages/edid_dlg.h"
 #include "pages/fw_dlg.h"
+#include "pages/matrix_dlg.h"
 
 namespace torvane {
 
@@ -20,6 +21,7 @@ CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
     dlg_ = std::make_unique<CTorvaneDlg>(loop_, links_, std::move(ports_));
     dlg_->SetPage(std::make_unique<CEDIDDlg>(*dlg_));
     dlg_->SetPage(std::make_unique<CFWDlg>(*dlg_));
+    dlg_->SetPage(std::make_unique<CMatrixDlg>(*dlg_));
     dlg_->SetOnQuit([this, onExit = std::move(onExit)](int code) {
         // Runs as a posted task of the window; destroy it after that task.
         loop_.Post([this, code, onExit] {

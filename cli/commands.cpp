@@ -8,6 +8,7 @@
 #include "app/main_timers.h"
 #include "cli/edid_commands.h"
 #include "cli/json.h"
+#include "cli/matrix_commands.h"
 #include "cli/network_commands.h"
 #include "cli/printer.h"
 #include "cli/session.h"
@@ -102,13 +103,6 @@ std::optional<bool> OnOffArgument(const Options& options) {
     return std::nullopt;
 }
 
-bool IsLaterCommand(const std::string& command) {
-    static const char* later[] = {"route", "arc", "matrix"};
-    for (const char* c : later)
-        if (command == c) return true;
-    return false;
-}
-
 }  // namespace
 
 int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
@@ -130,6 +124,9 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
         Outcome refused;
         edid = ParseEdidRequest(options.args, refused);
         if (!edid) return print.Fail(refused);
+    } else if (IsMatrixCommand(command)) {
+        const std::string error = MatrixUsageError(options);
+        if (!error.empty()) return usage(error);
     } else if (command == "power" || command == "beep") {
         onOff = OnOffArgument(options);
         if (!onOff) return usage(command + " needs on or off");
@@ -138,8 +135,6 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
             return usage("factory-reset resets the switcher's settings; confirm with --yes");
     } else if (command == "status" || command == "reboot") {
         if (!options.args.empty()) return usage(command + " takes no arguments");
-    } else if (IsLaterCommand(command)) {
-        return usage(command + " is not available in this version");
     } else {
         return usage("unknown command " + command);
     }
@@ -150,6 +145,7 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     if (command == "status") return Status(session, print);
     if (command == "edid") return RunEdid(session, *edid, print);
     if (upgrade) return RunUpgradePage(session, *upgrade, print);
+    if (IsMatrixCommand(command)) return RunMatrixCommand(session, print);
     if (command == "power")
         return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
                            *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");

@@ -18,6 +18,9 @@ Commands:
   beep on|off             enable or disable the beep
   reboot                  reboot the switcher
   factory-reset --yes     reset the switcher to its factory settings
+  matrix                  the input each output (A-H) shows, and its ARC state
+  route INPUT OUTPUT      show INPUT (1-8) on OUTPUT (A-H or 1-8)
+  arc OUTPUT on|off       switch the audio return channel of OUTPUT (A-H or 1-8)
   edid preset N INPUT     give INPUT (1-8 or all) EDID preset N (1-15, in the
                           EDID page's order: 1 is 1080p,Stereo Audio 2.0)
   edid copy OUTPUT INPUT  copy the EDID of the display on OUTPUT (A-H or 1-8)

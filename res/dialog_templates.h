@@ -9,5 +9,6 @@ const DialogTemplate& MainWindowTemplate();
 const DialogTemplate& MessageDialogTemplate();
 const DialogTemplate& BusyDialogTemplate();
 const DialogTemplate& AboutBoxTemplate();
+const DialogTemplate& MatrixPageTemplate();
 
 }  // namespace torvane::res

@@ -7,6 +7,7 @@ namespace torvane::res {
 // Dialog templates.
 inline constexpr int kAboutBox = 100;
 inline constexpr int kMainWindow = 102;
+inline constexpr int kMatrixPage = 134;
 inline constexpr int kMessageDialog = 135;
 inline constexpr int kConfigIpDialog = 139;
 inline constexpr int kBusyDialog = 142;
@@ -59,6 +60,31 @@ inline constexpr int kRebootButton = 1128;
 
 // The controls of the message dialog (135) and the busy dialog (142) are
 // named by CMessageDlg and CStatusDlg, whose logic needs them.
+
+// Matrix page (134): one group per output, A to H. The ids of outputs A to D
+// are not in input order; this table is the only place that knows them.
+struct MatrixOutputIds {
+    int inputs[8];  // the push-like boxes IN1 to IN8
+    int previous;   // step buttons
+    int next;
+    int arcOn;
+    int arcOff;
+    int picture;  // shows the digit of the input routed to the output
+};
+inline constexpr MatrixOutputIds kMatrixOutputs[8] = {
+    {{1101, 1102, 1103, 1104, 1105, 1106, 1131, 1132}, 1116, 1118, 1107, 1108, 1114},
+    {{1121, 1122, 1109, 1110, 1133, 1142, 1143, 1144}, 1119, 1123, 1111, 1112, 1120},
+    {{1126, 1128, 1113, 1117, 1145, 1146, 1147, 1148}, 1134, 1136, 1138, 1140, 1124},
+    {{1127, 1129, 1115, 1130, 1149, 1150, 1151, 1152}, 1135, 1137, 1139, 1141, 1125},
+    {{1157, 1158, 1159, 1160, 1161, 1162, 1163, 1164}, 1189, 1193, 1197, 1201, 1153},
+    {{1165, 1166, 1167, 1168, 1169, 1170, 1171, 1172}, 1190, 1194, 1198, 1202, 1154},
+    {{1173, 1174, 1175, 1176, 1177, 1178, 1179, 1180}, 1191, 1195, 1199, 1203, 1155},
+    {{1181, 1182, 1183, 1184, 1185, 1186, 1187, 1188}, 1192, 1196, 1200, 1204, 1156},
+};
+// Bitmaps of the digits 1 to 8 (80 x 80 pixels, green on black).
+inline constexpr int kDigitBitmaps[8] = {146, 154, 155, 156, 157, 158, 159, 160};
+inline constexpr int kNextInputIcon = 161;      // black triangle pointing right
+inline constexpr int kPreviousInputIcon = 162;  // black triangle pointing left
 
 // About box (100).
 inline constexpr int kAboutOkButton = 1;

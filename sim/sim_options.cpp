@@ -247,6 +247,14 @@ const std::vector<Option>& Options() {
          IntInto([](SimOptions& o) -> int& { return o.faults.unechoedLastBlocks; }, 0, 255)},
         {"--no-restart-answer", nullptr, "stay silent for good after the last firmware block",
          Set([](auto& o) { o.faults.noRestartAnswer = true; })},
+        {"--ignore", "GG:CC",
+         "lose command frames of group GG and command CC (hex), e.g. 02:03; repeatable",
+         [](const std::string& t, SimOptions& o) {
+             std::vector<std::uint8_t> bytes;
+             if (!HexBytes(t, &bytes) || bytes.size() != 2) return false;
+             o.faults.ignoredCommands.push_back({bytes[0], bytes[1]});
+             return true;
+         }},
         {"--no-discovery", nullptr, "ignore discovery and configuration datagrams",
          Set([](auto& o) { o.faults.answerDiscovery = false; })},
         {"--help", nullptr, "show this text", Set([](auto& o) { o.help = true; })},

@@ -114,6 +114,8 @@ void SwitcherModel::OnUnit(ModelLink& link, UnitKind kind, const std::vector<std
             std::copy(unit.begin(), unit.end(), request.begin());
             // A corrupted request goes unanswered; the program's resend covers it.
             if (!HasValidChecksum(request.data())) return;
+            for (const auto& lost : faults_.ignoredCommands)
+                if (lost[0] == request[2] && lost[1] == request[3]) return;
             const Answer answer = AnswerCommand(request);
             if (answer.kind == Answer::kReply) Emit(link, answer.frame);
             if (answer.kind != Answer::kAwaitRawBlock) return;

@@ -3,6 +3,7 @@
 // to show. All times are event-loop milliseconds, so tests on virtual time
 // stay deterministic.
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -46,6 +47,9 @@ struct SwitcherFaults {
     int unechoedLastBlocks = 0;
     bool noRestartAnswer = false;  // after the last block it never answers again
     bool answerDiscovery = true;   // the network module answers on UDP
+    // Command frames of these groups and commands (bytes 2 and 3) are lost
+    // on the way in: no reply and no effect, as if never received.
+    std::vector<std::array<std::uint8_t, 2>> ignoredCommands;
 };
 
 }  // namespace torvane::sim

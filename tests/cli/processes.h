@@ -4,6 +4,7 @@
 // each test layer is one program built from its *_test.cpp files.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -40,6 +41,27 @@ inline std::vector<std::string> LoopbackSimArgs(std::vector<std::string> extra =
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
 }
+
+// A test of torvanectl against one torvane-sim, over either of its links.
+class TorvanectlAgainstSim : public ::testing::Test {
+  protected:
+    explicit TorvanectlAgainstSim(std::vector<std::string> simArgs = {})
+        : simArgs_(std::move(simArgs)) {}
+    void SetUp() override { ASSERT_TRUE(sim.Start(LoopbackSimArgs(simArgs_))) << sim.Output(); }
+    // `rest` with the link options in front.
+    std::vector<std::string> Tcp(std::vector<std::string> rest) const {
+        rest.insert(rest.begin(), {"--tcp", sim.TcpAddress()});
+        return rest;
+    }
+    std::vector<std::string> Serial(std::vector<std::string> rest) const {
+        rest.insert(rest.begin(), {"--serial", sim.SerialPath()});
+        return rest;
+    }
+    SimProcess sim;
+
+  private:
+    std::vector<std::string> simArgs_;
+};
 
 namespace detail {
 

@@ -12,19 +12,7 @@ RunResult Ctl(const std::vector<std::string>& args) {
     return RunProgram(BuiltProgram("torvanectl"), args);
 }
 
-class Torvanectl : public ::testing::Test {
-  protected:
-    void SetUp() override { ASSERT_TRUE(sim.Start(LoopbackSimArgs())) << sim.Output(); }
-    std::vector<std::string> Tcp(std::vector<std::string> rest) {
-        rest.insert(rest.begin(), {"--tcp", sim.TcpAddress()});
-        return rest;
-    }
-    std::vector<std::string> Serial(std::vector<std::string> rest) {
-        rest.insert(rest.begin(), {"--serial", sim.SerialPath()});
-        return rest;
-    }
-    SimProcess sim;
-};
+using Torvanectl = TorvanectlAgainstSim;
 
 TEST_F(Torvanectl, StatusOverTcpAsJson) {
     auto r = Ctl(Tcp({"--json", "status"}));
@@ -111,7 +99,7 @@ TEST(TorvanectlUsage, UsageErrorsAndHelp) {
         {{"frobnicate"}, 2},
         {{"--tcp", "127.0.0.1:99999", "status"}, 2},
         {{"--serial", "/dev/x", "--tcp", "127.0.0.1", "status"}, 2},
-        {{"route", "1", "A"}, 2},
+        {{"route", "9", "A"}, 2},
         {{"status", "extra"}, 2},
     };
     for (const auto& c : cases) {

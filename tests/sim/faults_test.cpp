@@ -24,6 +24,13 @@ TEST_F(Faults, SilentAndDroppedRepliesNeverArrive) {
     EXPECT_EQ(model.State().powerOn, true) << "commands still act while their replies are lost";
 }
 
+TEST_F(Faults, IgnoredCommandsAreLostOthersAnswered) {
+    model.Faults().ignoredCommands = {{0x02, 0x03}};
+    EXPECT_TRUE(Exchange(Command("02 03 05 00 01")).empty());
+    EXPECT_EQ(model.State().routing[0], 1) << "a lost command does not act";
+    EXPECT_EQ(Ask("02 01 01"), CommandHex("02 01 01 00 01"));
+}
+
 TEST_F(Faults, LateRepliesComeAfterTheConfiguredDelay) {
     model.Timing().replyDelayMs = 3500;
     Send(Command("08 0C"));

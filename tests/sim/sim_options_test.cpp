@@ -29,7 +29,9 @@ TEST(SimOptionsTest, SettingsReachTheModel) {
                                  "--garbage",      "00 FF",
                                  "--fault-block",  "2",
                                  "--fault-result", "abort",
-                                 "--tcp-glue"});
+                                 "--tcp-glue",     "--ignore",
+                                 "02:03",          "--ignore",
+                                 "10:01"});
     EXPECT_EQ(o.state.network.ip, (Ipv4{127, 0, 0, 3}));
     EXPECT_EQ(o.state.network.mac, (Mac{0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F}));
     EXPECT_EQ(o.state.routing, (std::array<std::uint8_t, 8>{8, 7, 6, 5, 4, 3, 2, 1}));
@@ -46,6 +48,8 @@ TEST(SimOptionsTest, SettingsReachTheModel) {
     EXPECT_EQ(o.faults.faultBlock, 2);
     EXPECT_EQ(o.faults.faultBlockResult, BlockResult::kAbort);
     EXPECT_TRUE(o.faults.tcpGlue);
+    EXPECT_EQ(o.faults.ignoredCommands,
+              (std::vector<std::array<std::uint8_t, 2>>{{0x02, 0x03}, {0x10, 0x01}}));
     EXPECT_EQ(o.faults.tcpSplitGapMs, 50) << "split parts reach a real peer as two reads";
 }
 
@@ -59,6 +63,7 @@ TEST(SimOptionsTest, BadValuesAreUsageErrors) {
         {"--mac", "01-02-03"},
         {"--inputs", "0"},
         {"--fault-result", "later"},
+        {"--ignore", "02"},
         {"--version", "3"},
         {"--reply-delay", "-1"},
         {"--port"},
