@@ -12,12 +12,12 @@
 #include <string>
 
 #include "app/about_dlg.h"
-#include "app/page.h"
 #include "app/port_list_combo.h"
 #include "links/link_factory.h"
 #include "links/port_list_refresher.h"
 #include "network/config_ip_dlg.h"
 #include "network/discovery.h"
+#include "pages/page.h"
 #include "platform/window_timers.h"
 #include "protocol/dispatcher.h"
 #include "protocol/frames.h"

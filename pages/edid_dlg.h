@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/page.h"
+#include "pages/page.h"
 #include "platform/window_timers.h"
 #include "ui/window.h"
 

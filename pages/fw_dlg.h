@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/page.h"
 #include "pages/firmware_image.h"
+#include "pages/page.h"
 #include "platform/window_timers.h"
 #include "ui/window.h"
 

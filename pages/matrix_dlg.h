@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/page.h"
+#include "pages/page.h"
 #include "platform/window_timers.h"
 #include "ui/window.h"
 

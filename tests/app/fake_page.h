@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/page.h"
+#include "pages/page.h"
 
 namespace torvane::test {
 
