@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "gui/title_button.h"
+#include "gui/button_st.h"
 #include "gui/window_view.h"
 #include "res/resource_ids.h"
 #include "ui/modal_dialog.h"
@@ -38,7 +38,8 @@ void DialogSkin::OnSystemClose(WindowView& view) {
 }
 
 QWidget* HeaderDialogSkin::MakeControl(WindowView&, const Control& control) {
-    if (control.id == closeId_) return new TitleButton(res::kCloseActiveIcon, res::kCloseIdleIcon);
+    if (control.id == closeId_)
+        return MakeTitleButton(res::kCloseActiveIcon, res::kCloseIdleIcon, QStringLiteral("Close"));
     return nullptr;
 }
 

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 
 #include "gui/dialog_skins.h"
 #include "gui/main_window_skin.h"
 #include "gui/pictures.h"
+#include "pages/edid_dlg.h"
 #include "res/resource_ids.h"
 
 namespace torvane::gui {
@@ -95,6 +97,22 @@ void FrontEnd::AttachPages() {
         view->hide();
         pages_[code] = view;
         if (window.IsOpen()) view->Build();
+    }
+    // The EDID page says nothing when its file cannot be read at all; the
+    // operator is told why here.
+    if (auto* edid = dynamic_cast<CEDIDDlg*>(&dlg_.PageFor(PageCode::kEdid).PageWindow())) {
+        WindowView* view = pages_[PageCode::kEdid];
+        view->SetOnFileAnswered([edid, view](const QString& path) {
+            if (edid->FileError().empty()) return;
+            auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Open EDID"),
+                                        QStringLiteral("Cannot read %1: %2")
+                                            .arg(path, QString::fromStdString(edid->FileError())),
+                                        QMessageBox::Ok, view->window());
+            box->setObjectName(QStringLiteral("fileErrorBox"));
+            box->setWindowModality(Qt::WindowModal);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->open();
+        });
     }
 }
 

@@ -3,15 +3,14 @@
 #include <QLabel>
 #include <QPainter>
 
-#include "gui/title_button.h"
+#include "gui/button_st.h"
+#include "gui/pictures.h"
 #include "gui/window_view.h"
 #include "res/resource_ids.h"
 
 namespace torvane::gui {
 namespace {
 
-constexpr int kMinimizeIdleIcon = 130;
-constexpr int kMinimizeActiveIcon = 131;
 constexpr int kBandBottom = 56;  // the band covers rows 1 to 55
 
 struct PageLabel {
@@ -46,9 +45,9 @@ QFont MainWindowSkin::HeaderFont() {
 
 QWidget* MainWindowSkin::MakeControl(WindowView&, const Control& control) {
     if (control.id == res::kCloseButton)
-        return new TitleButton(res::kCloseActiveIcon, res::kCloseIdleIcon);
+        return MakeTitleButton(res::kCloseActiveIcon, res::kCloseIdleIcon, QStringLiteral("Close"));
     if (control.id == res::kMinimizeButton)
-        return new TitleButton(kMinimizeActiveIcon, kMinimizeIdleIcon);
+        return MakeTitleButton(kMinimizeActiveIcon, kMinimizeIdleIcon, QStringLiteral("Minimize"));
     if (control.id == res::kGeneralLabel || control.id == res::kEdidLabel ||
         control.id == res::kMatrixLabel || control.id == res::kUpgradeLabel) {
         auto* label = new QLabel;

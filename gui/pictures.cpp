@@ -9,9 +9,10 @@
 namespace torvane::gui {
 namespace {
 
-// Ids of the minimize button's icons (active, idle).
-constexpr int kMinimizeIdleIcon = 130;
-constexpr int kMinimizeActiveIcon = 131;
+// The input pictures of the digits 1 to 8 and the step buttons' icons.
+constexpr int kDigitBitmaps[8] = {146, 154, 155, 156, 157, 158, 159, 160};
+constexpr int kNextInputIcon = 161;
+constexpr int kPreviousInputIcon = 162;
 
 QPixmap Canvas(int size) {
     QPixmap pixmap(size, size);
@@ -51,24 +52,59 @@ QPixmap CheckMark() {
     return p;
 }
 
-// A cross, on a dark red square when active.
+// A white cross with strokes two pixels wide over 9 by 8 pixels; active, in
+// light gray on a dark red square of 15 by 14.
 QPixmap CloseIcon(bool active) {
     QPixmap p = Canvas(16);
     QPainter g(&p);
-    if (active) g.fillRect(0, 0, 16, 16, QColor(170, 30, 30));
-    g.setRenderHint(QPainter::Antialiasing);
-    g.setPen(QPen(active ? QColor(220, 220, 220) : Qt::white, 1.8));
-    g.drawLine(QPointF(4, 4), QPointF(12, 12));
-    g.drawLine(QPointF(12, 4), QPointF(4, 12));
+    if (active) g.fillRect(0, 1, 15, 14, QColor(128, 0, 0));
+    const QColor ink = active ? QColor(192, 192, 192) : QColor(Qt::white);
+    // Two diagonals of 8 rows each, two pixels wide, in the 9 by 8 box at
+    // (3, 4).
+    for (int row = 0; row < 8; ++row) {
+        g.fillRect(3 + row, 4 + row, 2, 1, ink);
+        g.fillRect(10 - row, 4 + row, 2, 1, ink);
+    }
     return p;
 }
 
-// A bar near the bottom, on a lighter square when active.
+// A bar of 9 by 2 pixels in rows 10 and 11: white when idle, navy when
+// active.
 QPixmap MinimizeIcon(bool active) {
     QPixmap p = Canvas(16);
     QPainter g(&p);
-    if (active) g.fillRect(0, 0, 16, 16, QColor(70, 170, 240));
-    g.fillRect(3, 10, 10, 2, Qt::white);
+    g.fillRect(3, 10, 9, 2, active ? QColor(0, 0, 128) : QColor(Qt::white));
+    return p;
+}
+
+// A black triangle of 7 by 14 pixels in the middle of a 32 by 32 icon.
+QPixmap StepTriangle(bool pointsRight) {
+    QPixmap p = Canvas(32);
+    QPainter g(&p);
+    // Row by row, so the edges are crisp at any scale of the platform.
+    for (int row = 0; row < 14; ++row) {
+        const int half = row < 7 ? row : 13 - row;  // 0..6..0
+        const int length = half + 1;
+        const int x = pointsRight ? 13 : 19 - length;
+        g.fillRect(x, 9 + row, length, 1, Qt::black);
+    }
+    return p;
+}
+
+// A digit of an input picture: green on black inside a dark grey frame.
+QPixmap Digit(int digit) {
+    QPixmap p(80, 80);
+    p.fill(Qt::black);
+    QPainter g(&p);
+    g.setPen(QColor(16, 16, 16));
+    g.drawRect(0, 0, 79, 79);
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(60);
+    font.setBold(true);
+    g.setFont(font);
+    g.setPen(QColor(0, 156, 32));
+    g.drawText(QRect(0, 0, 80, 80), Qt::AlignCenter, QString::number(digit));
     return p;
 }
 
@@ -109,7 +145,13 @@ QPixmap Draw(int id) {
             return MinimizeIcon(true);
         case res::kMainIcon:
             return ProgramIcon();
+        case kNextInputIcon:
+            return StepTriangle(true);
+        case kPreviousInputIcon:
+            return StepTriangle(false);
         default:
+            for (int k = 0; k < 8; ++k)
+                if (id == kDigitBitmaps[k]) return Digit(k + 1);
             return {};
     }
 }

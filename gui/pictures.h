@@ -7,6 +7,10 @@
 
 namespace torvane::gui {
 
+// The Minimize button's icons, which no template names.
+inline constexpr int kMinimizeIdleIcon = 130;
+inline constexpr int kMinimizeActiveIcon = 131;
+
 const QPixmap& Picture(int resourceId);
 
 }  // namespace torvane::gui

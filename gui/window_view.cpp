@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QWindow>
 
+#include "gui/button_st.h"
 #include "gui/file_filter.h"
 #include "gui/pictures.h"
 
@@ -125,7 +126,13 @@ QWidget* WindowView::MakeWidget(const Control& c) {
     QWidget* w = nullptr;
     switch (c.kind) {
         case ControlKind::kPushButton:
-            w = new QPushButton(this);
+            // A button that shows a picture draws itself, raised, with it.
+            if (c.image != 0) {
+                w = MakeIconButton(c.image);
+                w->setParent(this);
+            } else {
+                w = new QPushButton(this);
+            }
             break;
         case ControlKind::kCheckBox:
             if (c.style & kPushLike)
@@ -342,7 +349,9 @@ void WindowView::OnFileChoice(Window&) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<WindowView> self(this);
     connect(dialog, &QFileDialog::fileSelected, this, [self](const QString& path) {
-        if (self && !self->detached_) self->window_.AnswerFileChoice(path.toStdString());
+        if (!self || self->detached_) return;
+        self->window_.AnswerFileChoice(path.toStdString());
+        if (self && !self->detached_ && self->onFileAnswered_) self->onFileAnswered_(path);
     });
     connect(dialog, &QDialog::rejected, this, [self] {
         if (self && !self->detached_) self->window_.AnswerFileChoice(std::nullopt);

@@ -37,6 +37,11 @@ class WindowView : public QWidget, public WindowObserver {
     // closed: the owner shows and hides the view.
     void SetOnOpened(std::function<void()> f) { onOpened_ = std::move(f); }
     void SetOnClosed(std::function<void()> f) { onClosed_ = std::move(f); }
+    // Runs after a file choice was answered with `path` (and the model has
+    // taken it).
+    void SetOnFileAnswered(std::function<void(const QString& path)> f) {
+        onFileAnswered_ = std::move(f);
+    }
 
     // Builds the widgets from the table (the window may already be open).
     void Build();
@@ -80,6 +85,7 @@ class WindowView : public QWidget, public WindowObserver {
     std::map<int, std::size_t> index_;        // control id -> table order
     std::function<void()> onOpened_;
     std::function<void()> onClosed_;
+    std::function<void(const QString&)> onFileAnswered_;
     bool syncing_ = false;
     bool detached_ = false;
 };

@@ -39,6 +39,7 @@ class DemoRig {
     DemoSwitcher& Demo() { return demo_; }
     QWidget* Main(int id) { return front_->MainView().ControlWidget(id); }
     QWidget* Message(int id) { return front_->MessageView().ControlWidget(id); }
+    QWidget* Page(PageCode code, int id) { return front_->PageView(code)->ControlWidget(id); }
     QString LabelText(int id) { return static_cast<QLabel*>(Main(id))->text(); }
 
     // Runs the Qt loop until `done()` holds or `ms` have passed.
@@ -56,6 +57,12 @@ class DemoRig {
         if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable())
             at = QPoint(6, widget->height() / 2);
         QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    // A click on a page label, then the page's entry queries answered.
+    void VisitPage(int labelId) {
+        Click(Main(labelId));
+        ASSERT_TRUE(RunUntil([&] { return Quiet(); }));
     }
 
     void ConnectByTcp() {
