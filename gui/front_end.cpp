@@ -46,6 +46,8 @@ FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
     busy_ = MakeDialogView(dlg.Busy(), std::make_unique<BusySkin>(), false);
     about_ = MakeDialogView(dlg.About(), std::make_unique<DialogSkin>(), true);
     about_->setWindowTitle(QStringLiteral("About Torvane"));
+    netConfig_ =
+        &AddDialog(dlg.ConfigIp(), std::make_unique<NetworkConfigSkin>(res::kConfigCloseButton));
     AttachPages();
     if (dlg.IsOpen()) main_->Build();
 }

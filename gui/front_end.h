@@ -30,6 +30,7 @@ class FrontEnd {
     WindowView& MessageView() { return *message_; }
     WindowView& BusyView() { return *busy_; }
     WindowView& AboutView() { return *about_; }
+    WindowView& NetworkConfigView() { return *netConfig_; }
     // The view of a page window.
     WindowView* PageView(PageCode code);
     // Shows another modal dialog of the program (the network configuration
@@ -46,6 +47,7 @@ class FrontEnd {
     WindowView* message_ = nullptr;
     WindowView* busy_ = nullptr;
     WindowView* about_ = nullptr;
+    WindowView* netConfig_ = nullptr;
     std::map<PageCode, WindowView*> pages_;
     // Every view but the main one (its Qt children).
     std::vector<WindowView*> views_;

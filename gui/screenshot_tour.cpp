@@ -59,13 +59,13 @@ ScreenshotTour::ScreenshotTour(FrontEnd& front, QString directory, std::function
     WaitUntil([&dlg] { return dlg.Busy().Running(); });
     Save("busy.png", [this] { return &front_.BusyView(); });
     WaitUntil([this] { return Settled(); });
-    // The network configuration dialog, where the program has one.
+    // The network configuration dialog of the switcher a Search found.
+    Click(res::kSearchButton);
+    WaitUntil([&dlg, this] { return !dlg.SwitcherDiscovery().Listed().empty() && Settled(); });
     Click(res::kConfigButton);
-    Save("netconfig.png", [this]() -> QWidget* {
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top != &front_.MainView() && top->isVisible()) return top;
-        return &front_.MainView();
-    });
+    WaitUntil([&dlg] { return dlg.ConfigIp().IsOpen(); });
+    Save("netconfig.png", [this] { return &front_.NetworkConfigView(); });
+    Do([this] { ClickWidget(front_.NetworkConfigView().ControlWidget(res::kConfigCloseButton)); });
 }
 
 void ScreenshotTour::Start() {

@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
     if (demo) {
         dlg.AddSwitcherAddress(demo->Address());
         dlg.SetControlPort(demo->TcpPort());
+        dlg.SetDiscoverySettings(demo->Discovery());
     }
 
     front = std::make_unique<FrontEnd>(dlg);

@@ -29,6 +29,7 @@ class DemoRig {
         dlg_ = &app_.InitInstance(nullptr);
         dlg_->AddSwitcherAddress(demo_.Address());
         dlg_->SetControlPort(demo_.TcpPort());
+        dlg_->SetDiscoverySettings(demo_.Discovery());
         front_ = std::make_unique<FrontEnd>(*dlg_);
         front_->Show();
     }

@@ -13,6 +13,7 @@
 #include "demo_rig.h"
 #include "gui/file_filter.h"
 #include "res/edid_page_ids.h"
+#include "ui/status_dlg.h"
 
 namespace torvane::gui {
 namespace {
@@ -69,7 +70,8 @@ class EdidPageGuiTest : public testing::Test {
         QTest::keyClick(name, Qt::Key_Return);
     }
     QString BusyText() {
-        return static_cast<QLabel*>(rig.Front().BusyView().ControlWidget(res::kBusyLabel))->text();
+        return static_cast<QLabel*>(rig.Front().BusyView().ControlWidget(CStatusDlg::kLabel))
+            ->text();
     }
     DemoRig rig;
 };
