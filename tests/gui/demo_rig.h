@@ -66,6 +66,23 @@ class DemoRig {
         ASSERT_TRUE(RunUntil([&] { return Quiet(); }));
     }
 
+    // Chooses the demo's pseudo-terminal in the port list with the keyboard,
+    // as an operator would on a closed list, and opens it.
+    void ConnectBySerial() {
+        auto* ports = qobject_cast<QComboBox*>(Main(res::kPortList));
+        ASSERT_NE(ports, nullptr);
+        const int index =
+            ports->findText(QString::fromStdString(demo_.SerialPath()), Qt::MatchContains);
+        ASSERT_GE(index, 0) << "the demo's port is listed";
+        ports->setFocus();
+        QTest::keyClick(ports, Qt::Key_Home);
+        for (int i = 0; i < index; ++i) QTest::keyClick(ports, Qt::Key_Down);
+        ASSERT_EQ(dlg_->Controls().Selection(res::kPortList), index);
+        Click(Main(res::kComConnectButton));
+        ASSERT_TRUE(dlg_->SerialOpen()) << dlg_->LastLinkError();
+        ASSERT_TRUE(RunUntil([&] { return Quiet(); }));
+    }
+
     void ConnectByTcp() {
         Click(Main(res::kTcpModeRadio));
         Click(Main(res::kTcpConnectButton));
