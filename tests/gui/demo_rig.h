@@ -66,6 +66,13 @@ class DemoRig {
         ASSERT_TRUE(RunUntil([&] { return Quiet(); }));
     }
 
+    // Chooses item `index` of a closed drop-down list with the keyboard.
+    static void ChooseWithKeys(QComboBox* box, int index) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Home);
+        for (int i = 0; i < index; ++i) QTest::keyClick(box, Qt::Key_Down);
+    }
+
     // Chooses the demo's pseudo-terminal in the port list with the keyboard,
     // as an operator would on a closed list, and opens it.
     void ConnectBySerial() {
@@ -74,9 +81,7 @@ class DemoRig {
         const int index =
             ports->findText(QString::fromStdString(demo_.SerialPath()), Qt::MatchContains);
         ASSERT_GE(index, 0) << "the demo's port is listed";
-        ports->setFocus();
-        QTest::keyClick(ports, Qt::Key_Home);
-        for (int i = 0; i < index; ++i) QTest::keyClick(ports, Qt::Key_Down);
+        ChooseWithKeys(ports, index);
         ASSERT_EQ(dlg_->Controls().Selection(res::kPortList), index);
         Click(Main(res::kComConnectButton));
         ASSERT_TRUE(dlg_->SerialOpen()) << dlg_->LastLinkError();

@@ -49,9 +49,7 @@ class EdidPageGuiTest : public testing::Test {
     void Choose(int listId, int index) {
         auto* box = qobject_cast<QComboBox*>(W(listId));
         ASSERT_NE(box, nullptr);
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_Home);
-        for (int i = 0; i < index; ++i) QTest::keyClick(box, Qt::Key_Down);
+        DemoRig::ChooseWithKeys(box, index);
         ASSERT_EQ(rig.Dlg().PageFor(PageCode::kEdid).PageWindow().Controls().Selection(listId),
                   index);
     }

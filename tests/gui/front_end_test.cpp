@@ -37,18 +37,7 @@ TEST_F(FrontEndTest, ConnectedByTcpStatusFillsTheSixteenLabels) {
 }
 
 TEST_F(FrontEndTest, ConnectsThroughTheDemoPseudoTerminalChosenInThePortList) {
-    auto* ports = qobject_cast<QComboBox*>(rig.Main(res::kPortList));
-    ASSERT_NE(ports, nullptr);
-    const int index =
-        ports->findText(QString::fromStdString(rig.Demo().SerialPath()), Qt::MatchContains);
-    ASSERT_GE(index, 0) << "the demo's port is listed";
-    // Chosen with the keyboard, as an operator would on a closed list.
-    ports->setFocus();
-    QTest::keyClick(ports, Qt::Key_Home);
-    for (int i = 0; i < index; ++i) QTest::keyClick(ports, Qt::Key_Down);
-    ASSERT_EQ(rig.Dlg().Controls().Selection(res::kPortList), index);
-    DemoRig::Click(rig.Main(res::kComConnectButton));
-    ASSERT_TRUE(rig.Dlg().SerialOpen()) << rig.Dlg().LastLinkError();
+    rig.ConnectBySerial();
     // The power state query answered over the serial line shows in the box.
     auto* power = qobject_cast<QCheckBox*>(rig.Main(res::kPowerOnBox));
     EXPECT_TRUE(rig.RunUntil([&] { return power->isChecked() && rig.Quiet(); }));
