@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <cstdio>
+#include <memory>
 
 #include "res/resource_ids.h"
 
@@ -13,6 +14,7 @@ namespace torvane::gui {
 namespace {
 constexpr int kStepLimitMs = 20000;
 constexpr int kPollMs = 25;
+constexpr int kQuietMs = 400;
 }  // namespace
 
 void ClickWidget(QWidget* widget) {
@@ -119,6 +121,17 @@ void ScreenshotTour::VisitPage(int labelId, const char* picture) {
             return false;
         }
         return Settled();
+    });
+    // A page's refresh may go on query by query after the gate reopens: the
+    // picture waits until nothing has been pending for a while.
+    auto quietSince = std::make_shared<qint64>(0);
+    Add([this, quietSince] {
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (!Settled() || front_.Dlg().Busy().Running())
+            *quietSince = 0;
+        else if (*quietSince == 0)
+            *quietSince = now;
+        return *quietSince != 0 && now - *quietSince >= kQuietMs;
     });
     if (picture) Save(picture, [this] { return &front_.MainView(); });
 }
