@@ -9,11 +9,6 @@
 namespace torvane::gui {
 namespace {
 
-// The input pictures of the digits 1 to 8 and the step buttons' icons.
-constexpr int kDigitBitmaps[8] = {146, 154, 155, 156, 157, 158, 159, 160};
-constexpr int kNextInputIcon = 161;
-constexpr int kPreviousInputIcon = 162;
-
 QPixmap Canvas(int size) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -145,13 +140,13 @@ QPixmap Draw(int id) {
             return MinimizeIcon(true);
         case res::kMainIcon:
             return ProgramIcon();
-        case kNextInputIcon:
+        case res::kNextInputIcon:
             return StepTriangle(true);
-        case kPreviousInputIcon:
+        case res::kPreviousInputIcon:
             return StepTriangle(false);
         default:
             for (int k = 0; k < 8; ++k)
-                if (id == kDigitBitmaps[k]) return Digit(k + 1);
+                if (id == res::kDigitBitmaps[k]) return Digit(k + 1);
             return {};
     }
 }

@@ -12,8 +12,6 @@
 namespace torvane::gui {
 namespace {
 
-constexpr int kNextInputIcon = 161;
-
 // A button at (10, 10) in a shown window, as a dialog holds one.
 struct Placed {
     explicit Placed(CButtonST* b, QSize size = {25, 25}) : button(b) {
@@ -69,13 +67,13 @@ TEST(CButtonST, HoverNeedsAFlatButtonAndNoButtonHeldOnEntry) {
     QApplication::sendEvent(flat.button, &held);
     EXPECT_FALSE(flat.button->Hovering());
 
-    Placed raised(MakeIconButton(kNextInputIcon), {28, 24});
+    Placed raised(MakeIconButton(res::kNextInputIcon), {28, 24});
     QTest::mouseMove(raised.button, {12, 12});
     EXPECT_FALSE(raised.button->Hovering());
 }
 
 TEST(CButtonST, StepButtonIsRaisedAndShowsFocusAfterAClick) {
-    Placed p(MakeIconButton(kNextInputIcon), {28, 24});
+    Placed p(MakeIconButton(res::kNextInputIcon), {28, 24});
     CButtonST& b = *p.button;
     const QColor face = b.palette().color(QPalette::Button);
     b.clearFocus();
@@ -100,7 +98,7 @@ TEST(CButtonST, StepButtonIsRaisedAndShowsFocusAfterAClick) {
 }
 
 TEST(CButtonST, ADoubleClickActsAsTwoClicks) {
-    Placed p(MakeIconButton(kNextInputIcon), {28, 24});
+    Placed p(MakeIconButton(res::kNextInputIcon), {28, 24});
     QSignalSpy clicks(p.button, &QAbstractButton::clicked);
     // What the window system delivers for a double click: a press and a
     // release, then the double click in place of the second press, and its
