@@ -20,6 +20,15 @@ namespace {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
+// The exclusive mark stays on the line after our descriptor is gone for as
+// long as anything else holds the line (the far end of a pseudo-terminal,
+// a modem daemon), and would lock every later open out but root's; so it is
+// taken off before every close.
+void CloseExclusive(int fd) {
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+}
+
 // Raises or drops DTR and RTS as the line flags say (bit 1 DTR, bit 0 RTS).
 // A port without modem lines (a pseudo-terminal) is still a good port.
 std::string SetModemLines(int fd, unsigned lineFlags) {
@@ -76,7 +85,7 @@ void CSerialPort::EndThread() {
 
 void CSerialPort::ClosePort() {
     std::lock_guard lock(portLock_);
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) CloseExclusive(fd_);
     fd_ = -1;
 }
 
@@ -92,7 +101,7 @@ bool CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
     configurationProblem_.clear();
 
     std::lock_guard lock(portLock_);
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) CloseExclusive(fd_);
     fd_ = -1;
 
     const int fd = ::open(portPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -186,6 +195,10 @@ void CSerialPort::MonitorThread(int fd, std::shared_ptr<Delivery> delivery) {
                          {writeRequest_.ReadFd(), POLLIN, 0}};
         if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR) continue;
+            // The port can no longer be watched: that is the port failing,
+            // and the thread waits for StopMonitoring as after any failure.
+            fail();
+            shutdown_.Wait();
             break;
         }
         if (fds[0].revents) break;

@@ -1,8 +1,10 @@
 #include "links/wake_pipe.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <system_error>
 
 namespace torvane {
@@ -21,6 +23,12 @@ void WakePipe::Signal() {
     const char one = 1;
     // A full pipe is signalled already.
     [[maybe_unused]] auto n = ::write(fds_[1], &one, 1);
+}
+
+void WakePipe::Wait() const {
+    pollfd p{fds_[0], POLLIN, 0};
+    while (::poll(&p, 1, -1) < 0 && errno == EINTR) {
+    }
 }
 
 void WakePipe::Reset() {

@@ -13,6 +13,8 @@ class WakePipe {
 
     void Signal();
     void Reset();
+    // Blocks until signalled (or until waiting itself fails).
+    void Wait() const;
     int ReadFd() const { return fds_[0]; }
 
   private:

@@ -37,6 +37,15 @@ TEST_F(Torvanectl, StatusOverThePseudoTerminalWithTrace) {
     EXPECT_NE(r.err.find("> A5 5B 01 05 08 00 00 00 00 00 00 00 F2\n"), std::string::npos);
 }
 
+TEST_F(Torvanectl, TheSerialPortOpensAgainRunAfterRun) {
+    // The simulator keeps its end of the line open between runs, as a
+    // switcher's cable does.
+    for (int run = 0; run < 3; ++run) {
+        auto r = Ctl(Serial({"--json", "status"}));
+        ASSERT_EQ(r.exitCode, 0) << "run " << run << ": " << r.err;
+    }
+}
+
 TEST_F(Torvanectl, PowerAndBeepRoundTripOverBothLinks) {
     auto off = Ctl(Tcp({"power", "off"}));
     EXPECT_EQ(off.exitCode, 0) << off.err;

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/file.h>
 
+#include <cstring>
 #include <ctime>
+#include <functional>
+#include <memory>
 
 #include "links/c_serial_port.h"
 #include "links/serial_write.h"
@@ -179,6 +182,52 @@ TEST_F(SerialPortOnPty, APortThatCannotBeOpenedSaysWhy) {
     EXPECT_NE(port_.LastError().find("in use"), std::string::npos) << port_.LastError();
     ::close(other);
     EXPECT_TRUE(port_.InitPort(&owner_, pty_.path, SerialSettings{}));
+}
+
+// What another program finds after we let the port go: a plain open works
+// (a line left exclusive refuses every user but root) and the line is not
+// marked exclusive any more (which root would not otherwise notice).
+::testing::AssertionResult FreeForOthers(const PtyPair& pty) {
+    int exclusive = -1;
+    if (::ioctl(pty.slave, TIOCGEXCL, &exclusive) != 0 || exclusive != 0)
+        return ::testing::AssertionFailure() << "the line is still exclusive";
+    const int fd = ::open(pty.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return ::testing::AssertionFailure() << std::strerror(errno);
+    ::close(fd);
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(SerialPortOnPty, EveryWayOfLettingGoLeavesThePortFreeForOthers) {
+    struct Case {
+        const char* name;
+        bool monitor;
+        std::function<void(std::unique_ptr<CSerialPort>&)> letGo;
+    };
+    PtyPair other;
+    const Case cases[] = {
+        {"stop while monitoring", true, [](auto& port) { port->StopMonitoring(); }},
+        {"stop before monitoring", false, [](auto& port) { port->StopMonitoring(); }},
+        {"destroyed while monitoring", true, [](auto& port) { port.reset(); }},
+        {"another port opened", false,
+         [&](auto& port) { port->InitPort(&owner_, other.path, SerialSettings{}); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Several rounds: the first close must not spoil the next open.
+        for (int round = 0; round < 2; ++round) {
+            auto port = std::make_unique<CSerialPort>(loop_);
+            ASSERT_TRUE(port->InitPort(&owner_, pty_.path, SerialSettings{})) << port->LastError();
+            if (c.monitor) {
+                ASSERT_TRUE(port->StartMonitoring());
+            }
+            int exclusive = 0;
+            ::ioctl(pty_.slave, TIOCGEXCL, &exclusive);
+            EXPECT_EQ(exclusive, 1) << "held exclusively while open";
+            c.letGo(port);
+            EXPECT_TRUE(loop_.RunUntil([&] { return FreeForOthers(pty_); }, 2000))
+                << FreeForOthers(pty_).message();
+        }
+    }
 }
 
 TEST_F(SerialPortOnPty, StopThenOpenAnotherPortLeavesNothingBehind) {
