@@ -7,7 +7,7 @@
 namespace torvane {
 
 namespace {
-// The device walk takes only ports with both names, so give a bare path some.
+// Every port listed has both names; a bare path gets generic ones.
 void CompleteNames(ListedPort& port) {
     if (port.description.empty()) port.description = "Serial port";
     if (port.friendlyName.empty())
@@ -34,66 +34,35 @@ bool ListedPortSource::IsExtra(const std::string& devicePath) const {
                        [&](const ListedPort& p) { return p.devicePath == devicePath; });
 }
 
-bool ListedPortSource::GetOsVersion(OsVersion* version) {
-    // New enough for the device walk, which is how these ports are served.
-    *version = OsVersion{6, kPlatformWin32Nt};
-    return true;
-}
-
-bool ListedPortSource::OpenComPortInterfaces() {
-    walk_.clear();
-    if (!ScanPorts(&walk_)) return false;
+bool ListedPortSource::ListPorts(std::vector<SSerInfo>* ports) {
+    lastError_.clear();
+    std::vector<ListedPort> found;
+    if (!ScanPorts(&found)) return false;
     std::vector<std::string> scanned;
-    scanned.reserve(walk_.size());
-    for (const auto& port : walk_) scanned.push_back(port.devicePath);
+    scanned.reserve(found.size());
+    for (const auto& port : found) scanned.push_back(port.devicePath);
     BeginBusyChecks(scanned);
     for (const auto& extra : extras_) {
-        std::erase_if(walk_, [&](const ListedPort& p) { return p.devicePath == extra.devicePath; });
-        walk_.push_back(extra);
+        std::erase_if(found, [&](const ListedPort& p) { return p.devicePath == extra.devicePath; });
+        found.push_back(extra);
     }
-    std::stable_sort(walk_.begin(), walk_.end(), [](const ListedPort& a, const ListedPort& b) {
+    std::stable_sort(found.begin(), found.end(), [](const ListedPort& a, const ListedPort& b) {
         return NaturalLess(a.devicePath, b.devicePath);
     });
-    return true;
-}
-
-bool ListedPortSource::EnumComPortInterface(std::uint32_t index) {
-    if (index >= walk_.size()) return Fail(kErrorNoMoreItems);
-    selected_ = index;
-    return true;
-}
-
-bool ListedPortSource::GetInterfaceDevicePath(std::size_t maxChars, std::string* path) {
-    const auto& port = walk_.at(selected_);
-    if (port.devicePath.size() > maxChars) return Fail(kErrorInsufficientBuffer);
-    *path = port.devicePath;
-    return true;
-}
-
-bool ListedPortSource::GetDeviceProperty(DeviceProperty property, std::string* text) {
-    const auto& port = walk_.at(selected_);
-    const std::string* value = nullptr;
-    switch (property) {
-        case DeviceProperty::kFriendlyName:
-            value = &port.friendlyName;
-            break;
-        case DeviceProperty::kDeviceDescription:
-            value = &port.description;
-            break;
-        case DeviceProperty::kLocationInformation:
-            value = &port.location;
-            break;
+    for (auto& port : found) {
+        CompleteNames(port);
+        SSerInfo info;
+        info.devicePath = std::move(port.devicePath);
+        info.friendlyName = std::move(port.friendlyName);
+        info.description = std::move(port.description);
+        info.isUsb = port.location.compare(0, 3, "USB") == 0;
+        ports->push_back(std::move(info));
     }
-    // An empty property is one the device does not have.
-    if (value == nullptr || value->empty()) return Fail(13);
-    *text = *value;
     return true;
 }
 
-void ListedPortSource::CloseComPortInterfaces() { walk_.clear(); }
-
-bool ListedPortSource::CanOpenNow(const std::string& devicePath) {
-    return IsExtra(devicePath) || !IsBusy(devicePath);
+bool ListedPortSource::IsBusy(const std::string& devicePath) {
+    return !IsExtra(devicePath) && HeldElsewhere(devicePath);
 }
 
 }  // namespace torvane

@@ -1,69 +1,38 @@
 #pragma once
-// Where serial port enumeration gets its facts from. The calls mirror what
-// the system's own enumeration needs (version query, the COM-port device
-// interface walk with its device properties, the legacy registry walk, and an
-// "is the port free right now" probe), so the enumeration logic is the same
-// on every platform and can run against a simulated source in tests.
+// Where the port list gets its facts: the serial ports present, with their
+// names, and which of them another program holds. Each platform has its own
+// source (sysfs on Linux; the Windows walks for a Windows build), the
+// simulator has one for its ports, and the refresh logic above them is the
+// same on every platform.
 
-#include <cstddef>
-#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace torvane {
 
-// An error code as the platform reports it after a failed call.
-using PlatformError = std::uint32_t;
+// One serial port found.
+struct SSerInfo {
+    std::string devicePath;    // the name the port is opened under
+    std::string portName;      // short name such as COM3, where the platform has one
+    std::string friendlyName;  // display name, normally ending " (COMn)" or " (/dev/...)"
+    bool isUsb = false;
+    std::string description;  // the friendly name without its parenthesised tail
 
-inline constexpr PlatformError kErrorInsufficientBuffer = 122;
-inline constexpr PlatformError kErrorNoMoreItems = 259;
-
-struct OsVersion {
-    std::uint32_t major = 0;
-    std::uint32_t platformId = 0;
-};
-inline constexpr std::uint32_t kPlatformWin32Nt = 2;
-
-// Device properties read during the device-interface walk, with the numbers
-// the system gives them.
-enum class DeviceProperty : std::uint32_t {
-    kDeviceDescription = 0,
-    kFriendlyName = 12,
-    kLocationInformation = 13,
+    bool operator==(const SSerInfo&) const = default;
 };
 
 class PortSource {
   public:
     virtual ~PortSource() = default;
-
-    // The error code of the last failed call.
-    virtual PlatformError LastError() const = 0;
-
-    virtual bool GetOsVersion(OsVersion* version) = 0;
-
-    // The COM-port device interfaces present. Open before the walk, Close after
-    // it whatever happened.
-    virtual bool OpenComPortInterfaces() = 0;
-    // Selects the interface at `index`; false past the last one (LastError()
-    // is then kErrorNoMoreItems) or on another failure.
-    virtual bool EnumComPortInterface(std::uint32_t index) = 0;
-    // The selected interface's device path; false when it is longer than
-    // `maxChars` or cannot be read.
-    virtual bool GetInterfaceDevicePath(std::size_t maxChars, std::string* path) = 0;
-    // A text property of the selected interface's device; false when absent.
-    virtual bool GetDeviceProperty(DeviceProperty property, std::string* text) = 0;
-    virtual void CloseComPortInterfaces() = 0;
-
-    // The registry below the machine key; key paths use "\" between names.
-    virtual bool OpenKey(const std::string& path) = 0;
-    // The name of sub-key `index` of `path`; false past the last one.
-    virtual bool EnumSubKey(const std::string& path, std::uint32_t index, std::string* name) = 0;
-    // A text value of at most `maxBytes` bytes; false when absent.
-    virtual bool QueryTextValue(const std::string& path, const std::string& name,
-                                std::size_t maxBytes, std::string* value) = 0;
-
-    // Whether the port could be opened exclusively right now. A source may
-    // answer without opening it (opening raises DTR and resets many boards).
-    virtual bool CanOpenNow(const std::string& devicePath) = 0;
+    // Appends the ports present to `ports`, in the order the platform reports
+    // them. False when they cannot be found (LastError() says why, in the
+    // platform's own words); ports appended before the failure stay.
+    virtual bool ListPorts(std::vector<SSerInfo>* ports) = 0;
+    // Whether the port cannot be opened right now because something else has
+    // it. A source may answer without opening it (opening raises DTR, which
+    // resets many boards).
+    virtual bool IsBusy(const std::string& devicePath) = 0;
+    virtual std::string LastError() const = 0;
 };
 
 }  // namespace torvane

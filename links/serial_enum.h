@@ -11,30 +11,17 @@
 
 namespace torvane {
 
-// One serial port found.
-struct SSerInfo {
-    std::string devicePath;    // the name the port is opened under
-    std::string portName;      // short name such as COM3; empty from the device walk
-    std::string friendlyName;  // display name, normally ending " (COMn)"
-    bool isUsb = false;
-    std::string description;  // the friendly name without its "(COMn)" tail
-
-    bool operator==(const SSerInfo&) const = default;
-};
-
 // A failure of the enumeration, with the text the operator may be shown.
 class PortEnumerationError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
 
-// The longest device path the device-interface walk accepts.
-inline constexpr std::size_t kMaxInterfacePathChars = 128;
-
-// Empties `list` and fills it with the ports present, choosing the walk by the
-// platform's version, then finishes the records; with `probeBusy` ports that
-// cannot be opened right now are left out. Throws PortEnumerationError; the
-// records found before a failure stay in `list`, unfinished.
+// Empties `list` and fills it with the ports the source finds, then finishes
+// the records (names filled in where missing); with `probeBusy` ports that
+// cannot be opened right now are left out. Throws PortEnumerationError with
+// the source's reason; the records found before a failure stay in `list`,
+// unfinished.
 void CollectSerialPorts(PortSource& source, std::vector<SSerInfo>& list, bool probeBusy);
 
 // "7" -> 7, "12" -> 12, "x5" -> 5, "300" -> 44 (kept to 8 bits); an empty text

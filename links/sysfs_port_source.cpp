@@ -3,6 +3,7 @@
 #include <dirent.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "links/small_files.h"
 
@@ -16,7 +17,7 @@ SysfsPortSource::SysfsPortSource(SysfsLayout layout, std::vector<ListedPort> ext
 bool SysfsPortSource::ScanPorts(std::vector<ListedPort>* ports) {
     const std::string classDir = layout_.sysRoot + "/class/tty";
     DIR* dir = ::opendir(classDir.c_str());
-    if (dir == nullptr) return Fail(static_cast<PlatformError>(errno));
+    if (dir == nullptr) return Fail("cannot read " + classDir + ": " + std::strerror(errno));
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
         ListedPort port;

@@ -29,7 +29,7 @@ class SysfsPortSource : public ListedPortSource {
     void BeginBusyChecks(const std::vector<std::string>& devicePaths) override {
         busy_.Begin(devicePaths);
     }
-    bool IsBusy(const std::string& devicePath) override { return busy_.IsBusy(devicePath); }
+    bool HeldElsewhere(const std::string& devicePath) override { return busy_.IsBusy(devicePath); }
 
   private:
     bool Describe(const std::string& ttyName, ListedPort* port) const;

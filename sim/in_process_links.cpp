@@ -41,7 +41,7 @@ class SimPortSource : public ListedPortSource {
                                   "Simulated switcher", ""});
         return true;
     }
-    bool IsBusy(const std::string& devicePath) override {
+    bool HeldElsewhere(const std::string& devicePath) override {
         const SimLinkFactory::Switcher* s = factory_.FindBySerialPath(devicePath);
         return s != nullptr && s->serialUser != nullptr;
     }

@@ -1,12 +1,22 @@
-// Finding serial ports and reading their numbers, against a scripted source.
+// Finding serial ports and reading their numbers: the Windows walks against a
+// scripted system.
 
 #include <gtest/gtest.h>
 
-#include "fake_port_source.h"
+#include "fake_windows_api.h"
 #include "links/serial_enum.h"
+#include "links/windows_port_source.h"
 
 using namespace torvane;
-using torvane::test::FakePortSource;
+using torvane::test::FakeWindowsApi;
+
+namespace {
+// The Windows source over a scripted system, collected as the refresh does.
+void CollectSerialPorts(FakeWindowsApi& api, std::vector<SSerInfo>& list, bool probeBusy) {
+    WindowsPortSource source(api);
+    torvane::CollectSerialPorts(source, list, probeBusy);
+}
+}  // namespace
 
 TEST(ParsePortNumber, ReadsUpToThreeCharactersAndKeepsEightBits) {
     const std::pair<const char*, int> cases[] = {
@@ -34,7 +44,7 @@ TEST(PortNumberOf, ReadsTheComTailOfTheFriendlyName) {
 }
 
 TEST(CollectSerialPorts, DeviceWalkTakesPortsWithBothNamesAndLeavesOutBusyOnes) {
-    FakePortSource source;
+    FakeWindowsApi source;
     source.AddCom(3, "Acme Port");
     source.devices.push_back({"\\\\?\\nameless", "", "desc", "USB"});       // no friendly name
     source.devices.push_back({"\\\\?\\nodesc", "Port (COM8)", "", "USB"});  // no description
@@ -60,26 +70,26 @@ TEST(CollectSerialPorts, DeviceWalkTakesPortsWithBothNamesAndLeavesOutBusyOnes) 
 TEST(CollectSerialPorts, FailuresCarryTheirTextAndKeepWhatWasFound) {
     struct Case {
         const char* name;
-        void (*arrange)(FakePortSource&);
+        void (*arrange)(FakeWindowsApi&);
         const char* text;
         std::size_t kept;
     };
     const Case cases[] = {
-        {"version", [](FakePortSource& s) { s.versionFails = true; },
+        {"version", [](FakeWindowsApi& s) { s.versionFails = true; },
          "Could not get OS version. (err=57)", 0},
-        {"class devices", [](FakePortSource& s) { s.classDevsFail = true; },
+        {"class devices", [](FakeWindowsApi& s) { s.classDevsFail = true; },
          "SetupDiGetClassDevs failed. (err=d)", 0},
         {"enumeration",
-         [](FakePortSource& s) {
+         [](FakeWindowsApi& s) {
              s.enumFailsAt = 1;
              s.enumError = 0x3e6;
          },
          "SetupDiEnumDeviceInterfaces failed. (err=3e6)", 1},
-        {"path too long", [](FakePortSource& s) { s.devices[1].path = std::string(129, 'p'); },
+        {"path too long", [](FakeWindowsApi& s) { s.devices[1].path = std::string(129, 'p'); },
          "SetupDiGetDeviceInterfaceDetail failed. (err=7a)", 1},
     };
     for (const auto& c : cases) {
-        FakePortSource source;
+        FakeWindowsApi source;
         source.AddCom(1);
         source.AddCom(2);
         source.busy.insert("\\\\?\\port#COM1");
@@ -99,7 +109,7 @@ TEST(CollectSerialPorts, FailuresCarryTheirTextAndKeepWhatWasFound) {
 }
 
 TEST(CollectSerialPorts, A128CharacterPathStillFits) {
-    FakePortSource source;
+    FakeWindowsApi source;
     source.AddCom(1);
     source.devices[0].path = std::string(128, 'p');
     std::vector<SSerInfo> list;
@@ -108,7 +118,7 @@ TEST(CollectSerialPorts, A128CharacterPathStillFits) {
 }
 
 TEST(CollectSerialPorts, FixedRangeListsTheComPortsThatOpen) {
-    FakePortSource source;
+    FakeWindowsApi source;
     source.version = {4, kPlatformWin32Nt};
     for (int n = 1; n <= 16; ++n)
         if (n != 2 && n != 5) source.busy.insert("\\\\.\\COM" + std::to_string(n));
@@ -126,8 +136,8 @@ TEST(CollectSerialPorts, FixedRangeListsTheComPortsThatOpen) {
 namespace {
 // Enum\ACPI\*PNP0501\1 (COM1), Enum\ACPI\*PNP0400\1 (not a serial class),
 // Enum\USBPORTS\VID\{a,b} (COM7 twice: the later one wins), Enum\ROOT\*PNP0500\0 (COM2).
-FakePortSource RegistrySource() {
-    FakePortSource s;
+FakeWindowsApi RegistrySource() {
+    FakeWindowsApi s;
     s.version = {4, 1};
     s.subKeys["Enum"] = {"ACPI", "USBPORTS", "ROOT"};
     s.subKeys["Enum\\ACPI"] = {"*PNP0400", "*PNP0501"};
@@ -193,7 +203,7 @@ TEST(CollectSerialPorts, DescriptionLosesOnlyAFinalParenthesisedTail) {
         {"Plain", "Plain"},
     };
     for (const auto& [friendly, description] : cases) {
-        FakePortSource source;
+        FakeWindowsApi source;
         source.version = {4, 1};
         source.subKeys["Enum"] = {"B"};
         source.subKeys["Enum\\B"] = {"*PNP0501"};

@@ -4,13 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "fake_port_list.h"
-#include "fake_port_source.h"
+#include "fake_windows_api.h"
 #include "links/listed_port_source.h"
 #include "links/port_list_refresher.h"
+#include "links/windows_port_source.h"
 
 using namespace torvane;
 using torvane::test::FakePortList;
-using torvane::test::FakePortSource;
+using torvane::test::FakeWindowsApi;
 using Items = std::vector<std::string>;
 
 namespace {
@@ -18,8 +19,8 @@ namespace {
 class ComRefresh : public ::testing::Test {
   protected:
     ComRefresh()
-        : refresher_(std::make_unique<FakePortSource>(), std::make_unique<ComNumberNaming>()),
-          source_(static_cast<FakePortSource&>(refresher_.Source())) {}
+        : refresher_(std::make_unique<WindowsPortSource>(source_),
+                     std::make_unique<ComNumberNaming>()) {}
 
     // The ports present at the next tick, in the order the platform reports them.
     void Present(std::initializer_list<int> numbers) {
@@ -32,8 +33,8 @@ class ComRefresh : public ::testing::Test {
             if (list_.items[i] == entry) list_.selected = static_cast<int>(i);
     }
 
+    FakeWindowsApi source_;
     PortListRefresher refresher_;
-    FakePortSource& source_;
     FakePortList list_;
 };
 

@@ -127,6 +127,16 @@ TEST_F(FakeMachine, ExtraPortsAreListedInOrderAndNeverProbed) {
     EXPECT_EQ(ports[0].friendlyName, "Simulated switcher (" + Path("dev/pts/7") + ")");
 }
 
+TEST_F(FakeMachine, LongDevicePathsAreListedLikeAnyOther) {
+    // /dev/serial/by-id names run well past a hundred characters.
+    const std::string byId = Path("dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0") +
+                             std::string(120, 'x');
+    SysfsPortSource source(layout_, {{byId, "", "", ""}});
+    const auto ports = Collect(source, true);
+    ASSERT_EQ(ports.size(), 3u);
+    EXPECT_EQ(ports[0].devicePath, byId);
+}
+
 TEST_F(FakeMachine, TheFactorysSourceDrivesTheListByDevicePath) {
     VirtualLoop loop;
     PosixLinkFactory factory(loop, layout_);
@@ -146,6 +156,7 @@ TEST_F(FakeMachine, AMissingSysfsFailsTheRefreshAndLeavesTheList) {
     test::FakePortList list;
     list.items = {"kept"};
     EXPECT_FALSE(refresher.RefreshPortList(list));
-    EXPECT_EQ(refresher.LastError(), "SetupDiGetClassDevs failed. (err=2)");
+    EXPECT_EQ(refresher.LastError(),
+              "cannot read " + Path("nowhere") + "/class/tty: No such file or directory");
     EXPECT_EQ(list.items, std::vector<std::string>{"kept"});
 }

@@ -91,12 +91,10 @@ TEST_F(SerialLink, UnpluggingFailsTheOpenPortOnceAndThePathVanishesUntilPluggedI
 }
 
 std::vector<std::string> ListedPorts(PortSource& source) {
+    std::vector<SSerInfo> ports;
+    EXPECT_TRUE(source.ListPorts(&ports)) << source.LastError();
     std::vector<std::string> paths;
-    source.OpenComPortInterfaces();
-    std::string path;
-    for (std::uint32_t i = 0; source.EnumComPortInterface(i); ++i)
-        if (source.GetInterfaceDevicePath(256, &path)) paths.push_back(path);
-    source.CloseComPortInterfaces();
+    for (const auto& port : ports) paths.push_back(port.devicePath);
     return paths;
 }
 
@@ -109,8 +107,8 @@ TEST_F(SerialLink, ThePortListShowsPluggedInSwitchersAndWhetherTheyAreBusy) {
     SerialOwner owner;
     auto port = links.MakeSerialPort();
     ASSERT_TRUE(port->InitPort(&owner, kDefaultSerialPath, {}));
-    EXPECT_FALSE(source->CanOpenNow(kDefaultSerialPath));
-    EXPECT_TRUE(source->CanOpenNow("/dev/torvane-sim-2"));
+    EXPECT_TRUE(source->IsBusy(kDefaultSerialPath));
+    EXPECT_FALSE(source->IsBusy("/dev/torvane-sim-2"));
     links.UnplugSerial("/dev/torvane-sim-2");
     EXPECT_EQ(ListedPorts(*source), std::vector<std::string>{kDefaultSerialPath});
 }

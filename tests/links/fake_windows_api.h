@@ -1,13 +1,14 @@
 #pragma once
-// A scripted port source: the ports of the device walk, a registry tree, the
-// ports that cannot be opened, and failures to inject.
+// A scripted Windows system for the Windows port source: the ports of the
+// device walk, a registry tree, the ports that cannot be opened, and failures
+// to inject.
 
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "links/port_source.h"
+#include "links/windows_port_api.h"
 
 namespace torvane::test {
 
@@ -18,7 +19,7 @@ struct FakeDevice {
     std::string location;
 };
 
-class FakePortSource : public PortSource {
+class FakeWindowsApi : public WindowsPortApi {
   public:
     OsVersion version{10, kPlatformWin32Nt};
     bool versionFails = false;
