@@ -44,6 +44,21 @@ void CTorvaneDlg::CloseComPort() {
     Table().SetEnabled(res::kPortList, true);
 }
 
+void CTorvaneDlg::ChooseSerialPort(const std::string& devicePath) {
+    const auto& items = Controls().Items(res::kPortList);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (ports_->DevicePathForEntry(items[i]) == devicePath) {
+            Select(res::kPortList, static_cast<int>(i));
+            return;
+        }
+    }
+    SSerInfo port;
+    port.devicePath = devicePath;
+    const int index = static_cast<int>(items.size());
+    Table().InsertItem(res::kPortList, index, ports_->Naming().EntryTextOf(port));
+    Select(res::kPortList, index);
+}
+
 void CTorvaneDlg::OnComConnect() {
     if (serialOpen_) {
         CloseComPort();

@@ -74,6 +74,11 @@ class CTorvaneDlg : public Window,
     // Puts an address in the Switcher IP list and selects it, as discovery
     // does when it finds a switcher.
     void AddSwitcherAddress(const std::string& ipv4);
+    // Chooses the serial port Connect opens, as the operator would in the
+    // port list. A port the list does not show (a by-id link, a port the
+    // enumeration cannot find) is added to it first, so the port typed is the
+    // port opened.
+    void ChooseSerialPort(const std::string& devicePath);
     // The control port to connect to (the switcher's is 8000; tests and the
     // simulator use others).
     void SetControlPort(std::uint16_t port) { controlPort_ = port; }

@@ -129,9 +129,7 @@ Outcome Session::OpenLink() {
 }
 
 Outcome Session::OpenSerial() {
-    const auto& items = dlg_->Controls().Items(res::kPortList);
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i] == options_.serialPath) dlg_->Select(res::kPortList, static_cast<int>(i));
+    dlg_->ChooseSerialPort(options_.serialPath);
     TakeMessages();
     dlg_->Click(res::kComConnectButton);
     if (dlg_->SerialOpen()) return {};

@@ -40,6 +40,22 @@ TEST_F(OperatorTest, ComEntryNamesThePortOpened) {
     EXPECT_TRUE(Checked(res::kPowerOnBox));
 }
 
+TEST_F(OperatorTest, AChosenPortOpensWhetherOrNotTheListShowsIt) {
+    links.AddSwitcher(model, "/dev/serial/by-id/usb-Matrix-if00");
+    MakeWindow(std::make_unique<DevicePathNaming>(),
+               {{"/dev/ttyS0", "", "", ""}, {sim::kDefaultSerialPath, "", "", ""}});
+    // Listed: the entry is selected, nothing is added.
+    dlg->ChooseSerialPort(sim::kDefaultSerialPath);
+    EXPECT_EQ(Ui().Items(res::kPortList), (V{sim::kDefaultSerialPath, "/dev/ttyS0"}));
+    EXPECT_EQ(Text(res::kPortList), sim::kDefaultSerialPath);
+    // Not listed: added and selected, and Connect opens it.
+    dlg->ChooseSerialPort("/dev/serial/by-id/usb-Matrix-if00");
+    EXPECT_EQ(Text(res::kPortList), "/dev/serial/by-id/usb-Matrix-if00");
+    ConnectCom();
+    EXPECT_TRUE(dlg->SerialOpen()) << dlg->LastLinkError();
+    EXPECT_TRUE(Checked(res::kPowerOnBox));
+}
+
 TEST_F(OperatorTest, ComConnectWithoutAnEntryFails) {
     MakeWindow(std::make_unique<ComNumberNaming>(), {});
     dlg->Click(res::kComConnectButton);
