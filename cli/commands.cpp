@@ -32,7 +32,8 @@ int Status(Session& session, const Printer& print) {
     if (!outcome.Ok()) return print.Fail(outcome);
     const auto& ui = dlg.Controls();
     const bool power = ui.Checked(res::kPowerOnBox);
-    const bool beep = ui.Checked(res::kEnableBeepBox);
+    // The beep state is read only from a switcher that is on.
+    const char* beep = power ? OnOff(ui.Checked(res::kEnableBeepBox)) : "unknown";
     auto connected = [&](int id) { return ui.Text(id).ends_with(": Connect"); };
     if (print.options.json) {
         JsonObject inputs, outputs;
@@ -44,15 +45,16 @@ int Status(Session& session, const Printer& print) {
             outputs.AddString(std::string(1, char('A' + k)), outState);
         }
         print.out << JsonObject()
+                         .Add("ok", "true")
                          .AddString("power", OnOff(power))
-                         .AddString("beep", OnOff(beep))
+                         .AddString("beep", beep)
                          .Add("inputs", inputs.Text())
                          .Add("outputs", outputs.Text())
                          .Text()
                   << "\n";
         return kExitDone;
     }
-    print.out << "Power: " << OnOff(power) << "\nBeep: " << OnOff(beep) << "\n";
+    print.out << "Power: " << OnOff(power) << "\nBeep: " << beep << "\n";
     for (int k = 0; k < 16; ++k) print.out << ui.Text(res::kFirstInputLabel + k) << "\n";
     return kExitDone;
 }
@@ -78,7 +80,11 @@ int Button(Session& session, const Printer& print, int id, const std::string& do
 
 int Ports(const Options& options, const Printer& print) {
     Session session(options, print.err);
-    const auto& ports = session.Dlg().Ports().Ports();
+    PortListRefresher& refresher = session.Dlg().Ports();
+    if (!refresher.LastError().empty())
+        return print.Fail(
+            {kExitDeviceFailure, "cannot list the serial ports: " + refresher.LastError()});
+    const auto& ports = refresher.Ports();
     if (options.json) {
         std::string list = "[";
         for (std::size_t i = 0; i < ports.size(); ++i) {
@@ -88,7 +94,7 @@ int Ports(const Options& options, const Printer& print) {
                         .AddString("name", ports[i].friendlyName)
                         .Text();
         }
-        print.out << JsonObject().Add("ports", list + "]").Text() << "\n";
+        print.out << JsonObject().Add("ok", "true").Add("ports", list + "]").Text() << "\n";
         return kExitDone;
     }
     for (const auto& port : ports)
@@ -146,9 +152,14 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     if (command == "edid") return RunEdid(session, *edid, print);
     if (upgrade) return RunUpgradePage(session, *upgrade, print);
     if (IsMatrixCommand(command)) return RunMatrixCommand(session, print);
+    if (command == "power" && !*onOff) session.AnswerYesTo("Are you sure you want to power off?");
     if (command == "power")
         return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
                            *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");
+    // Without power the beep state was never read: the box shows nothing
+    // the switcher said, so neither "already" nor a click would be honest.
+    if (command == "beep" && !session.Dlg().Controls().Checked(res::kPowerOnBox))
+        return print.Fail({kExitDeviceFailure, "Power off!"});
     if (command == "beep")
         return SetCheckBox(session, print, res::kEnableBeepBox, *onOff, kUntimedCommandLimitMs,
                            "beep");

@@ -47,18 +47,22 @@ Network options (NET) of discover and netconfig:
 Options:
   --serial PATH           use the serial port PATH (such as /dev/ttyUSB0)
   --tcp HOST[:PORT]       use the switcher's network module (default 127.0.0.1:8000)
-  --json                  print one JSON object on standard output
+  --json                  print one JSON object on standard output, also for
+                          failures ({"ok":false,"error":"..."}, the error on
+                          standard error too)
   --trace                 write every unit sent ("> ") and every frame received
                           ("< ") to standard error
   --help                  show this text
+  --version               show the version
 
 Exit status:
   0  done
   1  the switcher timed out, refused or reported a failure (the error is the
-     message the window would show, such as "Time out!")
+     message the window would show, such as "Time out!"), or the serial ports
+     could not be listed
   2  a usage error or a bad input file
   3  the link could not be opened ("Open COM failed!" or "Connect to Matrix
-     failed!", with the system's reason)
+     failed!", with the system's reason) or failed during the command
 )";
 }
 
@@ -92,6 +96,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
         };
         if (arg == "--help" || arg == "-h") {
             o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
         } else if (arg == "--json") {
             o.json = true;
         } else if (arg == "--trace") {
@@ -109,7 +115,9 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
                 return std::nullopt;
             }
             sawTcp = true;
-        } else if (o.command.empty() && arg.rfind("--", 0) == 0) {
+        } else if (arg.size() > 1 && arg[0] == '-' && !(arg == "--yes" && !o.command.empty())) {
+            // Anywhere on the line: an option misspelt after the command
+            // must not pass for one of its arguments.
             error = "unknown option " + arg;
             return std::nullopt;
         } else if (o.command.empty()) {
@@ -122,7 +130,7 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
         error = "--serial and --tcp exclude each other";
         return std::nullopt;
     }
-    if (o.command.empty() && !o.help) {
+    if (o.command.empty() && !o.help && !o.version) {
         error = "no command given";
         return std::nullopt;
     }

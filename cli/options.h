@@ -24,6 +24,7 @@ struct Options {
     bool json = false;
     bool trace = false;
     bool help = false;
+    bool version = false;
     std::string command;
     std::vector<std::string> args;
 };

@@ -16,11 +16,12 @@ struct Printer {
     std::ostream& out;
     std::ostream& err;
 
+    // The error goes to standard error in every case, and with --json also
+    // as the one object on standard output.
     int Fail(const Outcome& outcome) const {
         if (options.json)
             out << JsonObject().Add("ok", "false").AddString("error", outcome.error).Text() << "\n";
-        else
-            err << "torvanectl: " << outcome.error << "\n";
+        err << "torvanectl: " << outcome.error << "\n";
         return outcome.code;
     }
     int Done(const std::string& text) const {

@@ -61,13 +61,24 @@ Session::Session(const Options& options, std::ostream& trace)
 Session::~Session() { dlg_->Message().RemoveObserver(this); }
 
 void Session::OnOpened(Window&) {
-    CMessageDlg& message = dlg_->Message();
-    // The one question the window asks here is the power-off one: the command
-    // line asked for exactly that, so it is answered yes.
-    if (!CMessageDlg::IsQuestion(message.MessageText())) messages_.push_back(message.MessageText());
-    loop_.Post([this] {
-        if (dlg_->Message().Showing()) dlg_->Message().Click(CMessageDlg::kOkButton);
+    const std::string text = dlg_->Message().MessageText();
+    const bool asked = !expectedQuestion_.empty() && text == expectedQuestion_;
+    if (!asked) messages_.push_back(text);
+    // A message closes either way; a question not asked for is answered no.
+    loop_.Post([this, asked] {
+        if (dlg_->Message().Showing())
+            dlg_->Message().Click(asked ? CMessageDlg::kOkButton : CMessageDlg::kCloseButton);
     });
+}
+
+bool Session::LinkLost() const {
+    if (!linkOpened_) return false;
+    return options_.serial ? !dlg_->SerialOpen() : !dlg_->TcpConnected();
+}
+
+Outcome Session::LinkLostOutcome() const {
+    return {kExitLinkFailure,
+            options_.serial ? "Serial port failed!" : "Connection to Matrix lost!"};
 }
 
 std::vector<std::string> Session::TakeMessages() {
@@ -111,7 +122,8 @@ Outcome Session::Act(const std::function<void()>& action, int maxMs) {
     action();
     // A command that ended in a message ("Time out!") leaves the reply it
     // waited for outstanding: settled is enough then.
-    RunUntil([this] { return Quiet() || (Settled() && !messages_.empty()); }, maxMs);
+    RunUntil([this] { return Quiet() || (Settled() && !messages_.empty()) || LinkLost(); }, maxMs);
+    if (LinkLost()) return LinkLostOutcome();
     auto messages = TakeMessages();
     if (!messages.empty()) return {kExitDeviceFailure, messages.front()};
     if (!Quiet()) return {kExitDeviceFailure, "Time out!"};
@@ -121,10 +133,12 @@ Outcome Session::Act(const std::function<void()>& action, int maxMs) {
 Outcome Session::OpenLink() {
     Outcome opened = options_.serial ? OpenSerial() : OpenTcp();
     if (!opened.Ok()) return opened;
+    linkOpened_ = true;
     // The power state query goes out on connecting, and the beep state query
     // after a power-on answer.
-    if (!RunUntil([this] { return Quiet(); }, kReplyLimitMs))
+    if (!RunUntil([this] { return Quiet() || LinkLost(); }, kReplyLimitMs))
         return {kExitDeviceFailure, "Time out!"};
+    if (LinkLost()) return LinkLostOutcome();
     return {};
 }
 

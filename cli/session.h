@@ -52,12 +52,20 @@ class Session : private WindowObserver {
     // Messages shown (and closed) since the last call.
     std::vector<std::string> TakeMessages();
 
+    // The one question the command asked for, answered "Ok" when the window
+    // asks exactly that. Any other question is closed unanswered and ends the
+    // command like a message does.
+    void AnswerYesTo(std::string question) { expectedQuestion_ = std::move(question); }
+
   private:
     void OnOpened(Window& window) override;
     // Runs the operator's action and waits until the window is quiet again.
     Outcome Act(const std::function<void()>& action, int maxMs);
     Outcome OpenSerial();
     Outcome OpenTcp();
+    // The link opened by OpenLink has failed or been closed by the far end.
+    bool LinkLost() const;
+    Outcome LinkLostOutcome() const;
 
     const Options& options_;
     PollLoop loop_;
@@ -65,6 +73,8 @@ class Session : private WindowObserver {
     CTorvaneApp app_;
     CTorvaneDlg* dlg_ = nullptr;
     std::vector<std::string> messages_;
+    std::string expectedQuestion_;
+    bool linkOpened_ = false;
 };
 
 }  // namespace torvane::cli

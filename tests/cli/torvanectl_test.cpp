@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "processes.h"
 
 namespace torvane::test {
@@ -19,7 +22,7 @@ TEST_F(Torvanectl, StatusOverTcpAsJson) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(
         r.out,
-        R"({"power":"on","beep":"on","inputs":{"1":"connected","2":"connected","3":"connected",)"
+        R"({"ok":true,"power":"on","beep":"on","inputs":{"1":"connected","2":"connected","3":"connected",)"
         R"("4":"disconnected","5":"disconnected","6":"disconnected","7":"disconnected","8":"disconnected"},)"
         R"("outputs":{"A":"connected","B":"connected","C":"disconnected","D":"disconnected",)"
         R"("E":"disconnected","F":"disconnected","G":"disconnected","H":"disconnected"}})"
@@ -50,7 +53,13 @@ TEST_F(Torvanectl, PowerAndBeepRoundTripOverBothLinks) {
     auto off = Ctl(Tcp({"power", "off"}));
     EXPECT_EQ(off.exitCode, 0) << off.err;
     auto status = Ctl(Serial({"--json", "status"}));
-    EXPECT_EQ(status.out.rfind(R"({"power":"off")", 0), 0u) << status.out;
+    EXPECT_EQ(status.out.rfind(R"({"ok":true,"power":"off","beep":"unknown")", 0), 0u)
+        << status.out;
+    // The beep state of a switcher that is off was never read: no "already off".
+    auto beepOff = Ctl(Tcp({"--json", "beep", "off"}));
+    EXPECT_EQ(beepOff.exitCode, 1);
+    EXPECT_EQ(beepOff.out, "{\"ok\":false,\"error\":\"Power off!\"}\n");
+    EXPECT_EQ(beepOff.err, "torvanectl: Power off!\n");
     auto on = Ctl(Serial({"--json", "power", "on"}));
     EXPECT_EQ(on.exitCode, 0) << on.err;
     EXPECT_EQ(on.out, "{\"ok\":true}\n");
@@ -85,6 +94,24 @@ TEST(TorvanectlSilent, ASilentSwitcherTimesOut) {
     EXPECT_EQ(serial.err, "torvanectl: Time out!\n");
 }
 
+TEST(TorvanectlLinks, ALinkLostInTheMiddleOfACommandIsALinkFailure) {
+    for (const bool serial : {true, false}) {
+        SCOPED_TRACE(serial ? "serial" : "tcp");
+        SimProcess sim({"--silent"});
+        ASSERT_TRUE(sim.Ready()) << sim.Output();
+        // The switcher goes away while the tool waits for its answer.
+        std::thread unplug([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            sim.Stop();
+        });
+        auto r = Ctl({serial ? "--serial" : "--tcp", serial ? sim.SerialPath() : sim.TcpAddress(),
+                      "--json", "status"});
+        unplug.join();
+        EXPECT_EQ(r.exitCode, 3) << r.out << r.err;
+        EXPECT_EQ(r.out.rfind("{\"ok\":false,\"error\":", 0), 0u) << r.out;
+    }
+}
+
 TEST(TorvanectlLinks, LinksThatCannotBeOpened) {
     // Port 1 on loopback: nothing listens there.
     auto tcp = Ctl({"--tcp", "127.0.0.1:1", "status"});
@@ -110,12 +137,24 @@ TEST(TorvanectlUsage, UsageErrorsAndHelp) {
         {{"--serial", "/dev/x", "--tcp", "127.0.0.1", "status"}, 2},
         {{"route", "9", "A"}, 2},
         {{"status", "extra"}, 2},
+        {{"status", "--jsn"}, 2},
+        {{"factory-reset", "--yes", "--force"}, 2},
+        {{"--yes", "status"}, 2},
     };
     for (const auto& c : cases) {
         auto r = Ctl(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << (c.args.empty() ? "" : c.args[0]) << ": " << r.err;
     }
     EXPECT_NE(Ctl({"--help"}).out.find("Exit status:"), std::string::npos);
+    EXPECT_EQ(Ctl({"--version"}).out, "torvanectl " TORVANE_VERSION "\n");
+    auto ports = Ctl({"--json", "ports"});
+    EXPECT_EQ(ports.exitCode, 0) << ports.err;
+    EXPECT_EQ(ports.out.rfind("{\"ok\":true,\"ports\":[", 0), 0u) << ports.out;
+    // With --json even a usage error is one object on standard output.
+    auto json = Ctl({"--json", "status", "--jsn"});
+    EXPECT_EQ(json.exitCode, 2);
+    EXPECT_EQ(json.out, "{\"ok\":false,\"error\":\"unknown option --jsn\"}\n");
+    EXPECT_NE(json.err.find("unknown option --jsn"), std::string::npos);
 }
 
 }  // namespace
