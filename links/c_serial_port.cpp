@@ -144,11 +144,9 @@ bool CSerialPort::StartMonitoring() {
         std::lock_guard lock(writeLock_);
         acceptingWrites_ = true;
     }
-    alive_ = true;
     try {
         thread_ = std::thread(&CSerialPort::MonitorThread, this, fd, delivery_);
     } catch (const std::system_error&) {
-        alive_ = false;
         std::lock_guard lock(writeLock_);
         acceptingWrites_ = false;
         return false;
@@ -215,7 +213,6 @@ void CSerialPort::MonitorThread(int fd, std::shared_ptr<Delivery> delivery) {
         }
     }
     ClosePort();
-    alive_ = false;
 }
 
 bool CSerialPort::ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery) {

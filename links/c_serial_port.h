@@ -12,7 +12,6 @@
 //
 // Every method but the monitoring thread's runs on the loop's thread.
 
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -51,8 +50,6 @@ class CSerialPort : public SerialPort {
 
     std::string ConfigurationProblem() const { return configurationProblem_; }
     bool IsOpen() const;
-    // True from StartMonitoring until the thread has ended.
-    bool ThreadAlive() const { return alive_; }
 
   private:
     // What the thread's posted tasks reach; cleared when the session ends so
@@ -75,7 +72,6 @@ class CSerialPort : public SerialPort {
     mutable std::mutex portLock_;
     int fd_ = -1;
     std::thread thread_;
-    std::atomic<bool> alive_{false};
     bool monitoring_ = false;
     WakePipe shutdown_;
     WakePipe writeRequest_;

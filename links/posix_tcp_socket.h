@@ -30,9 +30,6 @@ class PosixTcpControlSocket : public TcpControlSocket {
     void Close() override;
     long Send(const std::uint8_t* bytes, std::size_t count) override;
 
-    bool HasSocket() const { return fd_ >= 0; }
-    int NativeHandle() const { return fd_; }
-
   private:
     void OnReady(unsigned events);
     void FinishConnect(int error);

@@ -29,7 +29,6 @@ class PosixUdpSocket : public UdpSocket {
     long SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
                 std::size_t count) override;
     std::uint16_t LocalPort() const override;
-    int NativeHandle() const { return fd_; }
 
   private:
     void OnReadable();

@@ -14,6 +14,20 @@
 
 namespace torvane::test {
 
+// This process's IPv4 socket whose local port (or, with `remote`, whose
+// peer's port) is `port`; -1 when there is none. Lets a test look at a link's
+// socket options from outside the link.
+inline int FindSocket(std::uint16_t port, bool remote) {
+    for (int fd = 0; fd < 1024; ++fd) {
+        sockaddr_in a{};
+        socklen_t length = sizeof a;
+        const int found = remote ? ::getpeername(fd, reinterpret_cast<sockaddr*>(&a), &length)
+                                 : ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
+        if (found == 0 && a.sin_family == AF_INET && ntohs(a.sin_port) == port) return fd;
+    }
+    return -1;
+}
+
 inline sockaddr_in Loopback(std::uint16_t port) {
     sockaddr_in a{};
     a.sin_family = AF_INET;

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,16 @@ inline int OpenDescriptorCount() {
     int count = 0;
     for (int fd = 0; fd < 1024; ++fd)
         if (::fcntl(fd, F_GETFD) != -1) ++count;
+    return count;
+}
+
+// Threads this process runs now (the port's monitoring thread among them).
+inline int ThreadCount() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        (void)entry;
+        ++count;
+    }
     return count;
 }
 

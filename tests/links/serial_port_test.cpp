@@ -150,6 +150,7 @@ TEST_F(SerialPortOnPty, AnUnreadReplyIsPurgedBeforeEachWriteAndWhenMonitoringSta
 }
 
 TEST_F(SerialPortOnPty, AHungUpPortReportsOnceWithoutSpinning) {
+    const int threadsBefore = test::ThreadCount();
     Open();
     Write(Hex("A5 5B"));
     ASSERT_EQ(pty_.Receive(2).size(), 2u);
@@ -163,9 +164,9 @@ TEST_F(SerialPortOnPty, AHungUpPortReportsOnceWithoutSpinning) {
     const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
     EXPECT_EQ(owner_.failures, 1);
     EXPECT_LT(cpuMs, 100.0);
-    EXPECT_TRUE(port_.ThreadAlive()) << "the thread waits for StopMonitoring";
+    EXPECT_EQ(test::ThreadCount(), threadsBefore + 1) << "the thread waits for StopMonitoring";
     port_.StopMonitoring();
-    EXPECT_TRUE(loop_.RunUntil([&] { return !port_.ThreadAlive(); }, 2000));
+    EXPECT_TRUE(loop_.RunUntil([&] { return test::ThreadCount() == threadsBefore; }, 2000));
 }
 
 TEST_F(SerialPortOnPty, APortThatCannotBeOpenedSaysWhy) {
@@ -232,6 +233,7 @@ TEST_F(SerialPortOnPty, EveryWayOfLettingGoLeavesThePortFreeForOthers) {
 
 TEST_F(SerialPortOnPty, StopThenOpenAnotherPortLeavesNothingBehind) {
     const int descriptorsBefore = test::OpenDescriptorCount();
+    const int threadsBefore = test::ThreadCount();
     Open();
     pty_.Send(Hex("01"));
     ASSERT_TRUE(ReceivedCount(1));
@@ -240,7 +242,7 @@ TEST_F(SerialPortOnPty, StopThenOpenAnotherPortLeavesNothingBehind) {
     Write(Hex("A5"));  // after stopping, nothing more is written
     PtyPair other;
     ASSERT_TRUE(port_.InitPort(&owner_, other.path, SerialSettings{}));
-    EXPECT_FALSE(port_.ThreadAlive()) << "InitPort waited for the old thread";
+    EXPECT_EQ(test::ThreadCount(), threadsBefore) << "InitPort waited for the old thread";
     ASSERT_TRUE(port_.StartMonitoring());
 
     pty_.Send(Hex("EE"));  // the old port is closed: this goes nowhere
@@ -250,7 +252,7 @@ TEST_F(SerialPortOnPty, StopThenOpenAnotherPortLeavesNothingBehind) {
     EXPECT_TRUE(pty_.Receive(1, 50).empty());
 
     port_.StopMonitoring();
-    ASSERT_TRUE(loop_.RunUntil([&] { return !port_.ThreadAlive(); }, 2000));
+    ASSERT_TRUE(loop_.RunUntil([&] { return test::ThreadCount() == threadsBefore; }, 2000));
     EXPECT_FALSE(port_.IsOpen());
     // The other pair's own two descriptors are all that is new.
     EXPECT_EQ(test::OpenDescriptorCount(), descriptorsBefore + 2);
