@@ -116,6 +116,17 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     const std::string& command = options.command;
     auto usage = [&](const std::string& error) { return print.Fail({kExitUsage, error}); };
 
+    // Only discovery and network configuration have options of their own
+    // (and refuse those they do not know); factory-reset's --yes is its
+    // confirmation.
+    if (!IsNetworkCommand(command)) {
+        for (const auto& arg : options.args) {
+            const bool confirmation = command == "factory-reset" && arg == "--yes";
+            if (arg.size() > 1 && arg[0] == '-' && !confirmation)
+                return usage("unknown option " + arg);
+        }
+    }
+
     if (command == "ports")
         return options.args.empty() ? Ports(options, print) : usage("ports takes no arguments");
     if (IsNetworkCommand(command)) return RunNetworkCommand(options, out, err);

@@ -115,9 +115,9 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
                 return std::nullopt;
             }
             sawTcp = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && !(arg == "--yes" && !o.command.empty())) {
-            // Anywhere on the line: an option misspelt after the command
-            // must not pass for one of its arguments.
+        } else if (o.command.empty() && arg.size() > 1 && arg[0] == '-') {
+            // After the command, options are the command's own (its parser
+            // refuses those it does not know).
             error = "unknown option " + arg;
             return std::nullopt;
         } else if (o.command.empty()) {

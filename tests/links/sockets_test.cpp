@@ -143,7 +143,8 @@ TEST(UdpSocketTest, ReceivesAndSendsDatagramsOnLoopback) {
                  &length);
     EXPECT_NE(broadcast, 0);
     int reuse = 0;
-    ::getsockopt(socket.NativeHandle(), SOL_SOCKET, SO_REUSEADDR, &reuse, &length);
+    ::getsockopt(test::FindSocket(socket.LocalPort(), false), SOL_SOCKET, SO_REUSEADDR, &reuse,
+                 &length);
     EXPECT_NE(reuse, 0) << "binds beside a simulator on the same port";
 
     test::UdpPeer peer;
