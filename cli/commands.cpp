@@ -118,8 +118,8 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
 
     // Only discovery and network configuration have options of their own
     // (and refuse those they do not know); factory-reset's --yes is its
-    // confirmation.
-    if (!IsNetworkCommand(command)) {
+    // confirmation, and a device text is free text that may begin with '-'.
+    if (!IsNetworkCommand(command) && command != "text") {
         for (const auto& arg : options.args) {
             const bool confirmation = command == "factory-reset" && arg == "--yes";
             if (arg.size() > 1 && arg[0] == '-' && !confirmation)

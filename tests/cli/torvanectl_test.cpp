@@ -97,8 +97,8 @@ TEST(TorvanectlSilent, ASilentSwitcherTimesOut) {
 TEST(TorvanectlLinks, ALinkLostInTheMiddleOfACommandIsALinkFailure) {
     for (const bool serial : {true, false}) {
         SCOPED_TRACE(serial ? "serial" : "tcp");
-        SimProcess sim({"--silent"});
-        ASSERT_TRUE(sim.Ready()) << sim.Output();
+        SimProcess sim;
+        ASSERT_TRUE(sim.Start(LoopbackSimArgs({"--silent"}))) << sim.Output();
         // The switcher goes away while the tool waits for its answer.
         std::thread unplug([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(700));
