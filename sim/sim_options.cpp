@@ -214,6 +214,8 @@ const std::vector<Option>& Options() {
         {"--faults-after", "N",
          "the reply faults and --hang-up strike only after N units have arrived (0)",
          IntInto([](SimOptions& o) -> int& { return o.faults.faultsAfterUnits; }, 0, 100000000)},
+        {"--faults-for", "N", "...and only for the N units after those; 0 for good (0)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.faultsForUnits; }, 0, 100000000)},
         {"--hang-up", nullptr,
          "the link of the first unit the faults meet is cut instead of answered, once; a cut "
          "pseudo-terminal is replaced by a new one (printed again as \"serial PATH\")",

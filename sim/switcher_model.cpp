@@ -127,7 +127,8 @@ void SwitcherModel::ClearHistory() {
 
 void SwitcherModel::OnUnit(ModelLink& link, UnitKind kind, const std::vector<std::uint8_t>& unit) {
     received_.push_back(unit);
-    if (++unitsReceived_ > faults_.faultsAfterUnits && faults_.hangUp && link.hangUp_) {
+    ++unitsReceived_;
+    if (FaultsArmed() && faults_.hangUp && link.hangUp_) {
         // The line goes dead on the loop's next turn, not inside the parser
         // that is delivering this unit.
         faults_.hangUp = false;
@@ -173,8 +174,14 @@ void SwitcherModel::OnUnit(ModelLink& link, UnitKind kind, const std::vector<std
     }
 }
 
+bool SwitcherModel::FaultsArmed() const {
+    const long after = faults_.faultsAfterUnits;
+    return unitsReceived_ > after &&
+           (faults_.faultsForUnits <= 0 || unitsReceived_ <= after + faults_.faultsForUnits);
+}
+
 void SwitcherModel::Emit(ModelLink& link, CommandFrame reply) {
-    const bool armed = unitsReceived_ > faults_.faultsAfterUnits;
+    const bool armed = FaultsArmed();
     if (armed && faults_.silent) return;
     if (armed && faults_.dropNextReplies > 0) {
         --faults_.dropNextReplies;

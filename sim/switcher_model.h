@@ -139,6 +139,8 @@ class SwitcherModel {
     friend class ModelLink;
     void OnUnit(ModelLink& link, UnitKind kind, const std::vector<std::uint8_t>& unit);
     void Emit(ModelLink& link, CommandFrame reply);
+    // Whether the reply faults act on the unit just received.
+    bool FaultsArmed() const;
     void Detach(ModelLink* link) { links_.erase(link); }
 
     Answer AnswerQuery(const CommandFrame& request);

@@ -24,6 +24,9 @@ struct SwitcherFaults {
     // only once the switcher has received more than this many units, so a
     // fault can strike in the middle of a chain.
     int faultsAfterUnits = 0;
+    // ...and only for this many units after that (0: for good), so noise
+    // can strike one reply of a chain and leave the rest alone.
+    int faultsForUnits = 0;
     // The unit that arms the faults is not answered: its link hangs up (the
     // serial line is cut, the TCP connection closed). Once; then it clears.
     bool hangUp = false;

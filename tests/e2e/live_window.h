@@ -47,6 +47,7 @@ class LiveWindow : public ::testing::Test, private WindowObserver {
         const auto& items = dlg_->Controls().Items(res::kPortList);
         for (std::size_t i = 0; i < items.size(); ++i)
             if (items[i] == linkPath_) dlg_->Select(res::kPortList, static_cast<int>(i));
+        ASSERT_EQ(dlg_->Controls().Text(res::kPortList), linkPath_);
     }
 
     bool RunUntil(const std::function<bool()>& done, int maxMs = kWaitMs) {
@@ -79,7 +80,8 @@ class LiveWindow : public ::testing::Test, private WindowObserver {
         dlg_->PressAt({r.x + r.width / 2, r.y + r.height / 2});
     }
 
-    // Messages shown (and closed with Ok) since the last call.
+    // Messages shown (and closed with Ok) since TakeMessages was last called.
+    const std::vector<std::string>& Shown() const { return messages_; }
     std::vector<std::string> TakeMessages() {
         std::vector<std::string> taken;
         taken.swap(messages_);

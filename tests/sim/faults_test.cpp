@@ -79,6 +79,9 @@ TEST_F(Faults, FaultsStrikeOnlyAfterTheGivenNumberOfUnits) {
     ASSERT_EQ(third.size(), 2u);
     EXPECT_EQ(third[0], "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DE");
     EXPECT_EQ(third[1], CommandHex("08 0C F0"));
+
+    model.Faults().faultsForUnits = 1;
+    EXPECT_EQ(AskPower(), std::vector<std::string>{kPowerOn}) << "the faults are over";
 }
 
 TEST(FaultsHangUp, TheArmingUnitCutsItsLinkOnceUnanswered) {
