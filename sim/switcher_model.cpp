@@ -64,13 +64,14 @@ void ModelLink::OnRawBlockOverdue(unsigned expectation) {
     model_.Emit(*this, model_.RejectEdidWrite(pendingStart_));
 }
 
-void ModelLink::Deliver(std::vector<std::uint8_t> chunk) {
+void ModelLink::Deliver(std::vector<std::uint8_t> chunk, bool glue) {
     const SwitcherFaults& faults = model_.Faults();
-    if (kind_ == LinkKind::kTcp && faults.tcpGlue) {
-        if (heldForGlue_.empty()) {
-            heldForGlue_ = std::move(chunk);
-            return;
-        }
+    if (kind_ == LinkKind::kTcp && glue && heldForGlue_.empty()) {
+        heldForGlue_ = std::move(chunk);
+        return;
+    }
+    if (!heldForGlue_.empty()) {
+        // What was held goes out with this write, glued or not.
         heldForGlue_.insert(heldForGlue_.end(), chunk.begin(), chunk.end());
         chunk.swap(heldForGlue_);
         heldForGlue_.clear();
@@ -204,11 +205,12 @@ void SwitcherModel::Emit(ModelLink& link, CommandFrame reply) {
             AsFrame(faults_.extraFrame.empty() ? kDefaultExtraFrame : faults_.extraFrame));
     }
     std::weak_ptr<ModelLink*> alive = link.self_;
-    RunAfter(loop_, timing_.replyDelayMs, [alive, chunks = std::move(chunks)] {
+    const bool glue = armed && faults_.tcpGlue;
+    RunAfter(loop_, timing_.replyDelayMs, [alive, glue, chunks = std::move(chunks)] {
         for (const auto& chunk : chunks) {
             auto l = alive.lock();
             if (!l || !*l) return;
-            (*l)->Deliver(chunk);
+            (*l)->Deliver(chunk, glue);
         }
     });
 }

@@ -66,8 +66,9 @@ class ModelLink {
     friend class SwitcherModel;
     void OnUnit(UnitKind kind, const std::vector<std::uint8_t>& unit);
     void OnRawBlockOverdue(unsigned expectation);
-    // One write of the device, with the TCP split, glue and bytewise faults applied.
-    void Deliver(std::vector<std::uint8_t> chunk);
+    // One write of the device, with the TCP split, glue and bytewise faults
+    // applied; `glue` holds it back for the next write.
+    void Deliver(std::vector<std::uint8_t> chunk, bool glue);
     // Bytewise: writes the next waiting byte and schedules the one after.
     void DripNextByte();
 

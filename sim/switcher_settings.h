@@ -42,7 +42,8 @@ struct SwitcherFaults {
 
     // TCP only. Split: each reply goes out as two writes, the first
     // `tcpSplitAt` bytes, then the rest `tcpSplitGapMs` later. Glue: each
-    // reply is held back and written together with the next one.
+    // reply is held back and written together with the next one (glue is a
+    // reply fault: it obeys faultsAfterUnits and faultsForUnits).
     // Bytewise: every byte its own write, `tcpSplitGapMs` apart.
     int tcpSplitAt = 0;
     int tcpSplitGapMs = 0;

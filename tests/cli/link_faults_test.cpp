@@ -1,0 +1,104 @@
+// torvanectl when the link misbehaves: replies in single bytes or glued
+// together over TCP, the peer gone in the middle of a command, and a second
+// torvanectl reaching for a serial port the first one holds.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "processes.h"
+#include "sim/sim_process.h"
+
+namespace torvane::test {
+namespace {
+
+RunResult Ctl(const std::vector<std::string>& args) {
+    return RunProgram(BuiltProgram("torvanectl"), args);
+}
+
+const char* const kStatusJson =
+    R"({"power":"on","beep":"on","inputs":{"1":"connected","2":"connected","3":"connected",)"
+    R"("4":"disconnected","5":"disconnected","6":"disconnected","7":"disconnected","8":"disconnected"},)"
+    R"("outputs":{"A":"connected","B":"connected","C":"disconnected","D":"disconnected",)"
+    R"("E":"disconnected","F":"disconnected","G":"disconnected","H":"disconnected"}})"
+    "\n";
+
+// Units sent, from a --trace.
+std::vector<std::string> Sent(const std::string& trace) {
+    std::vector<std::string> sent;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("> ", 0) == 0) sent.push_back(line.substr(2));
+    return sent;
+}
+
+TEST(TorvanectlLinkFaults, RepliesInSingleBytesOrGluedTogetherOverTcp) {
+    const std::vector<std::string> shapes[] = {
+        {"--tcp-bytewise", "--tcp-split-gap", "2"},
+        // The answer to the first status query is held until its resend is
+        // answered: both replies come in one read.
+        {"--tcp-glue", "--faults-after", "2", "--faults-for", "1"}};
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape[0]);
+        std::vector<std::string> args = {"--port", "0", "--no-udp"};
+        args.insert(args.end(), shape.begin(), shape.end());
+        sim::test::SimProcess sim;
+        ASSERT_TRUE(sim.Start(args)) << sim.Output();
+        auto r = Ctl({"--tcp", sim.Said("tcp"), "--json", "--trace", "status"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, kStatusJson);
+        // Nothing is sent more than twice (once and its one resend).
+        const auto sent = Sent(r.err);
+        for (const auto& unit : sent)
+            EXPECT_LE(std::count(sent.begin(), sent.end(), unit), 2) << unit;
+    }
+}
+
+TEST(TorvanectlLinkFaults, TcpPeerGoneDuringEdidListThenAFreshConnectionWorks) {
+    sim::test::SimProcess sim;
+    // Connecting sends two queries; the EDID page's fourth read meets a closed peer.
+    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--faults-after", "5", "--hang-up"}))
+        << sim.Output();
+    auto cut = Ctl({"--tcp", sim.Said("tcp"), "--json", "edid", "list"});
+    EXPECT_EQ(cut.exitCode, 1) << cut.err;
+    EXPECT_EQ(cut.out, "{\"ok\":false,\"error\":\"Time out!\"}\n");
+    auto again = Ctl({"--tcp", sim.Said("tcp"), "--json", "status"});
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out, kStatusJson);
+}
+
+// Whether some program holds the lock on `path` that torvanectl takes.
+bool PortHeld(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == EBUSY;
+    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+TEST(TorvanectlLinkFaults, ASecondTorvanectlOnAHeldSerialPort) {
+    sim::test::SimProcess sim;
+    // Slow replies keep the first torvanectl on the port for a while.
+    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--reply-delay", "300"})) << sim.Output();
+    const std::string port = sim.Said("serial");
+    RunResult first;
+    std::thread holder([&] { first = Ctl({"--serial", port, "edid", "list"}); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!PortHeld(port) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+
+    auto second = Ctl({"--serial", port, "--json", "status"});
+    holder.join();
+    EXPECT_EQ(second.exitCode, 3);
+    EXPECT_EQ(second.out, "{\"ok\":false,\"error\":\"Open COM failed! (cannot open " + port +
+                              ": in use by another program)\"}\n");
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out.rfind("IN1: 1080p,Stereo Audio 2.0\n", 0), 0u) << first.out;
+}
+
+}  // namespace
+}  // namespace torvane::test
