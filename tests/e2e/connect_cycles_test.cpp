@@ -48,6 +48,12 @@ class ConnectCycles : public LiveWindow {
         ASSERT_EQ(dlg_->Controls().Text(res::kFirstInputLabel), "HDMI IN1: Connect")
             << "cycle " << cycle;
     }
+    // The footprint once the last port's monitoring thread, which ends on
+    // its own after a disconnect, has had time to go.
+    Footprint FootprintAtRest() {
+        loop_.RunFor(300);
+        return Footprint();
+    }
     // The monitoring thread of a closed port ends on its own; give it time.
     void ExpectBackTo(const Footprint& start) {
         RunUntil([&] { return Footprint() == start; });
@@ -56,9 +62,12 @@ class ConnectCycles : public LiveWindow {
     }
 };
 
+// The first cycle is not counted: a sanitizer's runtime starts a thread of its
+// own when the process starts its first.
 TEST_F(ConnectCycles, SerialPortAThousandTimes) {
-    const Footprint start;
-    for (int cycle = 0; cycle < kCycles; ++cycle) {
+    Footprint start;
+    for (int cycle = 0; cycle <= kCycles; ++cycle) {
+        if (cycle == 1) start = FootprintAtRest();
         ASSERT_NO_FATAL_FAILURE(ConnectCom()) << "cycle " << cycle;
         ASSERT_TRUE(dlg_->Controls().Checked(res::kPowerOnBox)) << "cycle " << cycle;
         if (cycle % kStatusEvery == 0) {
@@ -72,8 +81,9 @@ TEST_F(ConnectCycles, SerialPortAThousandTimes) {
 
 TEST_F(ConnectCycles, TcpAThousandTimes) {
     dlg_->Click(res::kTcpModeRadio);
-    const Footprint start;
-    for (int cycle = 0; cycle < kCycles; ++cycle) {
+    Footprint start;
+    for (int cycle = 0; cycle <= kCycles; ++cycle) {
+        if (cycle == 1) start = FootprintAtRest();
         ASSERT_NO_FATAL_FAILURE(ConnectTcp()) << "cycle " << cycle;
         if (cycle % kStatusEvery == 0) {
             ASSERT_NO_FATAL_FAILURE(CheckStatus(cycle));
