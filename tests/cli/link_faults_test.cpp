@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "processes.h"
-#include "sim/sim_process.h"
 
 namespace torvane::test {
 namespace {
@@ -44,11 +43,9 @@ TEST(TorvanectlLinkFaults, RepliesInSingleBytesOrGluedTogetherOverTcp) {
         {"--tcp-glue", "--faults-after", "2", "--faults-for", "1"}};
     for (const auto& shape : shapes) {
         SCOPED_TRACE(shape[0]);
-        std::vector<std::string> args = {"--port", "0", "--no-udp"};
-        args.insert(args.end(), shape.begin(), shape.end());
-        sim::test::SimProcess sim;
-        ASSERT_TRUE(sim.Start(args)) << sim.Output();
-        auto r = Ctl({"--tcp", sim.Said("tcp"), "--json", "--trace", "status"});
+        SimProcess sim;
+        ASSERT_TRUE(sim.Start(LoopbackSimArgs(shape))) << sim.Output();
+        auto r = Ctl({"--tcp", sim.TcpAddress(), "--json", "--trace", "status"});
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, kStatusJson);
         // Nothing is sent more than twice (once and its one resend).
@@ -59,14 +56,13 @@ TEST(TorvanectlLinkFaults, RepliesInSingleBytesOrGluedTogetherOverTcp) {
 }
 
 TEST(TorvanectlLinkFaults, TcpPeerGoneDuringEdidListThenAFreshConnectionWorks) {
-    sim::test::SimProcess sim;
+    SimProcess sim;
     // Connecting sends two queries; the EDID page's fourth read meets a closed peer.
-    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--faults-after", "5", "--hang-up"}))
-        << sim.Output();
-    auto cut = Ctl({"--tcp", sim.Said("tcp"), "--json", "edid", "list"});
+    ASSERT_TRUE(sim.Start(LoopbackSimArgs({"--faults-after", "5", "--hang-up"}))) << sim.Output();
+    auto cut = Ctl({"--tcp", sim.TcpAddress(), "--json", "edid", "list"});
     EXPECT_EQ(cut.exitCode, 1) << cut.err;
     EXPECT_EQ(cut.out, "{\"ok\":false,\"error\":\"Time out!\"}\n");
-    auto again = Ctl({"--tcp", sim.Said("tcp"), "--json", "status"});
+    auto again = Ctl({"--tcp", sim.TcpAddress(), "--json", "status"});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(again.out, kStatusJson);
 }
@@ -81,10 +77,10 @@ bool PortHeld(const std::string& path) {
 }
 
 TEST(TorvanectlLinkFaults, ASecondTorvanectlOnAHeldSerialPort) {
-    sim::test::SimProcess sim;
+    SimProcess sim;
     // Slow replies keep the first torvanectl on the port for a while.
-    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--reply-delay", "300"})) << sim.Output();
-    const std::string port = sim.Said("serial");
+    ASSERT_TRUE(sim.Start(LoopbackSimArgs({"--reply-delay", "300"}))) << sim.Output();
+    const std::string port = sim.SerialPath();
     RunResult first;
     std::thread holder([&] { first = Ctl({"--serial", port, "edid", "list"}); });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

@@ -17,8 +17,8 @@
 #include "links/posix_link_factory.h"
 #include "platform/poll_loop.h"
 #include "res/resource_ids.h"
-#include "sim/sim_process.h"
 #include "support/bytes.h"
+#include "support/sim_process.h"
 
 namespace torvane::test {
 
@@ -106,7 +106,7 @@ class LiveWindow : public ::testing::Test, private WindowObserver {
     void OnOpened(Window&) override {
         messages_.push_back(dlg_->Message().MessageText());
         loop_.Post([this] {
-            if (dlg_->Message().Showing()) dlg_->Message().Click(res::kMessageOkButton);
+            if (dlg_->Message().Showing()) dlg_->Message().Click(CMessageDlg::kOkButton);
         });
     }
 
