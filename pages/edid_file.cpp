@@ -41,6 +41,13 @@ FileRead ReadUpTo(const std::string& path, std::size_t limit) {
         result.error = std::make_error_code(std::errc::is_a_directory).message();
         return result;
     }
+    // A named pipe or a terminal would hold the program at the open or the
+    // read for as long as nobody writes to it; only plain files are read.
+    const auto type = std::filesystem::status(path, ec).type();
+    if (!ec && type != std::filesystem::file_type::regular) {
+        result.error = "not a regular file";
+        return result;
+    }
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {

@@ -1,5 +1,6 @@
 #include "sim/sim_options.h"
 
+#include <climits>
 #include <functional>
 #include <sstream>
 
@@ -141,7 +142,7 @@ const std::vector<Option>& Options() {
         {"--link", "PATH", "symbolic link to the pseudo-terminal, removed on exit",
          [](const std::string& t, SimOptions& o) {
              o.linkPath = t;
-             return !t.empty();
+             return !t.empty() && t.size() < PATH_MAX;
          }},
         // Network settings the discovery answer reports.
         {"--mac", "XX-XX-XX-XX-XX-XX", "MAC address (02-54-56-00-00-01)",
