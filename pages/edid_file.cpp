@@ -9,6 +9,8 @@
 #include <memory>
 #include <system_error>
 
+#include "pages/plain_file.h"
+
 namespace torvane {
 namespace {
 
@@ -35,19 +37,10 @@ struct FileRead {
 
 FileRead ReadUpTo(const std::string& path, std::size_t limit) {
     FileRead result;
-    std::error_code ec;
-    // A directory opens for reading on some systems; say so plainly instead.
-    if (std::filesystem::is_directory(path, ec)) {
-        result.error = std::make_error_code(std::errc::is_a_directory).message();
-        return result;
-    }
-    // A named pipe or a terminal would hold the program at the open or the
-    // read for as long as nobody writes to it; only plain files are read.
-    const auto type = std::filesystem::status(path, ec).type();
-    if (!ec && type != std::filesystem::file_type::regular) {
-        result.error = "not a regular file";
-        return result;
-    }
+    // A directory opens for reading on some systems, a named pipe blocks:
+    // say so plainly instead.
+    result.error = NotAPlainFile(path);
+    if (!result.error.empty()) return result;
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {

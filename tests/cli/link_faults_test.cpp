@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "processes.h"
@@ -65,6 +66,37 @@ TEST(TorvanectlLinkFaults, TcpPeerGoneDuringEdidListThenAFreshConnectionWorks) {
     auto again = Ctl({"--tcp", sim.TcpAddress(), "--json", "status"});
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(again.out, kStatusJson);
+}
+
+TEST(TorvanectlLinkFaults, SerialLineCutDuringAFirmwareTransferThenTheNewLineWorks) {
+    const std::string dir = ::testing::TempDir();
+    const std::string link = dir + "torvane_cut_link_" + std::to_string(::getpid());
+    const std::string image = dir + "torvane_cut_fw_" + std::to_string(::getpid()) + ".bin";
+    std::ofstream(image, std::ios::binary) << std::string(30000, '\x5A');
+    SimProcess sim;
+    // Connecting, the page's reads and the upgrade request come first; the
+    // twelfth unit, one of the first firmware blocks, cuts the line.
+    ASSERT_TRUE(
+        sim.Start(LoopbackSimArgs({"--reply-delay", "0", "--ready-delay", "0", "--restart", "0",
+                                   "--link", link, "--faults-after", "11", "--hang-up"})))
+        << sim.Output();
+    auto cut = Ctl({"--serial", link, "--trace", "upgrade", image});
+    EXPECT_EQ(cut.exitCode, 1);
+    EXPECT_EQ(cut.out, "->Upgrading MCU...\n->MCU upgrade failed\n");
+    EXPECT_NE(cut.err.find("torvanectl: Time out!\n"), std::string::npos) << cut.err;
+    // The block the cut met is resent once; no block after it goes out.
+    const auto sent = Sent(cut.err);
+    std::vector<std::string> blocks;
+    for (const auto& unit : sent)
+        if (unit.rfind("FE EF", 0) == 0) blocks.push_back(unit.substr(0, 11));
+    ASSERT_GE(blocks.size(), 2u);
+    EXPECT_EQ(blocks[blocks.size() - 1], blocks[blocks.size() - 2]);
+    for (std::size_t i = 0; i + 2 < blocks.size(); ++i) EXPECT_NE(blocks[i], blocks[i + 1]);
+
+    auto info = Ctl({"--serial", link, "info"});
+    EXPECT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_EQ(info.out.rfind("Device: HDMI Matrix 8x8     Version:1.0\n", 0), 0u) << info.out;
+    ::unlink(image.c_str());
 }
 
 // Whether some program holds the lock on `path` that torvanectl takes.
