@@ -68,6 +68,37 @@ TEST(TorvanectlLinkFaults, TcpPeerGoneDuringEdidListThenAFreshConnectionWorks) {
     EXPECT_EQ(again.out, kStatusJson);
 }
 
+TEST(TorvanectlLinkFaults, LineCutOrPeerGoneDuringTheMatrixStatusChain) {
+    const std::string link =
+        ::testing::TempDir() + "torvane_matrix_link_" + std::to_string(::getpid());
+    for (const bool serial : {true, false}) {
+        SCOPED_TRACE(serial ? "serial" : "tcp");
+        SimProcess sim;
+        // Connecting sends two queries; the chain's fifth route query meets the cut.
+        ASSERT_TRUE(
+            sim.Start(LoopbackSimArgs({"--link", link, "--faults-after", "6", "--hang-up"})))
+            << sim.Output();
+        const std::vector<std::string> via =
+            serial ? std::vector<std::string>{"--serial", link}
+                   : std::vector<std::string>{"--tcp", sim.TcpAddress()};
+        auto with = [&](std::vector<std::string> rest) {
+            rest.insert(rest.begin(), via.begin(), via.end());
+            return rest;
+        };
+        auto cut = Ctl(with({"--trace", "matrix"}));
+        EXPECT_EQ(cut.exitCode, 1);
+        EXPECT_NE(cut.err.find("torvanectl: Time out!\n"), std::string::npos) << cut.err;
+        const auto sent = Sent(cut.err);
+        ASSERT_GE(sent.size(), 2u);
+        EXPECT_EQ(sent.back(), "A5 5B 02 01 05 00 00 00 00 00 00 00 F8") << "nothing after the cut";
+        EXPECT_LE(std::count(sent.begin(), sent.end(), sent.back()), 2) << "at most one resend";
+
+        auto again = Ctl(with({"--json", "matrix"}));
+        EXPECT_EQ(again.exitCode, 0) << again.err;
+    }
+    ::unlink(link.c_str());
+}
+
 TEST(TorvanectlLinkFaults, SerialLineCutDuringAFirmwareTransferThenTheNewLineWorks) {
     const std::string dir = ::testing::TempDir();
     const std::string link = dir + "torvane_cut_link_" + std::to_string(::getpid());
