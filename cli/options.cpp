@@ -67,10 +67,13 @@ Exit status:
 }
 
 bool ParseHostPort(const std::string& text, std::string& host, std::uint16_t& port) {
+    // No host name is longer than 253 characters; a longer one is a mistake
+    // to report here, not a name to look up.
+    auto valid = [](const std::string& name) { return !name.empty() && name.size() <= 253; };
     const auto colon = text.rfind(':');
     if (colon == std::string::npos) {
         host = text;
-        return !host.empty();
+        return valid(host);
     }
     host = text.substr(0, colon);
     const std::string digits = text.substr(colon + 1);
@@ -79,7 +82,7 @@ bool ParseHostPort(const std::string& text, std::string& host, std::uint16_t& po
     if (ec != std::errc() || end != digits.data() + digits.size() || value == 0 || value > 65535)
         return false;
     port = static_cast<std::uint16_t>(value);
-    return !host.empty();
+    return valid(host);
 }
 
 std::optional<Options> ParseOptions(int argc, const char* const* argv, std::string& error) {

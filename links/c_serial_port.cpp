@@ -20,6 +20,8 @@ namespace {
 
 std::string ErrnoText(int error) { return std::strerror(error); }
 
+constexpr const char* kInUse = "in use by another program";
+
 // The exclusive mark stays on the line after our descriptor is gone for as
 // long as anything else holds the line (the far end of a pseudo-terminal,
 // a modem daemon), and would lock every later open out but root's; so it is
@@ -106,15 +108,17 @@ bool CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
 
     const int fd = ::open(portPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        lastError_ = "cannot open " + portPath + ": " + ErrnoText(errno);
+        // A terminal another program holds exclusively refuses the open
+        // itself (for every user but root, whom only the lock below stops).
+        lastError_ = "cannot open " + portPath + ": " +
+                     (errno == EBUSY ? std::string(kInUse) : ErrnoText(errno));
         return false;
     }
     // Exclusive: no other program may use the port while we hold it. The
     // advisory lock comes first so a refused open leaves the port as it was.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        lastError_ =
-            "cannot open " + portPath + ": " +
-            (errno == EWOULDBLOCK ? std::string("in use by another program") : ErrnoText(errno));
+        lastError_ = "cannot open " + portPath + ": " +
+                     (errno == EWOULDBLOCK ? std::string(kInUse) : ErrnoText(errno));
         ::close(fd);
         return false;
     }

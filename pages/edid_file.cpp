@@ -9,6 +9,8 @@
 #include <memory>
 #include <system_error>
 
+#include "pages/plain_file.h"
+
 namespace torvane {
 namespace {
 
@@ -35,12 +37,10 @@ struct FileRead {
 
 FileRead ReadUpTo(const std::string& path, std::size_t limit) {
     FileRead result;
-    std::error_code ec;
-    // A directory opens for reading on some systems; say so plainly instead.
-    if (std::filesystem::is_directory(path, ec)) {
-        result.error = std::make_error_code(std::errc::is_a_directory).message();
-        return result;
-    }
+    // A directory opens for reading on some systems, a named pipe blocks:
+    // say so plainly instead.
+    result.error = NotAPlainFile(path);
+    if (!result.error.empty()) return result;
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {

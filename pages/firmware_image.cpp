@@ -2,10 +2,16 @@
 
 #include <fstream>
 
+#include "pages/plain_file.h"
+
 namespace torvane {
 
 FirmwareFile ReadFirmwareFile(const std::string& path) {
     FirmwareFile file;
+    if (!NotAPlainFile(path).empty()) {
+        file.problem = FirmwareFile::kUnreadable;
+        return file;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         file.problem = FirmwareFile::kUnreadable;

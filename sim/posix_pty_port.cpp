@@ -11,9 +11,15 @@
 
 namespace torvane::sim {
 
-PosixPtyPort::~PosixPtyPort() {
+PosixPtyPort::~PosixPtyPort() { CloseLine(); }
+
+void PosixPtyPort::CloseLine() {
     link_.reset();
+    writer_.reset();
     if (watch_ != 0) loop_.Unwatch(watch_);
+    watch_ = 0;
+    master_.Reset();
+    slave_.Reset();
     if (!linkPath_.empty()) {
         // Remove the link only while it still points at this pty.
         char target[PATH_MAX];
@@ -21,6 +27,14 @@ PosixPtyPort::~PosixPtyPort() {
         if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == slavePath_)
             ::unlink(linkPath_.c_str());
     }
+}
+
+void PosixPtyPort::Replace() {
+    const std::string linkPath = linkPath_;
+    CloseLine();
+    linkPath_.clear();
+    std::string error;
+    if (Open(linkPath, &error) && onReplaced_) onReplaced_(slavePath_);
 }
 
 bool PosixPtyPort::Open(const std::string& linkPath, std::string* error) {
@@ -55,7 +69,9 @@ bool PosixPtyPort::Open(const std::string& linkPath, std::string* error) {
         loop_.WatchFd(master, EventLoop::kReadable, [this](unsigned events) { OnEvents(events); });
     writer_ =
         std::make_unique<ByteStreamWriter>(loop_, master, watch_, EventLoop::kReadable, nullptr);
-    link_ = model_.Attach(LinkKind::kSerial, [this](const auto& chunk) { writer_->Write(chunk); });
+    link_ = model_.Attach(
+        LinkKind::kSerial, [this](const auto& chunk) { writer_->Write(chunk); },
+        [this] { Replace(); });
     return true;
 }
 

@@ -3,6 +3,7 @@
 // a program opens (its path is printed, and optionally linked to a fixed
 // name); the master side is the switcher's end of the cable.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,9 +25,19 @@ class PosixPtyPort {
     // symbolic link to the slave (replacing an old symbolic link there).
     bool Open(const std::string& linkPath, std::string* error);
     const std::string& SlavePath() const { return slavePath_; }
+    // Runs after the line was cut (the hang-up fault) and a new
+    // pseudo-terminal took its place, with the new slave path.
+    void SetOnReplaced(std::function<void(const std::string& slavePath)> onReplaced) {
+        onReplaced_ = std::move(onReplaced);
+    }
 
   private:
     void OnEvents(unsigned events);
+    // Closes both ends, so the program holding the slave sees a hang-up,
+    // then opens a fresh pseudo-terminal under the same link name: the
+    // adapter unplugged and plugged in again.
+    void Replace();
+    void CloseLine();
 
     EventLoop& loop_;
     SwitcherModel& model_;
@@ -39,6 +50,7 @@ class PosixPtyPort {
     std::unique_ptr<ModelLink> link_;
     std::string slavePath_;
     std::string linkPath_;
+    std::function<void(const std::string&)> onReplaced_;
 };
 
 }  // namespace torvane::sim

@@ -70,8 +70,9 @@ void PosixTcpServer::Accept() {
             loop_, connection->fd.Get(), connection->watch, kReadEvents,
             [this, id] { loop_.Post([this, id] { Close(id); }); });
         ByteStreamWriter* writer = connection->writer.get();
-        connection->link =
-            model_.Attach(LinkKind::kTcp, [writer](const auto& chunk) { writer->Write(chunk); });
+        connection->link = model_.Attach(
+            LinkKind::kTcp, [writer](const auto& chunk) { writer->Write(chunk); },
+            [this, id] { Close(id); });
         connections_[id] = std::move(connection);
     }
 }

@@ -1,5 +1,6 @@
 #include "sim/sim_options.h"
 
+#include <climits>
 #include <functional>
 #include <sstream>
 
@@ -141,7 +142,7 @@ const std::vector<Option>& Options() {
         {"--link", "PATH", "symbolic link to the pseudo-terminal, removed on exit",
          [](const std::string& t, SimOptions& o) {
              o.linkPath = t;
-             return !t.empty();
+             return !t.empty() && t.size() < PATH_MAX;
          }},
         // Network settings the discovery answer reports.
         {"--mac", "XX-XX-XX-XX-XX-XX", "MAC address (02-54-56-00-00-01)",
@@ -211,6 +212,15 @@ const std::vector<Option>& Options() {
         {"--raw-block-wait", "MS", "EDID start frame waits this long for its block (2000)",
          IntInto([](SimOptions& o) -> int& { return o.timing.rawBlockWaitMs; }, 1, 600000)},
         // Faults.
+        {"--faults-after", "N",
+         "the reply faults and --hang-up strike only after N units have arrived (0)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.faultsAfterUnits; }, 0, 100000000)},
+        {"--faults-for", "N", "...and only for the N units after those; 0 for good (0)",
+         IntInto([](SimOptions& o) -> int& { return o.faults.faultsForUnits; }, 0, 100000000)},
+        {"--hang-up", nullptr,
+         "the link of the first unit the faults meet is cut instead of answered, once; a cut "
+         "pseudo-terminal is replaced by a new one (printed again as \"serial PATH\")",
+         Set([](auto& o) { o.faults.hangUp = true; })},
         {"--silent", nullptr, "never reply on the command links",
          Set([](auto& o) { o.faults.silent = true; })},
         {"--drop", "N", "drop the next N replies (0)",
@@ -232,6 +242,8 @@ const std::vector<Option>& Options() {
          IntInto([](SimOptions& o) -> int& { return o.faults.tcpSplitGapMs; }, 0, 60000)},
         {"--tcp-glue", nullptr, "TCP: hold each reply back and write it with the next",
          Set([](auto& o) { o.faults.tcpGlue = true; })},
+        {"--tcp-bytewise", nullptr, "TCP: write every byte on its own, --tcp-split-gap apart",
+         Set([](auto& o) { o.faults.tcpBytewise = true; })},
         {"--fault-block", "N", "firmware block N gets --fault-result instead of received (off)",
          IntInto([](SimOptions& o) -> int& { return o.faults.faultBlock; }, 0, 255)},
         {"--fault-result", "again|abort", "result for --fault-block (again)",

@@ -39,10 +39,11 @@ CommandFrame MakeReply(std::uint8_t group, std::uint8_t command,
 
 // ---- ModelLink ----
 
-ModelLink::ModelLink(SwitcherModel& model, LinkKind kind, Output output)
+ModelLink::ModelLink(SwitcherModel& model, LinkKind kind, Output output, HangUp hangUp)
     : model_(model),
       kind_(kind),
       output_(std::move(output)),
+      hangUp_(std::move(hangUp)),
       parser_([this](UnitKind k, const std::vector<std::uint8_t>& unit) { OnUnit(k, unit); }),
       self_(std::make_shared<ModelLink*>(this)) {}
 
@@ -63,16 +64,23 @@ void ModelLink::OnRawBlockOverdue(unsigned expectation) {
     model_.Emit(*this, model_.RejectEdidWrite(pendingStart_));
 }
 
-void ModelLink::Deliver(std::vector<std::uint8_t> chunk) {
+void ModelLink::Deliver(std::vector<std::uint8_t> chunk, bool glue) {
     const SwitcherFaults& faults = model_.Faults();
-    if (kind_ == LinkKind::kTcp && faults.tcpGlue) {
-        if (heldForGlue_.empty()) {
-            heldForGlue_ = std::move(chunk);
-            return;
-        }
+    if (kind_ == LinkKind::kTcp && glue && heldForGlue_.empty()) {
+        heldForGlue_ = std::move(chunk);
+        return;
+    }
+    if (!heldForGlue_.empty()) {
+        // What was held goes out with this write, glued or not.
         heldForGlue_.insert(heldForGlue_.end(), chunk.begin(), chunk.end());
         chunk.swap(heldForGlue_);
         heldForGlue_.clear();
+    }
+    if (kind_ == LinkKind::kTcp && faults.tcpBytewise) {
+        const bool idle = dripping_.empty();
+        dripping_.insert(dripping_.end(), chunk.begin(), chunk.end());
+        if (idle) DripNextByte();
+        return;
     }
     const auto splitAt = static_cast<std::size_t>(std::max(faults.tcpSplitAt, 0));
     if (kind_ == LinkKind::kTcp && splitAt > 0 && splitAt < chunk.size()) {
@@ -88,6 +96,17 @@ void ModelLink::Deliver(std::vector<std::uint8_t> chunk) {
     output_(chunk);
 }
 
+void ModelLink::DripNextByte() {
+    if (dripping_.empty()) return;
+    output_({dripping_.front()});
+    dripping_.pop_front();
+    if (dripping_.empty()) return;
+    std::weak_ptr<ModelLink*> alive = self_;
+    RunAfter(model_.Loop(), std::max(model_.Faults().tcpSplitGapMs, 1), [alive] {
+        if (auto link = alive.lock(); link && *link) (*link)->DripNextByte();
+    });
+}
+
 // ---- SwitcherModel ----
 
 SwitcherModel::SwitcherModel(EventLoop& loop)
@@ -95,8 +114,9 @@ SwitcherModel::SwitcherModel(EventLoop& loop)
 
 SwitcherModel::~SwitcherModel() { *self_ = nullptr; }
 
-std::unique_ptr<ModelLink> SwitcherModel::Attach(LinkKind kind, ModelLink::Output output) {
-    auto link = std::make_unique<ModelLink>(*this, kind, std::move(output));
+std::unique_ptr<ModelLink> SwitcherModel::Attach(LinkKind kind, ModelLink::Output output,
+                                                 ModelLink::HangUp hangUp) {
+    auto link = std::make_unique<ModelLink>(*this, kind, std::move(output), std::move(hangUp));
     links_.insert(link.get());
     return link;
 }
@@ -108,6 +128,21 @@ void SwitcherModel::ClearHistory() {
 
 void SwitcherModel::OnUnit(ModelLink& link, UnitKind kind, const std::vector<std::uint8_t>& unit) {
     received_.push_back(unit);
+    ++unitsReceived_;
+    if (FaultsArmed() && faults_.hangUp && link.hangUp_) {
+        // The line goes dead on the loop's next turn, not inside the parser
+        // that is delivering this unit.
+        faults_.hangUp = false;
+        std::weak_ptr<ModelLink*> alive = link.self_;
+        loop_.Post([alive] {
+            auto l = alive.lock();
+            if (!l || !*l) return;
+            // A copy: hanging up destroys the link and its callback with it.
+            const ModelLink::HangUp hangUp = (*l)->hangUp_;
+            hangUp();
+        });
+        return;
+    }
     switch (kind) {
         case UnitKind::kCommandFrame: {
             CommandFrame request;
@@ -140,31 +175,42 @@ void SwitcherModel::OnUnit(ModelLink& link, UnitKind kind, const std::vector<std
     }
 }
 
+bool SwitcherModel::FaultsArmed() const {
+    const long after = faults_.faultsAfterUnits;
+    return unitsReceived_ > after &&
+           (faults_.faultsForUnits <= 0 || unitsReceived_ <= after + faults_.faultsForUnits);
+}
+
 void SwitcherModel::Emit(ModelLink& link, CommandFrame reply) {
-    if (faults_.silent) return;
-    if (faults_.dropNextReplies > 0) {
+    const bool armed = FaultsArmed();
+    if (armed && faults_.silent) return;
+    if (armed && faults_.dropNextReplies > 0) {
         --faults_.dropNextReplies;
         return;
     }
-    if (faults_.badChecksumReplies > 0) {
+    if (armed && faults_.badChecksumReplies > 0) {
         --faults_.badChecksumReplies;
         reply[12] = static_cast<std::uint8_t>(reply[12] + 1);
     }
     replies_.push_back(reply);
 
     std::vector<std::vector<std::uint8_t>> chunks;
-    chunks.emplace_back(faults_.garbageBeforeReply);
+    if (armed)
+        chunks.emplace_back(faults_.garbageBeforeReply);
+    else
+        chunks.emplace_back();
     chunks.back().insert(chunks.back().end(), reply.begin(), reply.end());
-    for (int i = 0; i < faults_.extraFramesPerReply; ++i) {
+    for (int i = 0; armed && i < faults_.extraFramesPerReply; ++i) {
         chunks.push_back(
             AsFrame(faults_.extraFrame.empty() ? kDefaultExtraFrame : faults_.extraFrame));
     }
     std::weak_ptr<ModelLink*> alive = link.self_;
-    RunAfter(loop_, timing_.replyDelayMs, [alive, chunks = std::move(chunks)] {
+    const bool glue = armed && faults_.tcpGlue;
+    RunAfter(loop_, timing_.replyDelayMs, [alive, glue, chunks = std::move(chunks)] {
         for (const auto& chunk : chunks) {
             auto l = alive.lock();
             if (!l || !*l) return;
-            (*l)->Deliver(chunk);
+            (*l)->Deliver(chunk, glue);
         }
     });
 }

@@ -22,6 +22,7 @@
 // (sim/in_process_links.h) rather than through Attach.
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,8 +50,10 @@ class SwitcherModel;
 class ModelLink {
   public:
     using Output = std::function<void(const std::vector<std::uint8_t>& chunk)>;
+    // Cuts the line or closes the connection; the owner may destroy the link.
+    using HangUp = std::function<void()>;
 
-    ModelLink(SwitcherModel& model, LinkKind kind, Output output);
+    ModelLink(SwitcherModel& model, LinkKind kind, Output output, HangUp hangUp = nullptr);
     ~ModelLink();
     ModelLink(const ModelLink&) = delete;
     ModelLink& operator=(const ModelLink&) = delete;
@@ -63,17 +66,22 @@ class ModelLink {
     friend class SwitcherModel;
     void OnUnit(UnitKind kind, const std::vector<std::uint8_t>& unit);
     void OnRawBlockOverdue(unsigned expectation);
-    // One write of the device, with the TCP split and glue faults applied.
-    void Deliver(std::vector<std::uint8_t> chunk);
+    // One write of the device, with the TCP split, glue and bytewise faults
+    // applied; `glue` holds it back for the next write.
+    void Deliver(std::vector<std::uint8_t> chunk, bool glue);
+    // Bytewise: writes the next waiting byte and schedules the one after.
+    void DripNextByte();
 
     SwitcherModel& model_;
     LinkKind kind_;
     Output output_;
+    HangUp hangUp_;
     UnitParser parser_;
     CommandFrame pendingStart_{};  // the EDID start frame waiting for its raw block
     unsigned rawExpectation_ = 0;  // counts start frames, to tell a stale wait
     std::vector<std::uint8_t> heldForGlue_;
-    std::shared_ptr<ModelLink*> self_;  // lets delayed work find out the link is gone
+    std::deque<std::uint8_t> dripping_;  // bytewise output still to write
+    std::shared_ptr<ModelLink*> self_;   // lets delayed work find out the link is gone
 };
 
 class SwitcherModel {
@@ -83,7 +91,9 @@ class SwitcherModel {
     SwitcherModel(const SwitcherModel&) = delete;
     SwitcherModel& operator=(const SwitcherModel&) = delete;
 
-    std::unique_ptr<ModelLink> Attach(LinkKind kind, ModelLink::Output output);
+    // `hangUp` serves the hang-up fault; without one the link never hangs up.
+    std::unique_ptr<ModelLink> Attach(LinkKind kind, ModelLink::Output output,
+                                      ModelLink::HangUp hangUp = nullptr);
 
     SwitcherState& State() { return state_; }
     const SwitcherState& State() const { return state_; }
@@ -130,6 +140,8 @@ class SwitcherModel {
     friend class ModelLink;
     void OnUnit(ModelLink& link, UnitKind kind, const std::vector<std::uint8_t>& unit);
     void Emit(ModelLink& link, CommandFrame reply);
+    // Whether the reply faults act on the unit just received.
+    bool FaultsArmed() const;
     void Detach(ModelLink* link) { links_.erase(link); }
 
     Answer AnswerQuery(const CommandFrame& request);
@@ -154,6 +166,7 @@ class SwitcherModel {
 
     std::vector<std::vector<std::uint8_t>> received_;
     std::vector<CommandFrame> replies_;
+    long unitsReceived_ = 0;  // on every link since start, for faultsAfterUnits
     std::shared_ptr<SwitcherModel*> self_;
 };
 

@@ -20,6 +20,17 @@ struct SwitcherTiming {
 enum class BlockResult : std::uint8_t { kReceived = 0x00, kSendAgain = 0x01, kAbort = 0x02 };
 
 struct SwitcherFaults {
+    // The reply faults below (silent to extra frames, and the hang-up) act
+    // only once the switcher has received more than this many units, so a
+    // fault can strike in the middle of a chain.
+    int faultsAfterUnits = 0;
+    // ...and only for this many units after that (0: for good), so noise
+    // can strike one reply of a chain and leave the rest alone.
+    int faultsForUnits = 0;
+    // The unit that arms the faults is not answered: its link hangs up (the
+    // serial line is cut, the TCP connection closed). Once; then it clears.
+    bool hangUp = false;
+
     bool silent = false;         // no command-link reply at all
     int dropNextReplies = 0;     // swallow this many replies, then answer again
     int badChecksumReplies = 0;  // this many replies carry a wrong checksum
@@ -31,10 +42,13 @@ struct SwitcherFaults {
 
     // TCP only. Split: each reply goes out as two writes, the first
     // `tcpSplitAt` bytes, then the rest `tcpSplitGapMs` later. Glue: each
-    // reply is held back and written together with the next one.
+    // reply is held back and written together with the next one (glue is a
+    // reply fault: it obeys faultsAfterUnits and faultsForUnits).
+    // Bytewise: every byte its own write, `tcpSplitGapMs` apart.
     int tcpSplitAt = 0;
     int tcpSplitGapMs = 0;
     bool tcpGlue = false;
+    bool tcpBytewise = false;
 
     // The firmware block numbered `faultBlock` is answered `faultBlockTimes`
     // times with `faultBlockResult` instead of "received".

@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
 
     PosixPtyPort pty(loop, model);
     if (!pty.Open(options.linkPath, &error)) return Fail(error);
+    pty.SetOnReplaced([](const std::string& path) { std::cout << "serial " << path << std::endl; });
 
     // A configuration that gives the switcher a new loopback address moves
     // its control port there, as the real network module would.

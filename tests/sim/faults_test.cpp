@@ -67,5 +67,65 @@ TEST_F(Faults, UnsolicitedFramesGoToEveryLink) {
     EXPECT_EQ(other, frames);
 }
 
+TEST_F(Faults, FaultsStrikeOnlyAfterTheGivenNumberOfUnits) {
+    model.Faults().faultsAfterUnits = 2;
+    model.Faults().garbageBeforeReply = Hex("00 A5");
+    model.Faults().extraFramesPerReply = 1;
+    model.Faults().badChecksumReplies = 1;
+    EXPECT_EQ(AskPower(), std::vector<std::string>{kPowerOn});
+    EXPECT_EQ(AskPower(), std::vector<std::string>{kPowerOn});
+    EXPECT_EQ(ToHex(writes.back()), kPowerOn) << "no garbage before the faults strike";
+    const auto third = AskPower();
+    ASSERT_EQ(third.size(), 2u);
+    EXPECT_EQ(third[0], "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DE");
+    EXPECT_EQ(third[1], CommandHex("08 0C F0"));
+
+    model.Faults().faultsForUnits = 1;
+    EXPECT_EQ(AskPower(), std::vector<std::string>{kPowerOn}) << "the faults are over";
+}
+
+TEST(FaultsHangUp, TheArmingUnitCutsItsLinkOnceUnanswered) {
+    VirtualLoop loop;
+    SwitcherModel model(loop);
+    model.Faults().faultsAfterUnits = 1;
+    model.Faults().hangUp = true;
+    int writes = 0;
+    int hangUps = 0;
+    std::unique_ptr<ModelLink> link;
+    link = model.Attach(
+        LinkKind::kSerial, [&](const auto&) { ++writes; },
+        [&] {
+            ++hangUps;
+            link.reset();  // the owner lets go of the line inside the call
+        });
+    const auto query = Command("08 0C");
+    link->Write(query.data(), query.size());
+    loop.Advance(model.Timing().replyDelayMs);
+    link->Write(query.data(), query.size());
+    loop.Advance(model.Timing().replyDelayMs);
+    EXPECT_EQ(writes, 1) << "the unit that cut the line goes unanswered";
+    EXPECT_EQ(hangUps, 1);
+    EXPECT_FALSE(link);
+
+    link = model.Attach(
+        LinkKind::kSerial, [&](const auto&) { ++writes; }, [&] { ++hangUps; });
+    link->Write(query.data(), query.size());
+    loop.Advance(model.Timing().replyDelayMs);
+    EXPECT_EQ(writes, 2) << "a new line works";
+    EXPECT_EQ(hangUps, 1);
+}
+
+TEST(FaultsTcp, BytewiseRepliesComeOneByteAtATimeAndInOrder) {
+    SimRig rig(LinkKind::kTcp);
+    rig.model.Faults().tcpBytewise = true;
+    rig.model.Faults().tcpSplitGapMs = 2;
+    rig.model.Faults().extraFramesPerReply = 1;
+    rig.Send(Command("08 0C"));
+    rig.loop.Advance(rig.model.Timing().replyDelayMs + 2 * 26);
+    EXPECT_EQ(rig.writes.size(), 26u);
+    for (const auto& w : rig.writes) EXPECT_EQ(w.size(), 1u);
+    EXPECT_EQ(rig.frames, (std::vector<std::string>{kPowerOn, CommandHex("08 0C F0")}));
+}
+
 }  // namespace
 }  // namespace torvane::sim::test
