@@ -48,6 +48,7 @@ Outcome ActOnPage(Session& session, const std::function<void()>& action) {
             return session.Quiet() && !page.AwaitingSwitcher() && !dlg.Timers().IsRunning(1000);
         },
         kPageLimitMs);
+    if (session.LinkLost()) return session.LinkLostOutcome();
     if (!messages.empty()) return {kExitDeviceFailure, messages.front()};
     if (!session.Quiet() || page.AwaitingSwitcher()) return {kExitDeviceFailure, "Time out!"};
     return {};

@@ -91,7 +91,7 @@ bool Session::RunUntil(const std::function<bool()>& done, int maxMs) {
     const TimeMs deadline = loop_.Now() + maxMs;
     // The condition is checked after every event, not every few
     // milliseconds: a command line of many exchanges pays nothing per turn.
-    while (!done() && !loop_.QuitRequested()) {
+    while (!done() && !loop_.QuitRequested() && !LinkLost()) {
         const TimeMs left = deadline - loop_.Now();
         if (left <= 0) break;
         loop_.RunOnce(left);

@@ -34,8 +34,13 @@ class Session : private WindowObserver {
     // follow (power state, then beep state).
     Outcome OpenLink();
 
-    // Runs the loop until `done()` holds or `maxMs` have passed; returns done().
+    // Runs the loop until `done()` holds, `maxMs` have passed or the link
+    // is lost; returns done().
     bool RunUntil(const std::function<bool()>& done, int maxMs);
+    // The link opened by OpenLink has failed or been closed by the far end:
+    // whatever the command waited for, it ends with LinkLostOutcome().
+    bool LinkLost() const;
+    Outcome LinkLostOutcome() const;
     // Gate open, no busy dialog, no message showing.
     bool Settled() const;
     // Settled, and no reply awaited.
@@ -63,9 +68,6 @@ class Session : private WindowObserver {
     Outcome Act(const std::function<void()>& action, int maxMs);
     Outcome OpenSerial();
     Outcome OpenTcp();
-    // The link opened by OpenLink has failed or been closed by the far end.
-    bool LinkLost() const;
-    Outcome LinkLostOutcome() const;
 
     const Options& options_;
     PollLoop loop_;

@@ -51,6 +51,7 @@ Outcome EnterAndRead(Session& session, CFWDlg& page) {
     session.TakeMessages();
     session.Dlg().PressAt({label.x + label.width / 2, label.y + label.height / 2});
     if (!WaitForChain(session, [&] { return page.DeviceTextReads() > reads; })) {
+        if (session.LinkLost()) return session.LinkLostOutcome();
         auto messages = session.TakeMessages();
         return {kExitDeviceFailure, messages.empty() ? "Time out!" : messages.front()};
     }
@@ -186,6 +187,7 @@ int Upgrade(Session& session, CFWDlg& page, const std::string& path, const Print
         },
         kUpgradeLimitMs);
     watch.EndBar();
+    if (session.LinkLost()) return print.Fail(session.LinkLostOutcome());
     auto messages = session.TakeMessages();
     if (!watch.Succeeded()) {
         std::string error = !messages.empty() ? messages.front() : "MCU upgrade failed";
