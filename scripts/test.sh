@@ -9,9 +9,21 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/check_format.sh
+
 # The links and end-to-end tests run as an unprivileged user (see
-# scripts/as_normal_user.sh), who must be able to read the built programs.
-[ "$(id -u)" -ne 0 ] || chmod -R a+rX "${BUILD_DIR:-build}"
+# scripts/as_normal_user.sh), who must be able to reach and read the built
+# programs and the sources' test data, even in a clone under root's home.
+let_the_test_user_in() {
+  [ "$(id -u)" -eq 0 ] || return 0
+  chmod -R a+rX "$1"
+  local dir
+  dir="$(pwd -P)"
+  while [ "$dir" != "/" ]; do
+    chmod o+x "$dir"
+    dir="$(dirname "$dir")"
+  done
+}
+let_the_test_user_in "${BUILD_DIR:-build}"
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j"$(nproc)" --timeout 300
 
 if [ -z "${SKIP_SANITIZERS:-}" ]; then
@@ -19,7 +31,7 @@ if [ -z "${SKIP_SANITIZERS:-}" ]; then
   BUILD_DIR=build-asan BUILD_TYPE=Debug \
     CMAKE_ARGS="-DTORVANE_SANITIZE=ON -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF" \
     scripts/setup.sh
-  [ "$(id -u)" -ne 0 ] || chmod -R a+rX build-asan
+  let_the_test_user_in build-asan
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)" --timeout 300
 fi
