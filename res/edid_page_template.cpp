@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "res/control_builder.h"
 #include "res/edid_page_ids.h"
 
 namespace torvane::res {
@@ -9,23 +10,13 @@ namespace {
 
 using K = ControlKind;
 
-ControlTemplate C(int id, K kind, std::string text, Rect rect, unsigned style = kNoStyle) {
-    ControlTemplate t;
-    t.id = id;
-    t.kind = kind;
-    t.text = std::move(text);
-    t.rect = rect;
-    t.style = style;
-    return t;
-}
-
 // One row of "Manual Mode": caption, source, "to", input list, "Set".
 void AddRow(std::vector<ControlTemplate>& c, int y, int caption, const char* text, int toLabel,
             int inputList, int setButton) {
-    c.push_back(C(caption, K::kLabel, text, {16, y + 2, 54, 8}));
-    c.push_back(C(toLabel, K::kLabel, "to", {190, y + 2, 10, 8}));
-    c.push_back(C(inputList, K::kDropDownList, "", {204, y, 60, 110}, kVerticalScroll));
-    c.push_back(C(setButton, K::kPushButton, "Set", {272, y - 1, 36, 14}));
+    c.push_back(MakeControl(caption, K::kLabel, text, {16, y + 2, 54, 8}));
+    c.push_back(MakeControl(toLabel, K::kLabel, "to", {190, y + 2, 10, 8}));
+    c.push_back(MakeControl(inputList, K::kDropDownList, "", {204, y, 60, 110}, kVerticalScroll));
+    c.push_back(MakeControl(setButton, K::kPushButton, "Set", {272, y - 1, 36, 14}));
 }
 
 DialogTemplate BuildEdidPage() {
@@ -35,27 +26,29 @@ DialogTemplate BuildEdidPage() {
     d.height = 219;
     d.font = "Microsoft YaHei";
     auto& c = d.controls;
-    c.push_back(C(kManualModeGroup, K::kGroupBox, "Manual Mode", {7, 6, 307, 84}));
+    c.push_back(MakeControl(kManualModeGroup, K::kGroupBox, "Manual Mode", {7, 6, 307, 84}));
     AddRow(c, 22, kPresetLabel, "Set EDID Mode", kPresetToLabel, kPresetInputList,
            kPresetSetButton);
     // Sorted, yet the presets keep table order: they are inserted by position.
-    c.push_back(
-        C(kPresetList, K::kDropDownList, "", {72, 22, 112, 150}, kSorted | kVerticalScroll));
+    c.push_back(MakeControl(kPresetList, K::kDropDownList, "", {72, 22, 112, 150},
+                            kSorted | kVerticalScroll));
     AddRow(c, 44, kCopyLabel, "Copy EDID From", kCopyToLabel, kCopyInputList, kCopySetButton);
-    c.push_back(C(kCopyOutputList, K::kDropDownList, "", {72, 44, 112, 110}, kVerticalScroll));
+    c.push_back(
+        MakeControl(kCopyOutputList, K::kDropDownList, "", {72, 44, 112, 110}, kVerticalScroll));
     AddRow(c, 66, kOpenEdidLabel, "Open EDID", kFileToLabel, kFileInputList, kFileSetButton);
-    c.push_back(C(kOpenEdidButton, K::kPushButton, "...", {56, 65, 14, 14}));
-    c.push_back(C(kEdidPathBox, K::kEdit, "", {72, 66, 112, 13}, kReadOnly | kBorder));
+    c.push_back(MakeControl(kOpenEdidButton, K::kPushButton, "...", {56, 65, 14, 14}));
+    c.push_back(MakeControl(kEdidPathBox, K::kEdit, "", {72, 66, 112, 13}, kReadOnly | kBorder));
 
-    c.push_back(C(kNoControlId, K::kGroupBox, "Input EDID List", {7, 96, 307, 116}));
+    c.push_back(MakeControl(kNoControlId, K::kGroupBox, "Input EDID List", {7, 96, 307, 116}));
     for (int k = 0; k < 8; ++k) {
         const int x = k < 4 ? 16 : 164;
         const int y = 112 + 18 * (k % 4);
+        c.push_back(MakeControl(kEdidNameLabels[k], K::kLabel, "IN" + std::to_string(k + 1) + ":",
+                                {x, y, 18, 8}));
         c.push_back(
-            C(kEdidNameLabels[k], K::kLabel, "IN" + std::to_string(k + 1) + ":", {x, y, 18, 8}));
-        c.push_back(C(kEdidValueLabels[k], K::kLabel, "Default EDID", {x + 20, y, 120, 8}));
+            MakeControl(kEdidValueLabels[k], K::kLabel, "Default EDID", {x + 20, y, 120, 8}));
     }
-    c.push_back(C(kEdidStatusButton, K::kPushButton, "Status", {136, 190, 48, 14}));
+    c.push_back(MakeControl(kEdidStatusButton, K::kPushButton, "Status", {136, 190, 48, 14}));
     return d;
 }
 
