@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/main_timers.h"
+#include "app/page_labels.h"
 #include "links/listed_port_source.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
@@ -57,17 +58,6 @@ const int kGeneralControls[] = {
     res::kRebootButton,
     res::kPowerGroup,
     res::kPowerOnBox,
-};
-
-struct PageLabel {
-    int id;
-    PageCode code;
-};
-const PageLabel kPageLabels[] = {
-    {res::kGeneralLabel, PageCode::kGeneral},
-    {res::kEdidLabel, PageCode::kEdid},
-    {res::kMatrixLabel, PageCode::kMatrix},
-    {res::kUpgradeLabel, PageCode::kUpgrade},
 };
 
 std::unique_ptr<PortListRefresher> DefaultPortList(LinkFactory& links) {

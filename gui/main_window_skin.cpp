@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 
+#include "app/page_labels.h"
 #include "gui/button_st.h"
 #include "gui/pictures.h"
 #include "gui/window_view.h"
@@ -12,17 +13,6 @@ namespace torvane::gui {
 namespace {
 
 constexpr int kBandBottom = 56;  // the band covers rows 1 to 55
-
-struct PageLabel {
-    int id;
-    PageCode code;
-};
-constexpr PageLabel kPageLabels[] = {
-    {res::kGeneralLabel, PageCode::kGeneral},
-    {res::kEdidLabel, PageCode::kEdid},
-    {res::kMatrixLabel, PageCode::kMatrix},
-    {res::kUpgradeLabel, PageCode::kUpgrade},
-};
 
 QColor WithAlpha(QColor colour, int alpha) {
     colour.setAlpha(alpha);
