@@ -25,6 +25,10 @@ class UpgradePageGuiTest : public testing::Test {
         rig.Demo().Model().Timing().restartMs = 200;
         rig.ConnectBySerial();
         rig.VisitPage(res::kUpgradeLabel);
+        // The page's entry reads the device line, then the device text; the
+        // gate is open between the two, so wait for the whole chain before
+        // the operator's Upgrade, or its request would cross the last read.
+        ASSERT_TRUE(rig.RunUntil([&] { return Page().DeviceTextReads() > 0 && rig.Quiet(); }));
     }
     QWidget* W(int id) { return rig.Page(PageCode::kUpgrade, id); }
     CFWDlg& Page() { return dynamic_cast<CFWDlg&>(rig.Dlg().PageFor(PageCode::kUpgrade)); }
