@@ -20,9 +20,7 @@ const int kTcpGroupControls[] = {res::kTcpConnectButton, res::kTcpGroup,     res
 void CTorvaneDlg::ApplyLinkMode() {
     const bool com = linkMode_ == kComControlMode;
     if (com) {
-        tcpConnected_ = false;
-        tcp_->Close();
-        Table().SetText(res::kTcpConnectButton, "Connect");
+        CloseTcpLink();
     } else {
         const bool wasOpen = serialOpen_;
         serial_->StopMonitoring();
@@ -89,11 +87,15 @@ void CTorvaneDlg::OnSerialBytes(const std::uint8_t* bytes, std::size_t count) {
 // silently; a pending command ends by its own time-out.
 void CTorvaneDlg::OnSerialFailure() { CloseComPort(); }
 
+void CTorvaneDlg::CloseTcpLink() {
+    tcpConnected_ = false;
+    tcp_->Close();
+    Table().SetText(res::kTcpConnectButton, "Connect");
+}
+
 void CTorvaneDlg::OnTcpConnectButton() {
     if (tcpConnected_) {
-        tcpConnected_ = false;
-        tcp_->Close();
-        Table().SetText(res::kTcpConnectButton, "Connect");
+        CloseTcpLink();
         return;
     }
     tcp_->Close();

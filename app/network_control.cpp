@@ -15,12 +15,6 @@ constexpr int kConfigTimeoutMs = 15000;
 
 }  // namespace
 
-void CTorvaneDlg::CloseTcpLink() {
-    Table().SetText(res::kTcpConnectButton, "Connect");
-    tcpConnected_ = false;
-    tcp_->Close();
-}
-
 void CTorvaneDlg::OnSelectionChange(int id) {
     if (id == res::kSwitcherIpList) discovery_.OnSelectionChange();
 }
