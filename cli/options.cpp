@@ -5,7 +5,7 @@
 namespace torvane::cli {
 
 const char* UsageText() {
-    return R"(usage: torvanectl [--serial PATH | --tcp HOST[:PORT]] [--json] [--trace] COMMAND [ARGS]
+    return R"(Usage: torvanectl [--serial PATH | --tcp HOST[:PORT]] [--json] [--trace] COMMAND [ARGS]
 
 Drives an 8x8 HDMI matrix switcher the way the Torvane window does: each
 command runs the operator's action, with the same frames, retries and
@@ -33,10 +33,10 @@ Commands:
   discover [NET] [--wait MS]
                           list the switchers that answer a Search within MS
                           milliseconds (default 2000); opens no link
-  netconfig [NET] [--wait MS] --mac MAC (--auto | --ip A --netmask M --gateway G)
-            [--new-mac MAC]
+  netconfig [NET] [--wait MS] --mac MAC ADDRESS [--new-mac MAC]
                           give the switcher with MAC new network settings, as
-                          the Config... dialog does; opens no link
+                          the Config... dialog does; opens no link; ADDRESS is
+                          --auto, or --ip A --netmask M --gateway G
 
 Network options (NET) of discover and netconfig:
   --bind ADDR             local address of the UDP socket (default 0.0.0.0)

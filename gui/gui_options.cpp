@@ -38,12 +38,18 @@ bool ParseGuiOptions(const std::vector<std::string>& args, GuiOptions* options,
 
 const char* GuiUsage() {
     return "Usage: torvane [--demo [--screenshots DIR]] [--port PATH]...\n"
+           "The window onto an 8x8 HDMI matrix switcher: connect over a serial port or\n"
+           "TCP, route any input to any output, switch ARC, manage each input's EDID,\n"
+           "upgrade firmware, and find switchers on the LAN and change their network\n"
+           "settings.\n"
+           "\n"
            "  --demo             start a simulated switcher inside the program (TCP on\n"
            "                     127.0.0.1, selected in the Switcher IP list; its serial\n"
            "                     port in the COM list)\n"
            "  --screenshots DIR  with --demo: visit each page and dialog, write their\n"
            "                     pictures into DIR as PNG files and exit\n"
-           "  --port PATH        also list the serial device PATH (repeatable)\n";
+           "  --port PATH        also list the serial device PATH (repeatable)\n"
+           "  --help             show this text\n";
 }
 
 }  // namespace torvane::gui

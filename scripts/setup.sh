@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev clang clang-format libclang-rt-14-dev
-          xvfb xauth fonts-dejavu-core)
+          xvfb xauth fonts-dejavu-core
+          help2man librsvg2-bin desktop-file-utils bash-completion man-db file dpkg-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
