@@ -3,13 +3,15 @@
 # configures and builds everything into build/.
 #   scripts/setup.sh            install + configure + build
 #   BUILD_DIR=... scripts/setup.sh   another build folder
+#   EXTRA_PACKAGES="..." scripts/setup.sh   also these packages (a script's own)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev clang clang-format libclang-rt-14-dev
           xvfb xauth fonts-dejavu-core
-          help2man librsvg2-bin desktop-file-utils bash-completion man-db file dpkg-dev)
+          help2man librsvg2-bin desktop-file-utils bash-completion man-db file dpkg-dev
+          ${EXTRA_PACKAGES:-})
 
 missing=()
 for p in "${PACKAGES[@]}"; do
