@@ -2,39 +2,9 @@
 
 #include <cstdio>
 
+#include "ui/text_codec.h"
+
 namespace torvane::cli {
-
-namespace {
-
-// The length of the well-formed UTF-8 sequence at `at`, or 0 when the bytes
-// there are not one (stray continuation bytes, overlong forms, surrogates,
-// code points past U+10FFFF, a sequence cut short).
-std::size_t Utf8SequenceAt(const std::string& text, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    if (byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    return length;
-}
-
-}  // namespace
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";

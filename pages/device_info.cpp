@@ -8,6 +8,7 @@
 #include "pages/fw_dlg.h"
 #include "res/upgrade_page_ids.h"
 #include "ui/message_dlg.h"
+#include "ui/text_codec.h"
 
 namespace torvane {
 namespace {
@@ -33,14 +34,16 @@ const char* DeviceTypeName(std::uint8_t type) {
 }
 
 // Eight characters, each the byte of the same code.
-std::string Characters(const std::uint8_t* frame) {
-    return std::string(reinterpret_cast<const char*>(frame + 4), 8);
-}
+std::string Characters(const std::uint8_t* frame) { return Latin1ToUtf8(frame + 4, 8); }
 
-// The half as the device takes it: each character's low 8 bits, then spaces.
-void FillHalf(std::uint8_t (&half)[kHalfLength], const std::string& text) {
+// The half as the device takes it: each character as the byte of its code,
+// then spaces. False, and the half untouched, when a character has no byte.
+bool FillHalf(std::uint8_t (&half)[kHalfLength], const std::string& text) {
+    const std::optional<std::string> bytes = Utf8ToLatin1(FirstCharacters(text, kHalfLength));
+    if (!bytes) return false;
     std::fill(std::begin(half), std::end(half), std::uint8_t{' '});
-    std::copy_n(text.begin(), std::min(text.size(), kHalfLength), std::begin(half));
+    std::copy(bytes->begin(), bytes->end(), std::begin(half));
+    return true;
 }
 
 }  // namespace
@@ -54,7 +57,9 @@ bool CFWDlg::OnDeviceInfoReply(const std::uint8_t* f) {
     if (f[2] != kDeviceInfoGroup || f[10] != kDeviceInfoMark) return false;
     switch (f[3]) {
         case 0x01:
-            deviceLine_ += DeviceTypeName(f[4]);
+            // Each type answer begins the line afresh, so a chain cut short
+            // before its version answer leaves nothing for the next one.
+            deviceLine_ = DeviceTypeName(f[4]);
             if (f[11] == kDeviceInfoMark) OnRebootAnswer();
             SendDeviceQuery(0x02);
             return true;
@@ -136,8 +141,14 @@ void CFWDlg::OnDeviceTextReply(const std::uint8_t* f) {
 
 void CFWDlg::WriteDeviceText() {
     if (!IsOpen()) return;
-    FillHalf(outgoingFirst_, Controls().Text(res::kDeviceTextFirstHalf));
-    FillHalf(outgoingSecond_, Controls().Text(res::kDeviceTextSecondHalf));
+    std::uint8_t first[kHalfLength], second[kHalfLength];
+    if (!FillHalf(first, Controls().Text(res::kDeviceTextFirstHalf)) ||
+        !FillHalf(second, Controls().Text(res::kDeviceTextSecondHalf))) {
+        host_.Message().ShowMessage(kLatin1Only);
+        return;
+    }
+    std::copy_n(first, kHalfLength, outgoingFirst_);
+    std::copy_n(second, kHalfLength, outgoingSecond_);
     SendDeviceText(kFirstWrite, outgoingFirst_);
 }
 

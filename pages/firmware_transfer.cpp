@@ -54,6 +54,9 @@ void CFWDlg::OnUpgrade() {
         host_.Message().ShowMessage("No file(.bin)!", [this] { host_.ReopenBusyGate(); });
         return;
     }
+    // A run whose restart is still awaited ends here: its polls and its
+    // give-up must not reach into the transfer that starts now.
+    StopTransferTimers();
     SetFailureMark(false);
     host_.Buffers().BeginCommand(0x08, 0x07);
     Table().SetText(res::kUpgradeLog, "");
@@ -152,16 +155,30 @@ void CFWDlg::SendBlock() {
 
 void CFWDlg::StartRebootWait() {
     state_ = UpgradeState::kRebooting;
+    SendRebootPoll();
+    timers_.SetTimer(kFirstRebootTimer, kRebootPollMs);
+}
+
+// Built afresh for every poll: a page entry or a device text written during
+// the wait replaces the shared frame, and the switcher's restart answer
+// comes only to this poll.
+void CFWDlg::SendRebootPoll() {
     auto& poll = host_.Buffers().BeginCommand(0x01, 0x01);
     poll[10] = 0xCC;
     poll[11] = 0xCC;
     host_.PostSendRequest(CommandCode());
-    timers_.SetTimer(kFirstRebootTimer, kRebootPollMs);
+}
+
+void CFWDlg::StopTransferTimers() {
+    for (int id :
+         {kReadyPollTimer, kReadyGiveUpTimer, kRequestTimer, kBlockRetryTimer, kBlockGiveUpTimer})
+        timers_.KillTimer(id);
+    for (int id = kFirstRebootTimer; id <= kRebootGiveUpTimer; ++id) timers_.KillTimer(id);
 }
 
 void CFWDlg::OnRebootAnswer() {
     if (state_ != UpgradeState::kRebooting) return;
-    for (int id = kFirstRebootTimer; id <= kRebootGiveUpTimer; ++id) timers_.KillTimer(id);
+    StopTransferTimers();
     state_ = UpgradeState::kIdle;
     AppendLog("->System reboot ok ");
     AppendLog("->MCU upgrading complete ");
@@ -206,7 +223,7 @@ void CFWDlg::OnTimer(int id) {
             break;
         default:
             if (id >= kFirstRebootTimer && id <= kLastRebootPollTimer) {
-                host_.PostSendRequest(CommandCode());
+                SendRebootPoll();
                 timers_.SetTimer(id + 1, kRebootPollMs);
             }
             break;

@@ -36,7 +36,11 @@ class CFWDlg : public Window, public Page {
 
     // The hidden "Set": writes the halves in edits 1127 and 1128 to the
     // switcher. Nothing on the page shows it; a command message activates it.
+    // The switcher keeps one byte per character: a text with a character
+    // above U+00FF is refused with kLatin1Only and nothing is sent.
     void WriteDeviceText();
+    static constexpr const char* kLatin1Only =
+        "The device text takes Latin-1 characters only (up to U+00FF)!";
 
     // --- state a front-end shows and tests read ---
     UpgradeState State() const { return state_; }
@@ -65,6 +69,8 @@ class CFWDlg : public Window, public Page {
     void BuildBlock();
     void SendBlock();
     void StartRebootWait();
+    void SendRebootPoll();
+    void StopTransferTimers();
     void OnRebootAnswer();
     void EndInFailure();
     void OnTimer(int id);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ui/text_codec.h"
+
 namespace torvane {
 
 bool KeyFilterDiscards(KeyFilter filter, int key) {
@@ -51,9 +53,9 @@ void Window::EditText(int id, const std::string& text) {
     if ((c->style & kNumber) &&
         !std::all_of(text.begin(), text.end(), [](unsigned char ch) { return std::isdigit(ch); }))
         return;
-    const std::size_t limit =
-        c->textLimit > 0 ? static_cast<std::size_t>(c->textLimit) : text.size();
-    table_.SetText(id, text.substr(0, limit));
+    table_.SetText(id, c->textLimit > 0
+                           ? FirstCharacters(text, static_cast<std::size_t>(c->textLimit))
+                           : text);
     OnEditChange(id);
 }
 

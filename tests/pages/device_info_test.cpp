@@ -29,6 +29,23 @@ INSTANTIATE_TEST_SUITE_P(
         IdentityCase{{0x03, 8, 8, 2, 9}, "Device: HDMI/HDBT Matrix 8x8     Version:2.9"},
         IdentityCase{{0xFF, 8, 8, 255, 255}, "Device: HDMI/HDBT Matrix 8x8     Version:255.255"}));
 
+// The chain is cut after the type answer or after the size answer; the next
+// entry shows the line once.
+class InterruptedDeviceLineTest : public UpgradePageTest,
+                                  public ::testing::WithParamInterface<std::uint8_t> {};
+
+TEST_P(InterruptedDeviceLineTest, NextEntryShowsTheLineOnce) {
+    model.Faults().ignoredCommands = {{0x01, GetParam()}};
+    EnterUpgradePage();
+    EXPECT_EQ(fw->Controls().Text(res::kDeviceLineLabel), "");
+    model.Faults().ignoredCommands.clear();
+    EnterUpgradePage();
+    EXPECT_EQ(fw->Controls().Text(res::kDeviceLineLabel),
+              "Device: HDMI Matrix 8x8     Version:1.0");
+}
+
+INSTANTIATE_TEST_SUITE_P(LostQuery, InterruptedDeviceLineTest, ::testing::Values(0x02, 0x03));
+
 TEST_F(UpgradePageTest, DeviceTextIsReadIntoTheLabelAndBothHalves) {
     model.State().deviceText = sim::SwitcherState::MakeDeviceText("Studio B rack 3, left matrix");
     Wire();
@@ -61,6 +78,79 @@ TEST_F(UpgradePageTest, HiddenEditorWritesTheTextInFourPartsAndReadsItBack) {
     EXPECT_EQ(fw->Controls().Text(res::kDeviceTextLabel), "Hall 2 main switcher            ");
     EXPECT_EQ(fw->Controls().Text(res::kDeviceTextSecondHalf), "cher            ");
     EXPECT_EQ(fw->DeviceTextReads(), 2);
+}
+
+// The switcher's text is bytes, each the character of the same code.
+struct ReadTextCase {
+    std::string bytes;  // as the switcher keeps them
+    std::string shown;  // UTF-8 in the label
+};
+
+class DeviceTextReadTest : public UpgradePageTest,
+                           public ::testing::WithParamInterface<ReadTextCase> {};
+
+TEST_P(DeviceTextReadTest, EachByteIsTheCharacterOfItsCode) {
+    model.State().deviceText = sim::SwitcherState::MakeDeviceText(GetParam().bytes);
+    EnterUpgradePage();
+    const std::string padding(32 - GetParam().bytes.size(), ' ');
+    EXPECT_EQ(fw->Controls().Text(res::kDeviceTextLabel), GetParam().shown + padding);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, DeviceTextReadTest,
+                         ::testing::Values(ReadTextCase{"Caf\xE9", "Caf\xC3\xA9"},
+                                           ReadTextCase{"\xFF\xA0\xB0", "\xC3\xBF\xC2\xA0\xC2\xB0"},
+                                           ReadTextCase{"\x85\x01\x1B[2J", "\xC2\x85\x01\x1B[2J"},
+                                           ReadTextCase{
+                                               std::string(16, '\xE9') + std::string(16, 'x'), [] {
+                                                   std::string s;
+                                                   for (int i = 0; i < 16; ++i) s += "\xC3\xA9";
+                                                   return s + std::string(16, 'x');
+                                               }()}));
+
+// Each character goes out as the byte of its code; the halves hold 16
+// characters, not 16 bytes; a character without a byte sends nothing.
+struct WriteTextCase {
+    std::string first;
+    std::string second;
+    std::vector<std::string> wire;  // empty: refused
+};
+
+class DeviceTextWriteTest : public UpgradePageTest,
+                            public ::testing::WithParamInterface<WriteTextCase> {};
+
+TEST_P(DeviceTextWriteTest, EachCharacterIsTheByteOfItsCode) {
+    EnterUpgradePage();
+    model.Faults().silent = true;
+    fw->EditText(res::kDeviceTextFirstHalf, GetParam().first);
+    fw->EditText(res::kDeviceTextSecondHalf, GetParam().second);
+    Wire();
+    fw->WriteDeviceText();
+    loop.Advance(100);
+    EXPECT_EQ(Wire(), GetParam().wire);
+    EXPECT_EQ(Message(), GetParam().wire.empty() ? CFWDlg::kLatin1Only : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, DeviceTextWriteTest,
+    ::testing::Values(WriteTextCase{"Caf\xC3\xA9", "", {Frame("FA 21 43 61 66 E9 20 20 20 20")}},
+                      WriteTextCase{"x", "\xCE\xA9", {}},       // U+03A9
+                      WriteTextCase{"\xE2\x82\xAC 5", "", {}},  // U+20AC
+                      WriteTextCase{"\xE9t\xE9", "", {}}));     // not UTF-8
+
+TEST_F(UpgradePageTest, HalvesHoldSixteenCharactersNotSixteenBytes) {
+    EnterUpgradePage();
+    std::string seventeen;
+    for (int i = 0; i < 17; ++i) seventeen += "\xC3\xA9";
+    fw->EditText(res::kDeviceTextFirstHalf, seventeen);
+    fw->EditText(res::kDeviceTextSecondHalf, "");
+    Wire();
+    fw->WriteDeviceText();
+    loop.Advance(100);
+    const std::string e9 = "E9 E9 E9 E9 E9 E9 E9 E9";
+    EXPECT_EQ(Wire(), (std::vector<std::string>{Frame("FA 21 " + e9), Frame("FA 22 " + e9),
+                                                Frame("FA 23 20 20 20 20 20 20 20 20"),
+                                                Frame("FA 24 20 20 20 20 20 20 20 20")}));
+    EXPECT_EQ(model.State().DeviceText(), std::string(16, '\xE9') + std::string(16, ' '));
 }
 
 TEST_F(UpgradePageTest, RefusedWriteOrUnknownTextReplyOnlyReopensTheGate) {

@@ -244,6 +244,89 @@ TEST_F(UpgradePageTest, RebootPollsEverySixSecondsAndFailAtThirtySix) {
     EXPECT_TRUE(fw->FailureMark());
 }
 
+// A second Upgrade while the first run still waits for the restart: the new
+// transfer is ended only by its own replies and timers, never by the first
+// run's polls or its give-up at 36 s.
+class SecondUpgradeDuringTheRestartWait : public UpgradePageTest,
+                                          public ::testing::WithParamInterface<int> {};
+
+TEST_P(SecondUpgradeDuringTheRestartWait, RunsToItsOwnEnd) {
+    EnterUpgradePage();
+    OpenImage(ImageFile(kMaxFirmwareBytes));
+    model.Faults().noRestartAnswer = true;
+    fw->Click(res::kUpgradeButton);
+    for (int t = 0; t < 10000 && fw->State() != UpgradeState::kRebooting; ++t) loop.Advance(1);
+    ASSERT_EQ(fw->State(), UpgradeState::kRebooting);
+    loop.Advance(GetParam());
+    ASSERT_EQ(Message(), "");
+
+    // The switcher is back (it missed the first run's polls) and takes the
+    // second image.
+    model.Faults().noRestartAnswer = false;
+    model.EndRestart();
+    Wire();
+    fw->Click(res::kUpgradeButton);
+    loop.Advance(60000);
+
+    EXPECT_EQ(Message(), "");
+    EXPECT_EQ(Log(), kSuccessLog);
+    EXPECT_FALSE(fw->FailureMark());
+    EXPECT_EQ(model.FirmwareReceived(), Padded(ImageBytes(kMaxFirmwareBytes), 98));
+    EXPECT_TRUE(dlg->BusyGateOpen());
+}
+
+// Milliseconds into the first run's wait (its give-up comes at 36 s).
+INSTANTIATE_TEST_SUITE_P(PressedAt, SecondUpgradeDuringTheRestartWait,
+                         ::testing::Values(21000, 27000, 33000, 35900));
+
+// Whatever replaced the shared frame during the restart wait, each poll asks
+// for the restart answer.
+enum class Meanwhile { kPageEnteredAgain, kDeviceTextWritten };
+
+class CommandDuringTheRestartWait : public UpgradePageTest,
+                                    public ::testing::WithParamInterface<Meanwhile> {
+  protected:
+    void Act() {
+        if (GetParam() == Meanwhile::kPageEnteredAgain) {
+            EnterUpgradePage();
+            return;
+        }
+        fw->EditText(res::kDeviceTextFirstHalf, "Rack 4");
+        fw->WriteDeviceText();
+        loop.Advance(200);
+    }
+};
+
+TEST_P(CommandDuringTheRestartWait, EveryRebootPollIsTheRebootPoll) {
+    EnterUpgradePage();
+    OpenImage(ImageFile(3000));
+    model.Timing().readyDelayMs = 0;
+    model.Timing().restartMs = 10000;  // the polls at 0 s and 6 s go unanswered
+    fw->Click(res::kUpgradeButton);
+    loop.Advance(2000);
+    ASSERT_EQ(fw->State(), UpgradeState::kRebooting);
+    Act();
+    model.ClearHistory();
+
+    loop.Advance(12000);
+    int polls = CommandsSent(0x01, 0x01);
+    int rebootPolls = 0;
+    for (const auto& u : model.ReceivedUnits())
+        if (u.size() == kCommandFrameSize && u[2] == 0x01 && u[3] == 0x01 && u[10] == 0xCC &&
+            u[11] == 0xCC)
+            ++rebootPolls;
+    EXPECT_EQ(polls, 2);  // at 6 s and 12 s
+    EXPECT_EQ(rebootPolls, 2);
+    loop.Advance(30000);
+    EXPECT_EQ(Message(), "");
+    EXPECT_EQ(Log(), kSuccessLog);
+    EXPECT_FALSE(fw->FailureMark());
+}
+
+INSTANTIATE_TEST_SUITE_P(Meanwhile, CommandDuringTheRestartWait,
+                         ::testing::Values(Meanwhile::kPageEnteredAgain,
+                                           Meanwhile::kDeviceTextWritten));
+
 TEST_F(UpgradePageTest, UpgradeRefusesWithoutAFileAndInTcpControlMode) {
     EnterUpgradePage();
     Wire();
