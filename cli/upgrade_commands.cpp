@@ -2,13 +2,16 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
+#include "cli/terminal_text.h"
 #include "pages/firmware_image.h"
 #include "pages/fw_dlg.h"
 #include "res/resource_ids.h"
 #include "res/upgrade_page_ids.h"
+#include "ui/text_codec.h"
 
 namespace torvane::cli {
 namespace {
@@ -70,15 +73,15 @@ int Info(CFWDlg& page, const Printer& print) {
                   << "\n";
         return kExitDone;
     }
-    print.out << DeviceLine(page) << "\n" << DeviceText(page) << "\n";
+    print.out << TerminalText(DeviceLine(page)) << "\n" << TerminalText(DeviceText(page)) << "\n";
     return kExitDone;
 }
 
 int SetText(Session& session, CFWDlg& page, const std::string& text, const Printer& print) {
     // The hidden editor holds the text as two halves of 16 characters.
-    page.EditText(res::kDeviceTextFirstHalf, text.substr(0, std::min(text.size(), kHalfLength)));
-    page.EditText(res::kDeviceTextSecondHalf,
-                  text.size() > kHalfLength ? text.substr(kHalfLength) : "");
+    const std::string first = FirstCharacters(text, kHalfLength);
+    page.EditText(res::kDeviceTextFirstHalf, first);
+    page.EditText(res::kDeviceTextSecondHalf, text.substr(first.size()));
     const int reads = page.DeviceTextReads();
     session.TakeMessages();
     page.WriteDeviceText();
@@ -92,11 +95,13 @@ int SetText(Session& session, CFWDlg& page, const std::string& text, const Print
                   << "\n";
         return kExitDone;
     }
-    print.out << messages.front() << "\n" << DeviceText(page) << "\n";
+    print.out << messages.front() << "\n" << TerminalText(DeviceText(page)) << "\n";
     return kExitDone;
 }
 
-// Follows the log as it grows, and the transfer on a terminal's progress bar.
+// Follows the log as it grows, and the transfer's progress on standard
+// error: a bar on a terminal, else a line each tenth of the image (a JSON
+// line with --json), so a script or a log file sees it too.
 class UpgradeWatch {
   public:
     UpgradeWatch(CFWDlg& page, const Printer& print, EventLoop& loop)
@@ -119,6 +124,7 @@ class UpgradeWatch {
             print_.out << line << std::endl;
         }
         if (bar_ && page_.State() == UpgradeState::kSending) DrawBar();
+        if (!bar_) WriteProgressLine();
     }
     void EndBar() {
         if (barShown_) print_.err << "\n";
@@ -132,6 +138,23 @@ class UpgradeWatch {
     const std::vector<std::string>& Lines() const { return lines_; }
 
   private:
+    // The share of the image the switcher has confirmed, as the page's
+    // progress bar shows it.
+    void WriteProgressLine() {
+        const Control& bar = page_.Controls().At(res::kUpgradeProgress);
+        if (bar.rangeMax <= 0) return;
+        const int percent =
+            static_cast<int>(std::min<long long>(100, 100LL * bar.position / bar.rangeMax));
+        // One line for every tenth, also when several pass at once.
+        while (lastTenth_ < percent / 10) {
+            const std::string shown = std::to_string(++lastTenth_ * 10);
+            if (print_.options.json)
+                print_.err << JsonObject().Add("progress", shown).Text() << std::endl;
+            else
+                print_.err << "progress " << shown << "%" << std::endl;
+        }
+    }
+
     void DrawBar() {
         const int sent = page_.TransferOffset() / static_cast<int>(kDataPayloadSize);
         if (!started_) {
@@ -164,9 +187,11 @@ class UpgradeWatch {
     bool started_ = false;
     TimeMs startMs_ = 0;
     int lastSent_ = -1;
+    int lastTenth_ = 0;
 };
 
-int Upgrade(Session& session, CFWDlg& page, const std::string& path, const Printer& print) {
+int Upgrade(Session& session, CFWDlg& page, const std::string& path,
+            const std::vector<std::string>& warnings, const Printer& print) {
     session.TakeMessages();
     page.Click(res::kFirmwareOpenButton);
     if (!page.PendingFileChoice())
@@ -197,11 +222,17 @@ int Upgrade(Session& session, CFWDlg& page, const std::string& path, const Print
     // The switcher answered again: the device line shows its new version.
     WaitForChain(session, [&] { return page.DeviceTextReads() > reads; });
     if (print.options.json) {
-        print.out << JsonObject().Add("ok", "true").AddString("device", DeviceLine(page)).Text()
-                  << "\n";
+        JsonObject result;
+        result.Add("ok", "true").AddString("device", DeviceLine(page));
+        if (!warnings.empty()) {
+            std::string list;
+            for (const auto& w : warnings) list += (list.empty() ? "" : ",") + JsonString(w);
+            result.Add("warnings", "[" + list + "]");
+        }
+        print.out << result.Text() << "\n";
         return kExitDone;
     }
-    print.out << DeviceLine(page) << "\n";
+    if (!DeviceLine(page).empty()) print.out << TerminalText(DeviceLine(page)) << "\n";
     return kExitDone;
 }
 
@@ -222,7 +253,15 @@ std::optional<UpgradeRequest> ParseUpgradeRequest(const Options& options, Outcom
             refused = {kExitUsage, "text needs: set TEXT"};
             return std::nullopt;
         }
-        if (args[1].size() > kDeviceTextLength) {
+        // The switcher keeps one byte per character, the character's code.
+        std::string misfit;
+        if (!Utf8ToLatin1(args[1], &misfit)) {
+            refused = {kExitUsage,
+                       "the device text takes Latin-1 characters only (up to U+00FF), not " +
+                           TerminalText(misfit)};
+            return std::nullopt;
+        }
+        if (CharacterCount(args[1]) > kDeviceTextLength) {
             refused = {kExitUsage, "the device text has at most 32 characters"};
             return std::nullopt;
         }
@@ -245,9 +284,10 @@ std::optional<UpgradeRequest> ParseUpgradeRequest(const Options& options, Outcom
         refused = {kExitUsage, "Bad firmware file!"};
         return std::nullopt;
     }
-    // The network module never passes the switcher's block acknowledgements on.
+    // The network module never passes the switcher's block acknowledgements
+    // on: asking for an upgrade over TCP is a mistake in the command line.
     if (!options.serial) {
-        refused = {kExitDeviceFailure, "Please use COM Control Mode!"};
+        refused = {kExitUsage, "Please use COM Control Mode!"};
         return std::nullopt;
     }
     return request;
@@ -256,14 +296,24 @@ std::optional<UpgradeRequest> ParseUpgradeRequest(const Options& options, Outcom
 int RunUpgradePage(Session& session, const UpgradeRequest& request, const Printer& print) {
     CFWDlg& page = UpgradePage(session);
     Outcome entered = EnterAndRead(session, page);
-    if (!entered.Ok()) return print.Fail(entered);
+    // The window lets the operator upgrade a switcher that does not tell its
+    // identity (its firmware may be what is broken): so does the tool.
+    if (!entered.Ok() && (request.action != UpgradeRequest::kUpgrade || session.LinkLost()))
+        return print.Fail(entered);
+    std::vector<std::string> warnings;
+    if (!entered.Ok()) {
+        warnings.push_back("the switcher did not tell its identity (" + entered.error +
+                           "); upgrading all the same");
+        if (!print.options.json)
+            print.err << "torvanectl: warning: " << warnings.back() << std::endl;
+    }
     switch (request.action) {
         case UpgradeRequest::kInfo:
             return Info(page, print);
         case UpgradeRequest::kTextSet:
             return SetText(session, page, request.text, print);
         case UpgradeRequest::kUpgrade:
-            return Upgrade(session, page, request.path, print);
+            return Upgrade(session, page, request.path, warnings, print);
     }
     return kExitDone;
 }
