@@ -86,13 +86,21 @@ QPixmap StepTriangle(bool pointsRight) {
     return p;
 }
 
-// A digit of an input picture: green on black inside a dark grey frame.
-QPixmap Digit(int digit) {
+// The square of an input picture: black inside a dark grey frame. Without a
+// digit it says that the output's input is not known yet.
+QPixmap InputSquare() {
     QPixmap p(80, 80);
     p.fill(Qt::black);
     QPainter g(&p);
     g.setPen(QColor(16, 16, 16));
     g.drawRect(0, 0, 79, 79);
+    return p;
+}
+
+// A digit of an input picture: green on the square.
+QPixmap Digit(int digit) {
+    QPixmap p = InputSquare();
+    QPainter g(&p);
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(60);
@@ -144,6 +152,8 @@ QPixmap Draw(int id) {
             return StepTriangle(true);
         case res::kPreviousInputIcon:
             return StepTriangle(false);
+        case res::kUnknownInputBitmap:
+            return InputSquare();
         default:
             for (int k = 0; k < 8; ++k)
                 if (id == res::kDigitBitmaps[k]) return Digit(k + 1);

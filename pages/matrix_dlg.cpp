@@ -186,9 +186,10 @@ void CMatrixDlg::OnMatrixStatus(const std::uint8_t* f) {
         host_.PostSendRequest(kSendCommand);
         timers_.SetTimer(kMatrixQueryTimer, kQueryTimeoutMs);
     } else if (answered == kOutputs) {
-        // Routing is known: the operator may act while the ARC states come in.
+        // The gate stays closed until the ARC queries end or give up: a
+        // command now would share the outgoing frame with the chain, and
+        // neither its acknowledgement nor the next query would find theirs.
         host_.PostSendRequest(kStopEntryTimeout);
-        host_.ReopenBusyGate();
         WriteArcQuery(1);
         host_.PostSendRequest(kSendCommand);
         timers_.SetTimer(kArcQueryTimers, kQueryTimeoutMs);

@@ -21,9 +21,10 @@ void AddOutputGroup(std::vector<ControlTemplate>& c, int output) {
     };
     c.push_back(MakeControl(kNoControlId, K::kGroupBox, std::string("OUTPUT ") + char('A' + output),
                             at(0, 0, 82, 130)));
-    // The picture's size is in pixels: the bitmap's own.
+    // The picture's size is in pixels: the bitmap's own. It shows a digit
+    // only once the switcher has confirmed the output's input.
     c.push_back(WithImage(MakeControl(ids.picture, K::kPicture, "", at(21, 9, 80, 80, dy)),
-                          kDigitBitmaps[0]));
+                          kUnknownInputBitmap));
     for (int i = 0; i < 8; ++i)
         c.push_back(MakeControl(ids.inputs[i], K::kCheckBox, "IN" + std::to_string(i + 1),
                                 at(3 + 19 * (i % 4), i < 4 ? 53 : 70, 19, 15, dy),

@@ -83,6 +83,8 @@ inline constexpr MatrixOutputIds kMatrixOutputs[8] = {
 };
 // Bitmaps of the digits 1 to 8 (80 x 80 pixels, green on black).
 inline constexpr int kDigitBitmaps[8] = {146, 154, 155, 156, 157, 158, 159, 160};
+// The same square without a digit: no routing confirmed for the output yet.
+inline constexpr int kUnknownInputBitmap = 163;
 inline constexpr int kNextInputIcon = 161;      // black triangle pointing right
 inline constexpr int kPreviousInputIcon = 162;  // black triangle pointing left
 

@@ -94,5 +94,27 @@ TEST_F(MatrixPageGuiTest, ArcOnIsMarkedOnlyWhenTheSwitcherConfirms) {
     EXPECT_TRUE(rig.Demo().Model().State().arcOn[7]);
 }
 
+// Before the switcher has named an output's input, its picture is the dark
+// square without a digit: nothing on screen reads as a confirmed routing.
+TEST(MatrixPageGuiUnconfirmed, PicturesShowNoDigitUntilTheSwitcherAnswers) {
+    DemoRig rig;
+    ASSERT_TRUE(rig.Started());
+    rig.ConnectByTcp();
+    rig.Demo().Model().Faults().ignoredCommands = {{0x02, 0x01}};
+    DemoRig::Click(rig.Main(res::kMatrixLabel));
+    ASSERT_TRUE(
+        rig.RunUntil([&] { return rig.Page(PageCode::kMatrix, kMatrixOutputs[0].picture); }));
+    const QPixmap& unknown = Picture(res::kUnknownInputBitmap);
+    const QImage drawn = unknown.toImage();
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            ASSERT_NE(drawn.pixelColor(x, y), QColor(0, 156, 32)) << "no green digit";
+    for (const auto& ids : kMatrixOutputs) {
+        auto* picture = qobject_cast<QLabel*>(rig.Page(PageCode::kMatrix, ids.picture));
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->pixmap().cacheKey(), unknown.cacheKey());
+    }
+}
+
 }  // namespace
 }  // namespace torvane::gui

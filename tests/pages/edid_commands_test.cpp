@@ -2,6 +2,7 @@
 // simulated switcher and against a switcher that answers wrongly or not at all.
 
 #include "edid_fixture.h"
+#include "pages/page_snapshot.h"
 
 namespace torvane::test {
 namespace {
@@ -148,6 +149,41 @@ TEST_F(EdidPageTest, APendingCommandOrAClosedLinkLetsNothingThrough) {
     loop.RunPending();
     EXPECT_EQ(Wire(), V{});
 }
+
+// Replies that come close to the completion, the rejection, the block
+// request, the ready reply or a status answer, while preset 1 on IN3
+// (03 02 01 F0 03 00) waits for its answer: they change nothing at all (gate,
+// timers, busy dialog, labels, units sent), and the operation still times out.
+class EdidNearMiss : public EdidPageTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(EdidNearMiss, ChangesNothing) {
+    model.Faults().silent = true;
+    page->Select(res::kPresetInputList, 2);
+    page->Click(res::kPresetSetButton);
+    loop.RunPending();
+    ASSERT_EQ(Wire(), V{Frame("03 02 01 F0 03")});
+    const std::string before = PageSnapshot(*dlg, *page, page->Timers());
+    DeviceSays(GetParam());
+    EXPECT_EQ(PageSnapshot(*dlg, *page, page->Timers()), before);
+    EXPECT_EQ(Wire(), V{});
+    loop.Advance(7000);
+    EXPECT_EQ(Message(), "Time out!");
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, EdidNearMiss,
+                         ::testing::Values("03 02 00 01 03 00",  // completion: byte 5
+                                           "03 02 00 00 03 01",  // byte 7
+                                           "03 01 00 00 03 00",  // byte 3
+                                           "03 02 00 00 04 00",  // byte 6
+                                           "03 02 0F 01 03 00",  // rejection: byte 5
+                                           "03 02 0F 00 03 01",  // byte 7
+                                           "03 04 0F 00 03 00",  // byte 3
+                                           "04 02 00 00 03 00",  // another group
+                                           "03 02 AA 01",        // block request: byte 5
+                                           "03 01 AA 00",        // byte 3
+                                           "03 08 01",           // ready reply: byte 4
+                                           "01 0C 00 00 05",     // status answer: no input
+                                           "01 0C 09 00 05"));
 
 }  // namespace
 }  // namespace torvane::test

@@ -7,6 +7,7 @@
 
 #include "app/operator_fixture.h"
 #include "pages/matrix_dlg.h"
+#include "pages/page_snapshot.h"
 #include "res/dialog_templates.h"
 
 namespace torvane::test {
@@ -56,7 +57,7 @@ TEST(MatrixPageTemplate, EveryOutputGroupHasItsControlsInPlace) {
     for (int o = 1; o <= 8; ++o) {
         for (int i = 1; i <= 8; ++i)
             EXPECT_EQ(table.At(In(o, i)).style & (kAutoCheck | kPushLike), kAutoCheck | kPushLike);
-        EXPECT_EQ(table.At(Ids(o).picture).image, 146);
+        EXPECT_EQ(table.At(Ids(o).picture).image, res::kUnknownInputBitmap);
         EXPECT_EQ(table.At(Ids(o).previous).image, 162);
         EXPECT_EQ(table.At(Ids(o).next).image, 161);
     }
@@ -96,7 +97,7 @@ class MatrixPage : public OperatorTest {
             if (Marked(In(output, i))) marked = marked ? -1 : i;
         return marked;
     }
-    // The digit `output`'s picture shows.
+    // The digit `output`'s picture shows: 0 for none.
     int Digit(int output) const {
         const int image = matrix->Controls().At(Ids(output).picture).image;
         for (int d = 1; d <= 8; ++d)
@@ -126,9 +127,9 @@ TEST_F(MatrixPage, FirstVisitRefreshesRoutingThenArc) {
     EXPECT_TRUE(matrix->WindowVisible());
     EXPECT_EQ(matrix->WindowPosition().x, 1);
     EXPECT_EQ(matrix->WindowPosition().y, 56);
-    // Before any reply: digit 1 everywhere, nothing checked.
+    // Before any reply: no digit anywhere, nothing checked.
     for (int o = 1; o <= 8; ++o) {
-        EXPECT_EQ(Digit(o), 1);
+        EXPECT_EQ(Digit(o), 0);
         EXPECT_EQ(MarkedInput(o), 0);
         EXPECT_EQ(Arc(o), "none");
     }
@@ -152,22 +153,6 @@ TEST_F(MatrixPage, FirstVisitRefreshesRoutingThenArc) {
     EXPECT_FALSE(matrix->AwaitingSwitcher());
     loop.Advance(20000);
     EXPECT_EQ(Message(), "");
-}
-
-TEST_F(MatrixPage, RoutingQueriesHoldTheGateAndArcQueriesOpenIt) {
-    ConnectCom();
-    ClickLabel(res::kMatrixLabel);
-    AdvanceUntil([&] { return matrix->Timers().IsRunning(1000); });
-    Wire();
-    Click(In(2, 3));
-    EXPECT_FALSE(Marked(In(2, 3)));
-    loop.RunPending();
-    EXPECT_EQ(Wire(), V{}) << "refused while the routing queries run";
-
-    AdvanceUntil([&] { return matrix->Timers().IsRunning(7033); });
-    Wire();
-    Click(In(2, 3));
-    EXPECT_EQ(Wire(), V{"A5 5B 02 03 03 00 02 00 00 00 00 00 F6"});
 }
 
 TEST_F(MatrixPage, RouteIsShownOnlyWhenAcknowledged) {
@@ -341,7 +326,7 @@ TEST_F(MatrixPage, StatusRepliesOutsideTheInputsChangeNoControl) {
     EXPECT_EQ(MarkedInput(1), 2);
     for (int o : {2, 3}) {
         EXPECT_EQ(MarkedInput(o), 0) << o;
-        EXPECT_EQ(Digit(o), 1);
+        EXPECT_EQ(Digit(o), 0);
         EXPECT_EQ(matrix->CurrentInput(o), 1);
     }
     // The chain went on to the end.
@@ -381,6 +366,7 @@ TEST_F(MatrixPage, SilentStatusQueryTimesOutAfterSevenSeconds) {
     loop.Advance(1);
     EXPECT_EQ(Message(), "Time out!");
     EXPECT_EQ(Wire(), V{}) << "no resend of a query";
+    EXPECT_FALSE(dlg->BusyGateOpen());
     PressOk();
     EXPECT_TRUE(dlg->BusyGateOpen());
     EXPECT_EQ(Arc(4), "off");
@@ -450,6 +436,9 @@ TEST_F(MatrixPage, LeavingMidChainLeavesItsTimerToReport) {
     ConnectCom();
     ClickLabel(res::kMatrixLabel);
     AdvanceUntil([&] { return matrix->Timers().IsRunning(7034); });
+    // The refresh holds the gate; clearing the logs opens it, so the labels
+    // work again.
+    ClearLogs();
     ClickLabel(res::kGeneralLabel);
     EXPECT_FALSE(matrix->WindowVisible());
     loop.Advance(6999);
@@ -468,28 +457,181 @@ TEST_F(MatrixPage, LeavingMidChainLeavesItsTimerToReport) {
     EXPECT_EQ(Digit(8), 6);
 }
 
-TEST_F(MatrixPage, OperatorCommandDuringTheArcQueriesSharesTheFrame) {
+// From the first routing query to the last ARC answer the gate stays closed:
+// a click at any point of the refresh sends nothing, and the chain runs to
+// its end with every answer where it belongs. Cases: the page timer running
+// when the operator clicks (the routing queries, ARC queries 1, 2 and 8).
+class OperatorCommandDuringTheRefresh : public MatrixPage,
+                                        public ::testing::WithParamInterface<int> {};
+
+TEST_P(OperatorCommandDuringTheRefresh, IsRefusedUntilTheChainEnds) {
+    model.State().arcOn = {false, true, false, true, false, false, false, true};
     ConnectCom();
     ClickLabel(res::kMatrixLabel);
-    AdvanceUntil([&] { return matrix->Timers().IsRunning(7033); });  // ARC query 2 out
+    AdvanceUntil([&] { return matrix->Timers().IsRunning(GetParam()); });
     Wire();
     Click(In(2, 5));
-    EXPECT_EQ(Wire(), V{Frame("02 03 05 00 02")});
+    Click(Ids(3).arcOn);
+    EXPECT_FALSE(dlg->BusyGateOpen());
     loop.Advance(1000);
-    // The ARC reply wrote query 3 over the route command, so the route
-    // acknowledgement found no input to mark; it still settled the route.
-    // Query 3's own answer then came with no unit awaiting it.
-    EXPECT_EQ(Wire(), V{Frame("10 02 00 00 03")});
-    EXPECT_EQ(model.State().routing[1], 5);
-    EXPECT_EQ(MarkedInput(2), 2);
+    for (const std::string& unit : Wire()) EXPECT_NE(unit.substr(6, 5), "02 03") << unit;
+    EXPECT_EQ(model.State().routing[1], 2);
+    EXPECT_FALSE(model.State().arcOn[2]);
+    for (int o = 1; o <= 8; ++o) {
+        EXPECT_EQ(Digit(o), o);
+        EXPECT_EQ(Arc(o), model.State().arcOn[o - 1] ? "on" : "off") << o;
+    }
     EXPECT_TRUE(dlg->BusyGateOpen());
-    EXPECT_FALSE(matrix->Timers().IsRunning(6028));
-    EXPECT_FALSE(matrix->Timers().IsRunning(6029));
-    EXPECT_EQ(Arc(2), "off");
-    EXPECT_EQ(Arc(3), "none");
-    loop.Advance(6100);
-    EXPECT_EQ(Message(), "Time out!");
+    EXPECT_FALSE(matrix->AwaitingSwitcher());
+    loop.Advance(20000);
+    EXPECT_EQ(Message(), "");
+
+    Click(In(2, 5));
+    EXPECT_EQ(Wire(), V{Frame("02 03 05 00 02")});
+    Settle();
+    EXPECT_EQ(Digit(2), 5);
+    EXPECT_EQ(MarkedInput(2), 5);
 }
+
+INSTANTIATE_TEST_SUITE_P(ChainPoints, OperatorCommandDuringTheRefresh,
+                         ::testing::Values(1000, 7032, 7033, 7039));
+
+// A picture shows a digit only once the switcher has named that output's
+// input; until then it shows the square without a digit. The switcher stays
+// silent and the test speaks for it: the answers to the first routing queries.
+struct PictureCase {
+    std::vector<std::string> answers;  // bytes 2 onwards
+    std::string shown;                 // per output: its digit, or '?' for none
+};
+
+class PicturesBeforeConfirmation : public MatrixPage,
+                                   public ::testing::WithParamInterface<PictureCase> {};
+
+TEST_P(PicturesBeforeConfirmation, ShowADigitOnlyForAConfirmedInput) {
+    ConnectCom();
+    model.Faults().silent = true;
+    ClickLabel(res::kMatrixLabel);
+    loop.RunPending();
+    for (const std::string& answer : GetParam().answers) DeviceSays(answer);
+    std::string shown;
+    for (int o = 1; o <= 8; ++o) {
+        const int image = matrix->Controls().At(Ids(o).picture).image;
+        shown += image == res::kUnknownInputBitmap ? '?' : static_cast<char>('0' + Digit(o));
+    }
+    EXPECT_EQ(shown, GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PicturesBeforeConfirmation,
+    ::testing::Values(PictureCase{{}, "????????"}, PictureCase{{"02 01 01 00 03"}, "3???????"},
+                      PictureCase{{"02 01 01 00 01", "02 01 02 00 01"}, "11??????"},
+                      PictureCase{{"02 01 01 00 00", "02 01 02 00 05"}, "?5??????"},
+                      PictureCase{{"02 01 01 00 09"}, "????????"}));
+
+// One command pending with the switcher silent, or the refresh waiting for
+// its first ARC answer, when the test's frame arrives. Output A's ARC is off,
+// but on for the refresh.
+enum class Pending { kRouteIn3ToB, kArcOnForA, kFirstArcQuery };
+
+class MatrixPendingTest : public MatrixPage {
+  protected:
+    void Prepare(Pending pending) {
+        model.State().arcOn[0] = pending == Pending::kFirstArcQuery;
+        ConnectCom();
+        Enter();
+        model.Faults().silent = true;
+        switch (pending) {
+            case Pending::kRouteIn3ToB:
+                Click(In(2, 3));
+                break;
+            case Pending::kArcOnForA:
+                Click(Ids(1).arcOn);
+                break;
+            case Pending::kFirstArcQuery:
+                // Entered again; the routing answers come from the test.
+                ClickLabel(res::kMatrixLabel);
+                loop.RunPending();
+                for (int k = 1; k <= 8; ++k)
+                    DeviceSays("02 01 0" + std::to_string(k) + " 00 0" + std::to_string(k));
+                ASSERT_TRUE(matrix->Timers().IsRunning(7032));
+                break;
+        }
+        Wire();
+    }
+};
+
+// Replies that come close to what the page waits for but are not it change
+// nothing at all: gate, timers, marks, pictures, units sent.
+struct NearMiss {
+    Pending pending;
+    const char* frame;  // bytes 2 onwards
+};
+
+class MatrixNearMiss : public MatrixPendingTest, public ::testing::WithParamInterface<NearMiss> {};
+
+TEST_P(MatrixNearMiss, ChangesNothing) {
+    Prepare(GetParam().pending);
+    const std::string before = PageSnapshot(*dlg, *matrix, matrix->Timers());
+    DeviceSays(GetParam().frame);
+    EXPECT_EQ(PageSnapshot(*dlg, *matrix, matrix->Timers()), before);
+    EXPECT_EQ(Wire(), V{});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, MatrixNearMiss,
+    ::testing::Values(
+        // Route acknowledgement: byte 4 not 00, another command, another group.
+        NearMiss{Pending::kRouteIn3ToB, "02 03 03 00 02"},
+        NearMiss{Pending::kRouteIn3ToB, "02 04 00 00 02"},
+        NearMiss{Pending::kRouteIn3ToB, "03 03 00 00 02"},
+        NearMiss{Pending::kRouteIn3ToB, "12 03 00 00 02"},
+        // A status reply naming no output and no input.
+        NearMiss{Pending::kRouteIn3ToB, "02 01 00 00 00"},
+        // ARC acknowledgement: byte 4 not 00, byte 10 neither on nor off,
+        // another group or command.
+        NearMiss{Pending::kArcOnForA, "10 01 01 00 01 00 00 00 0F"},
+        NearMiss{Pending::kArcOnForA, "10 01 00 00 01 00 00 00 0E"},
+        NearMiss{Pending::kArcOnForA, "10 01 00 00 01 00 00 00 00"},
+        NearMiss{Pending::kArcOnForA, "11 01 00 00 01 00 00 00 0F"},
+        NearMiss{Pending::kArcOnForA, "10 03 0F 00 01 00 00 00 F0"},
+        // ARC status replies for no output, or not a status reply.
+        NearMiss{Pending::kFirstArcQuery, "10 02 0F 00 00"},
+        NearMiss{Pending::kFirstArcQuery, "10 02 0F 00 09"},
+        NearMiss{Pending::kFirstArcQuery, "10 01 0F 00 01"}));
+
+// Frames that fit two rules, or a rule with an ARC state that is neither on
+// nor off: the first rule that fits decides, and an odd state marks nothing
+// while the refresh goes on.
+struct PartFit {
+    Pending pending;
+    const char* frame;
+    const char* arcA;  // output A's boxes afterwards
+    bool gateOpen;
+    std::vector<std::string> sent;  // the units that follow
+};
+
+class MatrixPartFit : public MatrixPendingTest, public ::testing::WithParamInterface<PartFit> {};
+
+TEST_P(MatrixPartFit, FirstRuleDecidesAndOddStatesMarkNothing) {
+    const PartFit& c = GetParam();
+    Prepare(c.pending);
+    DeviceSays(c.frame);
+    EXPECT_EQ(Arc(1), c.arcA);
+    EXPECT_EQ(dlg->BusyGateOpen(), c.gateOpen);
+    EXPECT_EQ(Wire(), c.sent);
+    EXPECT_FALSE(matrix->Timers().IsRunning(7000));
+    EXPECT_FALSE(matrix->Timers().IsRunning(7032));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, MatrixPartFit,
+    ::testing::Values(
+        // ARC acknowledgement (on) and ARC status reply for output 1 at once.
+        PartFit{Pending::kArcOnForA, "10 02 00 00 01 00 00 00 0F", "on", true, {}},
+        PartFit{Pending::kFirstArcQuery, "10 02 55 00 01", "on", false, {Frame("10 02 00 00 02")}},
+        PartFit{Pending::kFirstArcQuery, "10 02 00 00 01", "on", false, {Frame("10 02 00 00 02")}},
+        PartFit{
+            Pending::kFirstArcQuery, "10 02 FF 00 01", "on", false, {Frame("10 02 00 00 02")}}));
 
 }  // namespace
 }  // namespace torvane::test
