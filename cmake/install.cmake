@@ -90,7 +90,9 @@ add_custom_command(
 list(APPEND generated_files ${changelog})
 install(FILES ${packaging_dir}/copyright ${changelog} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
+# Everything an installation holds, for a build that makes only that.
 add_custom_target(torvane_installed_files ALL DEPENDS ${generated_files})
+add_dependencies(torvane_installed_files ${TORVANE_PROGRAMS})
 
 include(${CMAKE_CURRENT_LIST_DIR}/debian_package.cmake)
 add_subdirectory(tests/packaging)

@@ -8,8 +8,9 @@ cd "$(dirname "$0")/.."
 
 export BUILD_DIR="${BUILD_DIR:-build-package}"
 # lintian only this script needs; scripts/setup.sh installs the rest.
-EXTRA_PACKAGES="lintian" \
-  CMAKE_ARGS="-DCMAKE_INSTALL_PREFIX=/usr -DTORVANE_BUILD_BENCH=OFF ${CMAKE_ARGS:-}" scripts/setup.sh
+EXTRA_PACKAGES="lintian" BUILD_TARGET=torvane_installed_files \
+  CMAKE_ARGS="-C cmake/debian_build_flags.cmake -DCMAKE_INSTALL_PREFIX=/usr -DTORVANE_BUILD_BENCH=OFF ${CMAKE_ARGS:-}" \
+  scripts/setup.sh
 # The package must hold every file an installation holds.
 ctest --test-dir "$BUILD_DIR" --output-on-failure -R '^Packaging\.InstalledFiles$' --no-tests=error
 

@@ -4,6 +4,7 @@
 #   scripts/setup.sh            install + configure + build
 #   BUILD_DIR=... scripts/setup.sh   another build folder
 #   EXTRA_PACKAGES="..." scripts/setup.sh   also these packages (a script's own)
+#   BUILD_TARGET=... scripts/setup.sh   build only this target
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,4 +28,4 @@ fi
 
 BUILD_DIR="${BUILD_DIR:-build}"
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" ${CMAKE_ARGS:-}
-cmake --build "$BUILD_DIR" -j"$(nproc)"
+cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${BUILD_TARGET:-all}"
