@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # A program's options and commands are written once, in its --help; the
 # manual page the build made from it and the README must name the same ones.
-#   docs_agree_test.sh SOURCE_DIR MAN_DIR TORVANE TORVANECTL TORVANE_SIM
+#   docs_agree_test.sh SOURCE_DIR MAN_DIR NAME=PROGRAM...
+# Every program's page is checked; the README checks below know their
+# programs by name.
 set -euo pipefail
 source_dir=$1
 man_dir=$2
-declare -A program=([torvane]=$3 [torvanectl]=$4 [torvane-sim]=$5)
+shift 2
+declare -A program
+for pair in "$@"; do
+  program[${pair%%=*}]=${pair#*=}
+done
 readme=$source_dir/README.md
 failures=0
 
