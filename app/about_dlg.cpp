@@ -12,7 +12,9 @@ namespace torvane {
 CAboutDlg::CAboutDlg() : ModalDialog(res::AboutBoxTemplate(), KeyFilter::kNone) {}
 
 void CAboutDlg::OnInitDialog() {
-    Table().SetText(res::kAboutVersionLabel, std::string("Version ") + TORVANE_VERSION);
+    Table().SetText(res::kAboutNameLabel, std::string("Torvane ") + TORVANE_VERSION);
+    Table().SetText(res::kAboutVersionLabel,
+                    std::string("Switcher protocol ") + kProtocolVersion + ", as in the title");
 }
 
 void CAboutDlg::OnCommand(int id) {

@@ -1,8 +1,10 @@
 // Connection control: the "Control Mode Select" radios, the COM and TCP
 // Connect buttons, and what the links report back.
 
+#include <cerrno>
 #include <system_error>
 
+#include "app/link_messages.h"
 #include "app/main_timers.h"
 #include "app/torvane_dlg.h"
 #include "res/resource_ids.h"
@@ -19,6 +21,7 @@ const int kTcpGroupControls[] = {res::kTcpConnectButton, res::kTcpGroup,     res
 
 void CTorvaneDlg::ApplyLinkMode() {
     const bool com = linkMode_ == kComControlMode;
+    lostLinkText_.clear();
     if (com) {
         CloseTcpLink();
     } else {
@@ -28,18 +31,23 @@ void CTorvaneDlg::ApplyLinkMode() {
         Table().SetText(res::kComConnectButton, "Connect");
         // The port is ours no more, so the list may be probed again; without
         // this it would stay stale until the next COM connect and disconnect.
-        if (wasOpen) timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
+        if (wasOpen) {
+            timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
+            ClearLinkState();
+        }
     }
     for (int id : kTcpGroupControls) Table().SetEnabled(id, !com);
     for (int id : kComGroupControls) Table().SetEnabled(id, com);
 }
 
 void CTorvaneDlg::CloseComPort() {
+    const bool wasOpen = serialOpen_;
     serial_->StopMonitoring();
     serialOpen_ = false;
     Table().SetText(res::kComConnectButton, "Connect");
     timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
     Table().SetEnabled(res::kPortList, true);
+    if (wasOpen) ClearLinkState();
 }
 
 void CTorvaneDlg::ChooseSerialPort(const std::string& devicePath) {
@@ -62,6 +70,7 @@ void CTorvaneDlg::OnComConnect() {
         CloseComPort();
         return;
     }
+    lostLinkText_.clear();
     serialPath_ = ports_->DevicePathForEntry(Controls().Text(res::kPortList));
     if (!serial_->InitPort(this, serialPath_, serialSettings_)) {
         lastLinkError_ = serial_->LastError();
@@ -83,14 +92,33 @@ void CTorvaneDlg::OnSerialBytes(const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) assembler_.Feed(bytes[i]);
 }
 
-// A port that fails while open returns the window to the closed state
-// silently; a pending command ends by its own time-out.
-void CTorvaneDlg::OnSerialFailure() { CloseComPort(); }
+// A port that fails while open is closed and the operator told at once; until
+// a port is opened again, commands name the failure rather than a port the
+// operator never tried to open. A pending command ends by its own time-out.
+void CTorvaneDlg::OnSerialFailure() {
+    if (!serialOpen_) return;
+    CloseComPort();
+    ReportLostLink(kSerialPortFailed);
+}
 
 void CTorvaneDlg::CloseTcpLink() {
+    const bool wasConnected = tcpConnected_;
     tcpConnected_ = false;
     tcp_->Close();
     Table().SetText(res::kTcpConnectButton, "Connect");
+    if (wasConnected) ClearLinkState();
+}
+
+void CTorvaneDlg::ReportLostLink(const char* text) {
+    lostLinkText_ = text;
+    message_.ShowMessage(text);
+}
+
+// What the General page showed came from the link that is gone.
+void CTorvaneDlg::ClearLinkState() {
+    ClearConnectionLabels();
+    Table().SetChecked(res::kPowerOnBox, false);
+    Table().SetChecked(res::kEnableBeepBox, false);
 }
 
 void CTorvaneDlg::OnTcpConnectButton() {
@@ -99,16 +127,26 @@ void CTorvaneDlg::OnTcpConnectButton() {
         return;
     }
     tcp_->Close();
+    lostLinkText_.clear();
     switcherIp_ = Controls().Text(res::kSwitcherIpList);
     lastLinkError_.clear();
-    if (!tcp_->Connect(switcherIp_, controlPort_, this)) return;
+    if (switcherIp_.empty()) {
+        lastLinkError_ = "no Switcher IP chosen";
+        message_.ShowMessage(ConnectFailedText(lastLinkError_));
+        return;
+    }
+    if (!tcp_->Connect(switcherIp_, controlPort_, this)) {
+        lastLinkError_ = std::error_code(errno, std::generic_category()).message();
+        message_.ShowMessage(ConnectFailedText(lastLinkError_));
+        return;
+    }
     tcpConnected_ = false;
 }
 
 void CTorvaneDlg::OnTcpConnect(int error) {
     if (error != 0) {
-        // Nothing is shown: the next command reports "Connect to Matrix failed!".
         lastLinkError_ = std::error_code(error, std::generic_category()).message();
+        message_.ShowMessage(ConnectFailedText(lastLinkError_));
         return;
     }
     tcpConnected_ = true;
@@ -120,6 +158,15 @@ void CTorvaneDlg::OnTcpRead(const std::uint8_t* bytes, long readResult) {
     tcpReassembly_.OnRead(bytes, readResult);
 }
 
-void CTorvaneDlg::OnTcpClose() { tcpConnected_ = false; }
+// The peer closing or resetting the connection ends the link at once: the
+// button offers Connect again and the operator is told.
+void CTorvaneDlg::OnTcpClose() {
+    if (!tcpConnected_) {
+        tcp_->Close();
+        return;
+    }
+    CloseTcpLink();
+    ReportLostLink(kConnectionLost);
+}
 
 }  // namespace torvane

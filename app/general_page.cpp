@@ -70,6 +70,21 @@ void CTorvaneDlg::SendPowerState(std::uint8_t state) {
     SendCommandFrame();
 }
 
+// A reset cannot be undone, so it is asked first, as power off is (and
+// skipped the same way with "No longer remind").
+void CTorvaneDlg::OnFactoryReset() {
+    if (!PassBusyGate()) return;
+    auto reset = [this] {
+        busyGate_ = true;
+        StartTimedCommand(0x08, 0x0A, kFactoryReset, "Setting");
+    };
+    if (message_.NoLongerRemind()) return reset();
+    message_.Ask("Do you want to reset to factory settings?", true, [this, reset](int result) {
+        if (result == CMessageDlg::kResultOk) return reset();
+        busyGate_ = true;
+    });
+}
+
 // The check boxes that command the switcher put their state back at once; the
 // mark changes only when the switcher's reply confirms it.
 void CTorvaneDlg::OnPowerBox() {

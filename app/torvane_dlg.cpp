@@ -192,7 +192,7 @@ void CTorvaneDlg::OnCommand(int id) {
             ClearConnectionLabels();
             break;
         case res::kFactoryResetButton:
-            StartTimedCommand(0x08, 0x0A, kFactoryReset, "Setting");
+            OnFactoryReset();
             break;
         case res::kRebootButton:
             StartTimedCommand(0x08, 0x0D, kReboot, "Rebooting");
@@ -249,21 +249,25 @@ void CTorvaneDlg::EnterPage(PageCode code) {
             SendEntryQuery(0x08, 0x0C, 0);
             break;
         case PageCode::kEdid:
-            PageFor(code).PageWindow().MoveWindow({1, 56});
+            PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
             SendEntryQuery(0x01, 0x0C, 0x01);
             break;
         case PageCode::kMatrix:
-            PageFor(code).PageWindow().MoveWindow({1, 56});
+            PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
             SendEntryQuery(0x02, 0x01, 0x01);
             break;
         case PageCode::kUpgrade:
-            PageFor(code).PageWindow().MoveWindow({1, 70});
+            PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
             if (!PassBusyGate()) return;
             busyGate_ = true;
             out_.BeginCommand(0x01, 0x01)[10] = 0xCC;
             SendCommandFrame();
             break;
     }
+}
+
+Point CTorvaneDlg::PageOrigin(PageCode code) {
+    return code == PageCode::kUpgrade ? Point{1, 70} : Point{1, 56};
 }
 
 void CTorvaneDlg::SendEntryQuery(std::uint8_t group, std::uint8_t command, std::uint8_t param) {
@@ -285,6 +289,11 @@ void CTorvaneDlg::ApplyPageLayout() {
 // --- busy gate and send path ---
 
 bool CTorvaneDlg::PassBusyGate() {
+    const bool linkOpen = linkMode_ == kComControlMode ? serialOpen_ : tcpConnected_;
+    if (!linkOpen && !lostLinkText_.empty()) {
+        message_.ShowMessage(lostLinkText_);
+        return false;
+    }
     if (linkMode_ == kComControlMode && !serialOpen_) {
         message_.ShowMessage("Open COM failed!");
         return false;

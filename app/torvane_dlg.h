@@ -69,6 +69,8 @@ class CTorvaneDlg : public Window,
     PortListRefresher& Ports() { return *ports_; }
     CConfigIPDlg& ConfigIp() { return configIp_; }
     const Discovery& SwitcherDiscovery() const { return discovery_; }
+    // Where a page window sits in the main window's client area, in pixels.
+    static Point PageOrigin(PageCode code);
 
     // --- what front-ends add that the operator cannot type ---
     // Puts an address in the Switcher IP list and selects it, as discovery
@@ -146,6 +148,7 @@ class CTorvaneDlg : public Window,
     void OnPowerCommandReply(std::uint8_t state);
     void StartTimedCommand(std::uint8_t group, std::uint8_t command, int timer,
                            const char* busyText);
+    void OnFactoryReset();
     void OnPowerBox();
     void OnBeepBox();
     void SendPowerState(std::uint8_t state);
@@ -163,6 +166,10 @@ class CTorvaneDlg : public Window,
     void OnTcpRead(const std::uint8_t* bytes, long readResult) override;
     void OnTcpClose() override;
     void CloseTcpLink();
+    // The link went down without the operator asking: say so now, and
+    // again when a command finds it closed.
+    void ReportLostLink(const char* text);
+    void ClearLinkState();
 
     // Discovery and network configuration.
     void OnConfig();
@@ -197,8 +204,10 @@ class CTorvaneDlg : public Window,
     std::string switcherIp_;
     std::uint16_t controlPort_ = kSwitcherControlPort;
     std::string aboutItem_;
-    std::string title_ = "Torvane Ver6.41" + std::string(15, ' ');
+    std::string title_ = std::string("Torvane ") + kProtocolVersion + std::string(15, ' ');
     std::string lastLinkError_;
+    // Why the link is closed when it failed by itself; empty otherwise.
+    std::string lostLinkText_;
     Trace trace_;
     std::function<void(int)> onQuit_;
     // Posted tasks check it, so none runs after the window is gone.

@@ -164,6 +164,8 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     if (upgrade) return RunUpgradePage(session, *upgrade, print);
     if (IsMatrixCommand(command)) return RunMatrixCommand(session, print);
     if (command == "power" && !*onOff) session.AnswerYesTo("Are you sure you want to power off?");
+    if (command == "factory-reset")
+        session.AnswerYesTo("Do you want to reset to factory settings?");
     if (command == "power")
         return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
                            *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");

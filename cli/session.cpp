@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "app/link_messages.h"
 #include "app/main_timers.h"
 #include "links/ipv4_address.h"
 #include "res/resource_ids.h"
@@ -77,8 +78,7 @@ bool Session::LinkLost() const {
 }
 
 Outcome Session::LinkLostOutcome() const {
-    return {kExitLinkFailure,
-            options_.serial ? "Serial port failed!" : "Connection to Matrix lost!"};
+    return {kExitLinkFailure, options_.serial ? kSerialPortFailed : kConnectionLost};
 }
 
 std::vector<std::string> Session::TakeMessages() {
@@ -154,8 +154,7 @@ Outcome Session::OpenSerial() {
 
 Outcome Session::OpenTcp() {
     const std::string ip = ResolveIpv4(options_.host);
-    if (ip.empty())
-        return {kExitLinkFailure, "Connect to Matrix failed! (unknown host " + options_.host + ")"};
+    if (ip.empty()) return {kExitLinkFailure, ConnectFailedText("unknown host " + options_.host)};
     dlg_->AddSwitcherAddress(ip);
     dlg_->SetControlPort(options_.port);
     dlg_->Click(res::kTcpModeRadio);
@@ -164,7 +163,7 @@ Outcome Session::OpenTcp() {
              kConnectLimitMs);
     if (dlg_->TcpConnected()) return {};
     std::string reason = dlg_->LastLinkError().empty() ? "no answer" : dlg_->LastLinkError();
-    return {kExitLinkFailure, "Connect to Matrix failed! (" + reason + ")"};
+    return {kExitLinkFailure, ConnectFailedText(reason)};
 }
 
 }  // namespace torvane::cli

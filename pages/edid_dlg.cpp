@@ -127,6 +127,15 @@ void CEDIDDlg::EndSetting(const char* result) {
     host_.ReopenBusyGate();
 }
 
+// A refusal is a failure: it stays in the message dialog until the operator
+// closes it, never beside the busy dialog's success mark.
+void CEDIDDlg::EndInRefusal() {
+    timers_.KillTimer(kSetTimeoutTimer);
+    timers_.KillTimer(kRawBlockTimer);
+    host_.Busy().CloseBusy();
+    host_.Message().ShowMessage("Can't find the valid data!", [this] { host_.ReopenBusyGate(); });
+}
+
 // --- EDID file ---
 
 void CEDIDDlg::OnOpenEdid() {
@@ -212,7 +221,7 @@ void CEDIDDlg::OnReply(const std::uint8_t* f) {
     if (f[4] == 0x00)
         EndSetting("Set successfully!");
     else if (f[4] == kRejected)
-        EndSetting("Can't find the valid data!");
+        EndInRefusal();
 }
 
 // --- input list ---

@@ -55,6 +55,7 @@ class CEDIDDlg : public Window, public Page {
     void FillPresetCommand();
     void StartSetting();
     void EndSetting(const char* result);
+    void EndInRefusal();
 
     // The file transfer's handshake.
     void SendTarget();

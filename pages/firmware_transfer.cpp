@@ -58,6 +58,8 @@ void CFWDlg::OnUpgrade() {
     // give-up must not reach into the transfer that starts now.
     StopTransferTimers();
     SetFailureMark(false);
+    Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
+    Table().SetPosition(res::kUpgradeProgress, 0);
     host_.Buffers().BeginCommand(0x08, 0x07);
     Table().SetText(res::kUpgradeLog, "");
     AppendLog("->Upgrading MCU...");
@@ -155,6 +157,9 @@ void CFWDlg::SendBlock() {
 
 void CFWDlg::StartRebootWait() {
     state_ = UpgradeState::kRebooting;
+    // The restart takes up to half a minute: an empty range shows the bar as
+    // waiting, so the page does not look finished or stuck meanwhile.
+    Table().SetRange(res::kUpgradeProgress, 0, 0);
     SendRebootPoll();
     timers_.SetTimer(kFirstRebootTimer, kRebootPollMs);
 }
@@ -180,6 +185,8 @@ void CFWDlg::OnRebootAnswer() {
     if (state_ != UpgradeState::kRebooting) return;
     StopTransferTimers();
     state_ = UpgradeState::kIdle;
+    Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
+    Table().SetPosition(res::kUpgradeProgress, imageLength_);
     AppendLog("->System reboot ok ");
     AppendLog("->MCU upgrading complete ");
     AppendLog("->Firmware upgrade successfully ");
@@ -191,6 +198,7 @@ void CFWDlg::EndInFailure() {
     state_ = UpgradeState::kIdle;
     SetFailureMark(true);
     AppendLog(kFailedLine);
+    Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
     Table().SetPosition(res::kUpgradeProgress, 0);
     offset_ = 0;
     host_.Buffers().Data()[2] = 0x00;

@@ -115,13 +115,13 @@ DialogTemplate BuildBusyDialog() {
 DialogTemplate BuildAboutBox() {
     DialogTemplate d;
     d.id = kAboutBox;
-    d.width = 170;
+    d.width = 200;
     d.height = 62;
     d.font = kYaHei;
     d.controls.push_back(Picture(kAboutIcon, kMainIcon, {14, 14, 21, 20}));
-    d.controls.push_back(MakeControl(kAboutNameLabel, K::kLabel, "Torvane", {42, 14, 114, 8}));
-    d.controls.push_back(MakeControl(kAboutVersionLabel, K::kLabel, "", {42, 26, 114, 8}));
-    d.controls.push_back(MakeControl(kAboutOkButton, K::kPushButton, "OK", {113, 41, 50, 14},
+    d.controls.push_back(MakeControl(kAboutNameLabel, K::kLabel, "Torvane", {42, 14, 150, 8}));
+    d.controls.push_back(MakeControl(kAboutVersionLabel, K::kLabel, "", {42, 26, 150, 8}));
+    d.controls.push_back(MakeControl(kAboutOkButton, K::kPushButton, "OK", {143, 41, 50, 14},
                                      kDefaultButton | kGroupStart));
     return d;
 }

@@ -11,9 +11,12 @@ void CMessageDlg::SetMessageText(const std::string& text) {
     if (Running()) WindowTextChanged();
 }
 
-bool CMessageDlg::IsQuestion(const std::string& text) {
-    return text == "Do you want to reset to factory settings?" ||
-           text == "Are you sure you want to power off?";
+CMessageDlg::Layout CMessageDlg::LayoutOf(const std::string& text) {
+    if (text == "Connect to Matrix failed!") return Layout::kConnectFailed;
+    if (text == "Do you want to reset to factory settings?" ||
+        text == "Are you sure you want to power off?")
+        return Layout::kQuestion;
+    return Layout::kOther;
 }
 
 void CMessageDlg::ShowMessage(std::function<void()> then) {
@@ -53,8 +56,6 @@ void CMessageDlg::OnInitDialog() {
         Table().SetVisible(kCancelButton, true);
         Table().SetVisible(kNoLongerRemindBox, true);
     }
-    // The two questions leave room for their longer text by moving the picture.
-    if (IsQuestion(text_)) Table().MoveTo(kPicture, {9, 60});
 }
 
 void CMessageDlg::OnCommand(int id) {

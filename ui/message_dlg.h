@@ -46,8 +46,13 @@ class CMessageDlg : public ModalDialog {
     // closed) still runs.
     void Ask(const std::string& question, bool offerCancel, Then then);
 
-    // Texts the painter lays out in their own places.
-    static bool IsQuestion(const std::string& text);
+    // How the painter lays a text out: the link failure and the two
+    // questions have places of their own (the questions move the picture
+    // aside to make room); any other text gets the widest box the dialog
+    // allows.
+    enum class Layout { kConnectFailed, kQuestion, kOther };
+    static Layout LayoutOf(const std::string& text);
+    Layout TextLayout() const { return LayoutOf(text_); }
 
   protected:
     void OnInitDialog() override;

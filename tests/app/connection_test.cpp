@@ -65,18 +65,46 @@ TEST_F(OperatorTest, ComConnectWithoutAnEntryFails) {
     EXPECT_FALSE(dlg->LastLinkError().empty());
 }
 
-TEST_F(OperatorTest, APortThatFailsWhileOpenReturnsToClosedSilently) {
+// A failed port is closed and reported at once; what the General page showed
+// came from it and is cleared; a later command names the failure, not a port
+// the operator never tried to open.
+TEST_F(OperatorTest, APortThatFailsWhileOpenIsClosedAndReportedAtOnce) {
+    ConnectCom();
+    dlg->Click(res::kStatusButton);
+    Settle();
+    loop.Advance(1000);
+    ASSERT_FALSE(Text(res::kFirstInputLabel).empty());
+    ASSERT_TRUE(Checked(res::kPowerOnBox));
+    links.UnplugSerial();
+    loop.RunPending();
+    EXPECT_FALSE(dlg->SerialOpen());
+    EXPECT_EQ(Message(), "Serial port failed!");
+    EXPECT_EQ(Text(res::kComConnectButton), "Connect");
+    EXPECT_TRUE(Ui().Enabled(res::kPortList));
+    EXPECT_TRUE(dlg->Timers().IsRunning(1));
+    EXPECT_EQ(Text(res::kFirstInputLabel), "");
+    EXPECT_EQ(Text(res::kFirstOutputLabel + 7), "");
+    EXPECT_FALSE(Checked(res::kPowerOnBox));
+    EXPECT_FALSE(Checked(res::kEnableBeepBox));
+    PressOk();
+    dlg->Click(res::kRebootButton);
+    EXPECT_EQ(Message(), "Serial port failed!");
+    PressOk();
+    // The operator's own attempt speaks for itself again.
+    links.PlugInSerial();
+    loop.Advance(700);  // the port list finds it again
+    ConnectCom();
+    EXPECT_TRUE(dlg->SerialOpen());
+}
+
+TEST_F(OperatorTest, APortThatFailsDuringACommandLeavesItToItsTimeOut) {
     ConnectCom();
     model.Faults().silent = true;
     dlg->Click(res::kStatusButton);
     links.UnplugSerial();
     loop.RunPending();
-    EXPECT_FALSE(dlg->SerialOpen());
-    EXPECT_EQ(Text(res::kComConnectButton), "Connect");
-    EXPECT_TRUE(Ui().Enabled(res::kPortList));
-    EXPECT_TRUE(dlg->Timers().IsRunning(1));
-    EXPECT_EQ(Message(), "");
-    // The pending command ends by its own time-out.
+    EXPECT_EQ(Message(), "Serial port failed!");
+    PressOk();
     loop.Advance(6000);
     EXPECT_EQ(Message(), "Time out!");
 }
@@ -116,30 +144,54 @@ TEST_F(OperatorTest, TcpConnectQueriesPowerWithoutTheGate) {
     EXPECT_EQ(links.TcpConnectionCount(model), 0);
 }
 
-TEST_F(OperatorTest, TcpConnectWhereNothingListensSaysNothingUntilACommand) {
+// A connect that fails says so when it fails, with the system's reason.
+TEST_F(OperatorTest, TcpConnectWhereNothingListensSaysSoAtOnce) {
     ConnectTcp(9);
     EXPECT_FALSE(dlg->TcpConnected());
     EXPECT_EQ(Text(res::kTcpConnectButton), "Connect");
-    EXPECT_EQ(Message(), "");
     EXPECT_FALSE(dlg->LastLinkError().empty());
+    EXPECT_EQ(Message(), "Connect to Matrix failed! (" + dlg->LastLinkError() + ")");
+    PressOk();
     dlg->Click(res::kRebootButton);
     EXPECT_EQ(Message(), "Connect to Matrix failed!");
     EXPECT_EQ(Wire(), V{});
 }
 
-TEST_F(OperatorTest, PeerCloseDropsTheFlagAndOnePressConnectsAgain) {
+TEST_F(OperatorTest, TcpConnectWithoutAnAddressSaysSo) {
+    dlg->Click(res::kTcpModeRadio);
+    dlg->Click(res::kTcpConnectButton);
+    Settle();
+    EXPECT_EQ(Message(), "Connect to Matrix failed! (no Switcher IP chosen)");
+    EXPECT_FALSE(dlg->TcpConnected());
+}
+
+// The peer closing ends the link at once: told, button back to Connect, the
+// General page cleared; the next press connects once, the one after
+// disconnects.
+TEST_F(OperatorTest, PeerCloseIsReportedAtOnceAndTheButtonOffersConnect) {
     ConnectTcp();
+    ASSERT_TRUE(Checked(res::kPowerOnBox));
     links.DropTcpConnections(model);
     loop.RunPending();
     EXPECT_FALSE(dlg->TcpConnected());
-    EXPECT_EQ(Text(res::kTcpConnectButton), "Disconnect");
+    EXPECT_EQ(Message(), "Connection to Matrix lost!");
+    EXPECT_EQ(Text(res::kTcpConnectButton), "Connect");
+    EXPECT_FALSE(Checked(res::kPowerOnBox));
+    EXPECT_FALSE(Checked(res::kEnableBeepBox));
+    PressOk();
     dlg->Click(res::kStatusButton);
-    EXPECT_EQ(Message(), "Connect to Matrix failed!");
+    EXPECT_EQ(Message(), "Connection to Matrix lost!");
     PressOk();
     dlg->Click(res::kTcpConnectButton);
     Settle();
     EXPECT_TRUE(dlg->TcpConnected());
+    EXPECT_EQ(Message(), "");
     EXPECT_EQ(links.TcpConnectionCount(model), 1);
+    dlg->Click(res::kTcpConnectButton);
+    Settle();
+    EXPECT_FALSE(dlg->TcpConnected());
+    EXPECT_EQ(links.TcpConnectionCount(model), 0);
+    EXPECT_EQ(Message(), "");
 }
 
 TEST_F(OperatorTest, ConnectPressedTwiceQuicklyKeepsOneConnection) {

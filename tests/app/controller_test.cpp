@@ -240,13 +240,17 @@ TEST_F(OperatorTest, HeaderOutsideTheLabelsMovesTheWindow) {
     dlg->RemoveObserver(&requests);
 }
 
-TEST_F(OperatorTest, AboutItemOpensTheAboutBoxWithNameAndVersion) {
+// The title's "Ver6.41" is the switcher protocol's, not the program's: the
+// About box names both, so they do not read as two versions of one thing.
+TEST_F(OperatorTest, AboutItemOpensTheAboutBoxWithBothVersionsNamed) {
     EXPECT_EQ(dlg->AboutItemText(), "About Torvane...");
     dlg->SystemCommand(res::kAboutCommand);
     ASSERT_TRUE(dlg->About().Running());
-    EXPECT_EQ(dlg->About().Controls().Text(res::kAboutNameLabel), "Torvane");
+    EXPECT_EQ(dlg->About().Controls().Text(res::kAboutNameLabel),
+              std::string("Torvane ") + TORVANE_VERSION);
     EXPECT_EQ(dlg->About().Controls().Text(res::kAboutVersionLabel),
-              std::string("Version ") + TORVANE_VERSION);
+              "Switcher protocol Ver6.41, as in the title");
+    EXPECT_EQ(dlg->TitleText().substr(0, 15), "Torvane Ver6.41");
     dlg->About().KeyDown(kKeyEnter);
     EXPECT_FALSE(dlg->About().Running());
 }

@@ -93,6 +93,7 @@ TEST_F(GeneralPage, SilentSwitcherCommandsResendOnceAt3sThenTimeOut) {
         model.Faults().silent = true;
         Wire();
         dlg->Click(c.control);
+        if (c.control == res::kFactoryResetButton) PressOk();  // its question first
         EXPECT_EQ(Wire(), V{c.frame});
         loop.Advance(2999);
         EXPECT_EQ(Wire(), V{});
@@ -283,6 +284,31 @@ TEST_F(GeneralPage, RebootReplyAfterTheResendIsAccepted) {
     EXPECT_EQ(Message(), "");
 }
 
+// A reset cannot be undone: the button asks first, with Cancel offered, and
+// sends only on Ok.
+TEST_F(GeneralPage, FactoryResetAsksFirstAndSendsNothingOnCancelOrClose) {
+    for (int way : {CMessageDlg::kCancelButton, CMessageDlg::kCloseButton}) {
+        dlg->Click(res::kFactoryResetButton);
+        EXPECT_EQ(Message(), "Do you want to reset to factory settings?");
+        EXPECT_TRUE(dlg->Message().Controls().Visible(CMessageDlg::kCancelButton));
+        EXPECT_FALSE(dlg->Busy().Flagged());
+        dlg->Message().Click(way);
+        EXPECT_TRUE(dlg->BusyGateOpen());
+        loop.Advance(5000);
+        EXPECT_EQ(Wire(), V{});
+    }
+}
+
+TEST_F(GeneralPage, FactoryResetWithNoLongerRemindResetsWithoutAsking) {
+    dlg->Message().Ask("Are you sure you want to power off?", true, [](int) {});
+    dlg->Message().Click(CMessageDlg::kNoLongerRemindBox);
+    PressOk();
+    dlg->Click(res::kFactoryResetButton);
+    EXPECT_EQ(Message(), "");
+    EXPECT_EQ(BusyLabel(), "Setting . . .");
+    EXPECT_EQ(Wire(), V{Frame("08 0A")});
+}
+
 TEST_F(GeneralPage, FactoryResetChecksBeepThenSucceeds) {
     dlg->Click(res::kEnableBeepBox);  // beep off first
     Settle();
@@ -290,6 +316,7 @@ TEST_F(GeneralPage, FactoryResetChecksBeepThenSucceeds) {
     Wire();
     const TimeMs t0 = loop.Now();
     dlg->Click(res::kFactoryResetButton);
+    PressOk();
     EXPECT_EQ(BusyLabel(), "Setting . . .");
     EXPECT_EQ(Wire(), V{Frame("08 0A")});
     Settle();
@@ -316,6 +343,7 @@ TEST_F(GeneralPage, FactoryResetReplyChecksBeepWhateverByte4Holds) {
     DeviceSays("06 01 00 00 00");  // beep now off
     ASSERT_FALSE(Checked(res::kEnableBeepBox));
     dlg->Click(res::kFactoryResetButton);
+    PressOk();
     DeviceSays("08 0A 7E");
     EXPECT_TRUE(Checked(res::kEnableBeepBox));
     EXPECT_FALSE(dlg->Timers().IsRunning(7043));

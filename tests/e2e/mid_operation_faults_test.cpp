@@ -65,10 +65,11 @@ class MidOperation : public LiveWindow {
         dlg_->Click(res::kStatusButton);
         ASSERT_TRUE(RunUntil([this] { return Quiet(); }, maxMs));
     }
-    // The command ends in "Time out!" with the busy gate open again.
-    void ExpectTimeOut() {
-        ASSERT_TRUE(RunUntil([this] { return !Shown().empty() && Settled(); }, kTimeOutMs));
-        EXPECT_EQ(TakeMessages(), V{"Time out!"});
+    // The lost link is told at once, `lost`; the command then ends in
+    // "Time out!" with the busy gate open again.
+    void ExpectLostThenTimeOut(const char* lost) {
+        ASSERT_TRUE(RunUntil([this] { return Shown().size() == 2 && Settled(); }, kTimeOutMs));
+        EXPECT_EQ(TakeMessages(), (V{lost, "Time out!"}));
         EXPECT_TRUE(dlg_->BusyGateOpen());
     }
     // After a cut line: the simulator is on a new pseudo-terminal under the
@@ -85,12 +86,13 @@ TEST_F(MidOperation, SerialLineCutDuringStatus) {
     ConnectCom();
     TakeSent();
     dlg_->Click(res::kStatusButton);
-    // The sixth query cuts the line: the window closes the port silently...
+    // The sixth query cuts the line: the window closes the port and says so
+    // at once...
     ASSERT_TRUE(RunUntil([this] { return !dlg_->SerialOpen(); }));
     EXPECT_EQ(dlg_->Controls().Text(res::kComConnectButton), "Connect");
-    EXPECT_TRUE(Shown().empty());
+    EXPECT_EQ(Shown(), V{"Serial port failed!"});
     // ...and the command ends by its time-out, after its one resend.
-    ExpectTimeOut();
+    ExpectLostThenTimeOut("Serial port failed!");
     const V sent = TakeSent();
     const V queries = StatusQueries();
     EXPECT_EQ(sent, (V{queries[0], queries[1], queries[2], queries[3], queries[4], queries[5],
@@ -105,7 +107,7 @@ TEST_F(MidOperation, TcpPeerClosedDuringTheEdidList) {
     TakeSent();
     EnterPage(res::kEdidLabel);
     ASSERT_TRUE(RunUntil([this] { return !dlg_->TcpConnected(); }));
-    ExpectTimeOut();
+    ExpectLostThenTimeOut("Connection to Matrix lost!");
     const V sent = TakeSent();
     EXPECT_EQ(Count(sent, Query("01 0C 04")), 2u) << "sent once and resent once";
     EXPECT_EQ(Count(sent, Query("01 0C 05")), 0u);
@@ -144,7 +146,7 @@ TEST_F(MidOperation, SerialLineCutDuringAnEdidFileWrite) {
 
     page.Click(res::kFileSetButton);
     ASSERT_TRUE(RunUntil([this] { return !dlg_->SerialOpen(); }));
-    ExpectTimeOut();
+    ExpectLostThenTimeOut("Serial port failed!");
     const V sent = TakeSent();
     ASSERT_EQ(sent.size(), 4u) << "a file write is never resent";
     EXPECT_EQ(sent[3].size(), 256u * 3 - 1) << "the raw block went out once, last";

@@ -24,6 +24,8 @@ TEST_F(EdidPageTest, SetUpFillsTheListsInTheirOrderAndSelectsTheFirstItems) {
     EXPECT_EQ(page->Filter(), KeyFilter::kEnterEscapeSpace);
 }
 
+constexpr const char* kRefused = "Can't find the valid data!";
+
 struct SetCase {
     int list;  // preset list or output selector
     int item;
@@ -44,6 +46,18 @@ class EdidSetTable : public EdidPageTest {
             EXPECT_FALSE(dlg->BusyGateOpen());
             Settle();
             EXPECT_EQ(Wire(), V{Frame(c.sent)});
+            if (c.result == kRefused) {
+                // A refusal is a failure: in the message dialog, never beside
+                // the success mark, until the operator closes it.
+                EXPECT_FALSE(dlg->Busy().Flagged());
+                EXPECT_EQ(Message(), kRefused);
+                loop.Advance(5000);
+                EXPECT_EQ(Message(), kRefused);
+                EXPECT_FALSE(dlg->BusyGateOpen());
+                PressOk();
+                EXPECT_TRUE(dlg->BusyGateOpen());
+                continue;
+            }
             EXPECT_EQ(BusyLabel(), c.result);
             EXPECT_TRUE(dlg->Busy().CheckMarkShown());
             EXPECT_TRUE(dlg->BusyGateOpen());

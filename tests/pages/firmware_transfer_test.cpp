@@ -224,7 +224,10 @@ TEST_F(UpgradePageTest, RebootPollsEverySixSecondsAndFailAtThirtySix) {
     loop.Advance(100);
     EXPECT_EQ(fw->State(), UpgradeState::kRebooting);
     EXPECT_TRUE(dlg->BusyGateOpen());
-    EXPECT_EQ(Progress(), 1000);
+    // The restart wait shows as a waiting bar (an empty range), not as a
+    // finished one.
+    const Control& bar = fw->Controls().At(res::kUpgradeProgress);
+    EXPECT_EQ(bar.rangeMax - bar.rangeMin, 0);
     int polls = 0;
     for (int t = 0; t < 35900; t += 100) {
         loop.Advance(100);
@@ -242,6 +245,8 @@ TEST_F(UpgradePageTest, RebootPollsEverySixSecondsAndFailAtThirtySix) {
               "->Upgrading MCU...\r\n->System rebooting, please wait...\r\n"
               "->MCU upgrade failed\r\n");
     EXPECT_TRUE(fw->FailureMark());
+    EXPECT_EQ(bar.rangeMax, 1000);
+    EXPECT_EQ(Progress(), 0);
 }
 
 // A second Upgrade while the first run still waits for the restart: the new
@@ -266,9 +271,12 @@ TEST_P(SecondUpgradeDuringTheRestartWait, RunsToItsOwnEnd) {
     model.EndRestart();
     Wire();
     fw->Click(res::kUpgradeButton);
+    // The bar leaves the first run's wait and counts the new transfer.
+    EXPECT_EQ(fw->Controls().At(res::kUpgradeProgress).rangeMax, kMaxFirmwareBytes);
     loop.Advance(60000);
 
     EXPECT_EQ(Message(), "");
+    EXPECT_EQ(Progress(), kMaxFirmwareBytes);
     EXPECT_EQ(Log(), kSuccessLog);
     EXPECT_FALSE(fw->FailureMark());
     EXPECT_EQ(model.FirmwareReceived(), Padded(ImageBytes(kMaxFirmwareBytes), 98));

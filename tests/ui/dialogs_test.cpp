@@ -88,13 +88,21 @@ TEST(MessageDialog, NoLongerRemindFollowsItsBoxAndOutlivesTheRun) {
     EXPECT_TRUE(dlg.NoLongerRemind());
 }
 
-TEST(MessageDialog, TheQuestionsMoveThePictureAside) {
+TEST(MessageDialog, TextsAreLaidOutByTheirExactWords) {
+    using L = CMessageDlg::Layout;
+    const std::pair<const char*, L> cases[] = {
+        {"Are you sure you want to power off?", L::kQuestion},
+        {"Do you want to reset to factory settings?", L::kQuestion},
+        {"Connect to Matrix failed!", L::kConnectFailed},
+        {"Connect to Matrix failed", L::kOther},
+        {"Time out!", L::kOther},
+    };
     CMessageDlg dlg{res::MessageDialogTemplate()};
-    dlg.ShowMessage("Are you sure you want to power off?");
-    EXPECT_EQ(dlg.Controls().At(CMessageDlg::kPicture).rect.x, 9);
-    dlg.Click(CMessageDlg::kOkButton);
-    dlg.ShowMessage("Time out!");
-    EXPECT_EQ(dlg.Controls().At(CMessageDlg::kPicture).rect.x, 26);
+    for (const auto& [text, layout] : cases) {
+        dlg.ShowMessage(text);
+        EXPECT_EQ(dlg.TextLayout(), layout) << text;
+        dlg.Click(CMessageDlg::kOkButton);
+    }
 }
 
 class BusyDialog : public ::testing::Test {
