@@ -1,6 +1,8 @@
 #include "gui/dialog_skins.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
 #include "gui/button_st.h"
 #include "gui/window_view.h"
@@ -24,6 +26,14 @@ QFont SystemFont() {
     font.setPixelSize(12);
     return font;
 }
+
+// The message text's row and the margin kept to the dialog's right edge.
+constexpr int kTextTop = 60;
+constexpr int kTextBottom = 100;
+constexpr int kOtherTextLeft = 100;
+constexpr int kRightMargin = 8;
+// Where the questions move the picture to make room for their longer text.
+const QPoint kQuestionPicture(9, 60);
 
 void DrawCentred(QPainter& g, const QRect& box, const QString& text, const QColor& colour) {
     g.setFont(SystemFont());
@@ -67,12 +77,46 @@ static void PaintHeaderEdges(QPainter& g, int W) {
 MessageSkin::MessageSkin(CMessageDlg& dlg)
     : HeaderDialogSkin(CMessageDlg::kCloseButton), dlg_(dlg) {}
 
-QRect MessageSkin::TextRect(const std::string& text) {
+QFont MessageSkin::TextFont() { return SystemFont(); }
+
+QRect MessageSkin::TextRect(const std::string& text, int width) {
     // (left, top, right, bottom) as the layout gives them.
-    auto box = [](int l, int t, int r, int b) { return QRect(QPoint(l, t), QPoint(r - 1, b - 1)); };
-    if (text == "Connect to Matrix failed!") return box(100, 60, 255, 100);
-    if (CMessageDlg::IsQuestion(text)) return box(50, 60, 320, 100);
-    return box(100, 60, 220, 100);
+    auto box = [](int l, int r) {
+        return QRect(QPoint(l, kTextTop), QPoint(r - 1, kTextBottom - 1));
+    };
+    switch (CMessageDlg::LayoutOf(text)) {
+        case CMessageDlg::Layout::kConnectFailed:
+            return box(100, 255);
+        case CMessageDlg::Layout::kQuestion:
+            return box(50, 320);
+        case CMessageDlg::Layout::kOther:
+            break;
+    }
+    const int needed = QFontMetrics(SystemFont()).horizontalAdvance(QString::fromStdString(text));
+    return box(kOtherTextLeft, std::max(width - kRightMargin, kOtherTextLeft + needed + 1));
+}
+
+bool MessageSkin::Places(int id) const {
+    return id == CMessageDlg::kPicture || HeaderDialogSkin::Places(id);
+}
+
+void MessageSkin::Place(WindowView& view) {
+    const int templateWidth = view.TemplateSize().width();
+    const QString text = QString::fromStdString(dlg_.MessageText());
+    const QRect box = TextRect(dlg_.MessageText(), templateWidth);
+    // The text is centred in its box: the dialog grows only where the
+    // words themselves would reach past its right edge.
+    const int drawnRight =
+        box.center().x() + (QFontMetrics(SystemFont()).horizontalAdvance(text) + 1) / 2;
+    const int width = std::max(templateWidth, drawnRight + 1 + kRightMargin);
+    if (view.width() != width) view.setFixedWidth(width);
+    if (QWidget* picture = view.ControlWidget(CMessageDlg::kPicture)) {
+        const QRect table = view.TableRect(CMessageDlg::kPicture);
+        const QPoint at = dlg_.TextLayout() == CMessageDlg::Layout::kQuestion ? kQuestionPicture
+                                                                              : table.topLeft();
+        picture->setGeometry(QRect(at, picture->sizeHint()));
+    }
+    HeaderDialogSkin::Place(view);
 }
 
 bool MessageSkin::Paint(WindowView& view, QPainter& g) {
@@ -83,7 +127,7 @@ bool MessageSkin::Paint(WindowView& view, QPainter& g) {
     strip.setRgb((strip.red() + 5) % 256, (strip.green() + 10) % 256, strip.blue());
     g.fillRect(1, 120, W - 2, H - 121, strip);
     PaintHeaderEdges(g, W);
-    DrawCentred(g, TextRect(dlg_.MessageText()), QString::fromStdString(dlg_.MessageText()),
+    DrawCentred(g, TextRect(dlg_.MessageText(), W), QString::fromStdString(dlg_.MessageText()),
                 Qt::black);
     return true;
 }

@@ -5,6 +5,7 @@
 // the About box. The window system's close command ends each run as the
 // dialog's own close does.
 
+#include <QFont>
 #include <QRect>
 #include <memory>
 
@@ -38,9 +39,17 @@ class HeaderDialogSkin : public DialogSkin {
 class MessageSkin : public HeaderDialogSkin {
   public:
     explicit MessageSkin(CMessageDlg& dlg);
+    bool Places(int id) const override;
+    // The picture, in pixels as the layout gives it, and the dialog's width:
+    // wide enough for the text's box.
+    void Place(WindowView& view) override;
     bool Paint(WindowView& view, QPainter& g) override;
-    // Where the message text is drawn (pixels), chosen by the exact text.
-    static QRect TextRect(const std::string& text);
+    // Where the message text is drawn (pixels) in a dialog `width` wide:
+    // the layout's own box, or for any other text the widest the dialog
+    // allows, reaching past `width` when the text needs it.
+    static QRect TextRect(const std::string& text, int width);
+    // The font the text is drawn in.
+    static QFont TextFont();
 
   private:
     CMessageDlg& dlg_;

@@ -6,15 +6,28 @@
 #include <QFont>
 #include <QPoint>
 #include <QRect>
+#include <QString>
 
 #include "ui/dialog_template.h"
 
 namespace torvane::gui {
 
-// The template's font at its size where it is installed, else a sans-serif
-// font of the same size. Sizes are taken at 96 dots per inch, so a 9-point
+// The face that stands in for the templates' own where that is missing
+// (Debian's fonts-wqy-microhei, made with the same metrics).
+inline const QString kTemplateFaceStandIn = QStringLiteral("WenQuanYi Micro Hei");
+
+// The template's font at its size where it is installed, else its stand-in,
+// else a sans-serif font of the same size. Sizes are taken at 96 dots per inch, so a 9-point
 // template lays out the same on every screen and in screenshots.
 QFont TemplateFont(const DialogTemplate& dialog);
+
+class DialogUnits;
+
+// The units of `dialog`'s template font (TemplateFont). Where the stand-in
+// face replaces the template's own, the stand-in keeps the face's widths but
+// not its height, so the vertical unit takes the template face's height at
+// that size: the layout was drawn for it.
+DialogUnits TemplateUnits(const DialogTemplate& dialog);
 
 class DialogUnits {
   public:

@@ -15,10 +15,39 @@
 namespace torvane::gui {
 namespace {
 
-// Centres `dialog` over the window it belongs to.
+// Moves `window` into the available area of its screen. A window larger than
+// that area keeps its top and its right end in view: the header to drag it
+// by and the Close and Minimize buttons.
+void KeepOnScreen(QWidget* window) {
+    QScreen* screen = window->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    QPoint at = frame.topLeft();
+    if (frame.right() > area.right()) at.rx() -= frame.right() - area.right();
+    if (at.x() < area.left() && frame.width() <= area.width()) at.setX(area.left());
+    if (frame.bottom() > area.bottom()) at.ry() -= frame.bottom() - area.bottom();
+    if (at.y() < area.top()) at.setY(area.top());
+    if (at != frame.topLeft()) window->move(window->pos() + (at - frame.topLeft()));
+}
+
+// Centres `dialog` over the window it belongs to, on screen.
 void CentreOver(QWidget* dialog, QWidget* owner) {
     const QRect frame = owner->frameGeometry();
     dialog->move(frame.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+    KeepOnScreen(dialog);
+}
+
+// The main window's client area: its template's, grown to hold the tallest
+// and widest page where the controller places it.
+QSize MainClientSize(const WindowView& main, const std::map<PageCode, WindowView*>& pages) {
+    QSize size = main.TemplateSize();
+    for (const auto& [code, view] : pages) {
+        const Point origin = CTorvaneDlg::PageOrigin(code);
+        const QSize page = view->TemplateSize();
+        size = size.expandedTo(QSize(origin.x + page.width() + 1, origin.y + page.height() + 1));
+    }
+    return size;
 }
 
 }  // namespace
@@ -29,7 +58,6 @@ FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
     main_->setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowSystemMenuHint);
     main_->setWindowTitle(QString::fromStdString(dlg.TitleText()).trimmed());
-    main_->setFixedSize(main_->TemplateSize());
     // Its paint covers the whole client area; nothing is erased first.
     main_->setAttribute(Qt::WA_OpaquePaintEvent);
     // The system menu's About item, on a frameless window: the header's
@@ -49,12 +77,16 @@ FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
     netConfig_ =
         &AddDialog(dlg.ConfigIp(), std::make_unique<NetworkConfigSkin>(res::kConfigCloseButton));
     AttachPages();
+    main_->setFixedSize(MainClientSize(*main_, pages_));
     if (dlg.IsOpen()) main_->Build();
 }
 
 FrontEnd::~FrontEnd() = default;
 
-void FrontEnd::Show() { main_->show(); }
+void FrontEnd::Show() {
+    main_->show();
+    KeepOnScreen(main_.get());
+}
 
 void FrontEnd::Detach() {
     for (WindowView* view : views_) view->Detach();
@@ -64,7 +96,9 @@ void FrontEnd::Detach() {
 WindowView* FrontEnd::MakeDialogView(Window& window, std::unique_ptr<Skin> skin, bool framed) {
     auto* view = new WindowView(window, std::move(skin), main_.get());
     views_.push_back(view);
-    view->setWindowFlags(framed ? Qt::Dialog : (Qt::Window | Qt::FramelessWindowHint));
+    // A dialog, transient for the main window: a window manager keeps it
+    // above its owner, so a click on the owner never hides it.
+    view->setWindowFlags(framed ? Qt::Dialog : (Qt::Dialog | Qt::FramelessWindowHint));
     // Modal to the main window only, and without a nested event loop: the
     // model's continuation runs when the view reports the closing button.
     view->setWindowModality(Qt::WindowModal);

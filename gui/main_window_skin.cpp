@@ -84,9 +84,13 @@ bool MainWindowSkin::Paint(WindowView& view, QPainter& g) {
     g.setPen(WithAlpha(kFrameGray, 50));
     g.drawRect(0, 0, W - 1, H - 1);
     if (dlg_.ActivePage() == PageCode::kGeneral) {
-        if (QWidget* first = view.ControlWidget(res::kFirstInputLabel)) {
+        // The device frame follows the "Device Information" box as the
+        // template font converts it, so it neither misses the box nor runs
+        // through the captions below it.
+        const QRect device = view.TableRect(res::kDeviceInfoGroup);
+        if (!device.isEmpty()) {
             g.setPen(WithAlpha(kSeparatorBlue, 50));
-            g.drawRect(first->x() - 2, first->y() - 9, 314, 260);
+            g.drawRect(device.adjusted(0, 0, -1, -1));
         }
     }
     g.fillRect(1, 1, W - 2, 55, kHeaderBlue);

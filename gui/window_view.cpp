@@ -51,7 +51,7 @@ WindowView::WindowView(Window& window, std::unique_ptr<Skin> skin, QWidget* pare
     : QWidget(parent),
       window_(window),
       skin_(skin ? std::move(skin) : std::make_unique<Skin>()),
-      units_(TemplateFont(window.Template())) {
+      units_(TemplateUnits(window.Template())) {
     setFont(TemplateFont(window.Template()));
     setFocusPolicy(Qt::StrongFocus);
     installEventFilter(this);
@@ -184,10 +184,15 @@ QWidget* WindowView::MakeWidget(const Control& c) {
             w = frame;
             break;
         }
-        case ControlKind::kProgressBar:
-            w = new QProgressBar(this);
-            static_cast<QProgressBar*>(w)->setTextVisible(false);
+        case ControlKind::kProgressBar: {
+            // The percentage beside the bar; an empty range draws a bar that
+            // moves without an end (a wait of unknown length).
+            auto* bar = new QProgressBar(this);
+            bar->setTextVisible(true);
+            bar->setFormat(QStringLiteral("%p%"));
+            w = bar;
             break;
+        }
     }
     return w;
 }
@@ -295,15 +300,19 @@ void WindowView::Sync(std::size_t index, std::optional<ControlChange> what) {
     }
 
     if (wants(ControlChange::kTextColor)) {
+        // A text colour of the model's applies to an enabled control only: a
+        // disabled one keeps the style's disabled look.
         QPalette palette = w->palette();
         const QPalette defaults = this->palette();
-        const QColor colour = c.textColor ? QColor(c.textColor->r, c.textColor->g, c.textColor->b)
-                                          : defaults.color(QPalette::Text);
-        palette.setColor(QPalette::Text, colour);
-        palette.setColor(QPalette::WindowText,
-                         c.textColor ? colour : defaults.color(QPalette::WindowText));
-        palette.setColor(QPalette::ButtonText,
-                         c.textColor ? colour : defaults.color(QPalette::ButtonText));
+        for (QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            for (QPalette::ColorRole role :
+                 {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
+                const bool own = c.textColor && group != QPalette::Disabled;
+                palette.setColor(group, role,
+                                 own ? QColor(c.textColor->r, c.textColor->g, c.textColor->b)
+                                     : defaults.color(group, role));
+            }
         w->setPalette(palette);
     }
     if (wants(ControlChange::kEnabled) && w->isEnabled() != c.enabled) w->setEnabled(c.enabled);
@@ -317,6 +326,8 @@ void WindowView::Sync(std::size_t index, std::optional<ControlChange> what) {
 
 void WindowView::OnControlChanged(Window&, int id, ControlChange what) {
     if (id == kWindowTextId) {
+        // A look may lay the window out by its text.
+        skin_->Place(*this);
         update();
         return;
     }
@@ -371,10 +382,15 @@ void WindowView::OnClosed(Window&) {
 
 void WindowView::OnRequest(Window&, WindowRequest request) {
     switch (request) {
-        case WindowRequest::kStartMove:
-            // Platforms without interactive moves (offscreen) refuse quietly.
-            if (QWindow* handle = window()->windowHandle()) handle->startSystemMove();
+        case WindowRequest::kStartMove: {
+            // The window manager moves the window where it can; without one
+            // (or offscreen) the window follows the held button itself.
+            QWindow* handle = window()->windowHandle();
+            if (handle && handle->startSystemMove()) break;
+            if (!pressAt_) break;
+            drag_ = Drag{*pressAt_, window()->pos()};
             break;
+        }
         case WindowRequest::kMinimize:
             window()->showMinimized();
             break;
@@ -412,7 +428,22 @@ Point WindowView::ModelPoint(QPoint pixel) const {
 
 void WindowView::mousePressEvent(QMouseEvent* event) {
     if (detached_ || event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+    pressAt_ = event->globalPosition().toPoint();
     window_.PressAt(ModelPoint(event->position().toPoint()));
+    pressAt_.reset();
+}
+
+void WindowView::mouseMoveEvent(QMouseEvent* event) {
+    if (!drag_ || !(event->buttons() & Qt::LeftButton)) {
+        drag_.reset();
+        return QWidget::mouseMoveEvent(event);
+    }
+    window()->move(drag_->windowAt + event->globalPosition().toPoint() - drag_->pressAt);
+}
+
+void WindowView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) drag_.reset();
+    QWidget::mouseReleaseEvent(event);
 }
 
 void WindowView::resizeEvent(QResizeEvent* event) {

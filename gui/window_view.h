@@ -62,6 +62,8 @@ class WindowView : public QWidget, public WindowObserver {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -86,6 +88,14 @@ class WindowView : public QWidget, public WindowObserver {
     std::function<void()> onOpened_;
     std::function<void()> onClosed_;
     std::function<void(const QString&)> onFileAnswered_;
+    // A drag the window carries out itself: where the button went down
+    // (screen) and where the window was then.
+    struct Drag {
+        QPoint pressAt;
+        QPoint windowAt;
+    };
+    std::optional<QPoint> pressAt_;  // during a press's handling only
+    std::optional<Drag> drag_;
     bool syncing_ = false;
     bool detached_ = false;
 };

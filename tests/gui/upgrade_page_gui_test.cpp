@@ -68,16 +68,28 @@ TEST_F(UpgradePageGuiTest, AnImageIsSentBlockByBlockWithProgressAndLogLines) {
     EXPECT_EQ(progress->maximum(), 2500);
     EXPECT_EQ(progress->value(), 0);
     int highest = 0;
+    QStringList percentages;
+    bool waitShown = false;
     DemoRig::Click(W(res::kUpgradeButton));
     ASSERT_TRUE(rig.RunUntil(
         [&] {
             highest = std::max(highest, progress->value());
+            if (progress->isTextVisible() && !progress->text().isEmpty() &&
+                !percentages.contains(progress->text()))
+                percentages << progress->text();
+            // The restart wait: a bar that moves without an end (an empty range).
+            if (Page().State() == UpgradeState::kRebooting)
+                waitShown = progress->minimum() == 0 && progress->maximum() == 0;
             return Log()->toPlainText().contains("->Firmware upgrade successfully");
         },
         20000))
         << Log()->toPlainText().toStdString();
     EXPECT_EQ(highest, 2500);
     EXPECT_EQ(progress->value(), progress->maximum());
+    EXPECT_TRUE(waitShown);
+    // The transfer shows its percentage.
+    EXPECT_TRUE(percentages.contains("0%")) << percentages.join(' ').toStdString();
+    EXPECT_EQ(progress->text(), "100%");
     const QString log = Log()->toPlainText();
     EXPECT_TRUE(log.startsWith("->Upgrading MCU...")) << log.toStdString();
     EXPECT_TRUE(log.contains("->System rebooting, please wait...")) << log.toStdString();
