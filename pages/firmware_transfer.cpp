@@ -74,9 +74,8 @@ bool CFWDlg::OnTransferReply(const std::uint8_t* f) {
         if (f[2] != 0x08 || f[4] != 0x00) return false;
         if (f[3] == 0x07 && state_ == UpgradeState::kRequesting) {
             timers_.KillTimer(kRequestTimer);
-            host_.Buffers().BeginCommand(0x08, 0x08);
             state_ = UpgradeState::kPolling;
-            host_.PostSendRequest(CommandCode());
+            SendReadyPoll();
             timers_.SetTimer(kReadyPollTimer, kFirstReadyPollMs);
             timers_.SetTimer(kReadyGiveUpTimer, kReadyGiveUpMs);
             return true;
@@ -164,6 +163,13 @@ void CFWDlg::StartRebootWait() {
     timers_.SetTimer(kFirstRebootTimer, kRebootPollMs);
 }
 
+// Built afresh for every poll: the device text, which takes no gate, may be
+// written meanwhile.
+void CFWDlg::SendReadyPoll() {
+    host_.Buffers().BeginCommand(0x08, 0x08);
+    host_.PostSendRequest(CommandCode());
+}
+
 // Built afresh for every poll: a page entry or a device text written during
 // the wait replaces the shared frame, and the switcher's restart answer
 // comes only to this poll.
@@ -218,7 +224,7 @@ void CFWDlg::OnTimer(int id) {
             host_.Message().ShowMessage("Time out!", [this] { EndInFailure(); });
             break;
         case kReadyPollTimer:
-            host_.PostSendRequest(CommandCode());
+            SendReadyPoll();
             timers_.SetTimer(kReadyPollTimer, kReadyPollMs);
             break;
         case kReadyGiveUpTimer:

@@ -69,6 +69,7 @@ class CFWDlg : public Window, public Page {
     void BuildBlock();
     void SendBlock();
     void StartRebootWait();
+    void SendReadyPoll();
     void SendRebootPoll();
     void StopTransferTimers();
     void OnRebootAnswer();

@@ -126,5 +126,22 @@ TEST_F(UpgradePageGuiTest, ARefusedBlockDrawsTheWholeLogRedUntilTheNextUpgrade) 
     EXPECT_NE(LogColour(), QColor(255, 0, 0));
 }
 
+// The switcher keeps its text as bytes, each the character of its code: on
+// screen E9 is "\u00e9" and B0 the degree sign, never a replacement character.
+TEST(UpgradePageGuiText, TheDeviceTextShowsEachByteAsTheCharacterOfItsCode) {
+    DemoRig rig;
+    ASSERT_TRUE(rig.Started());
+    rig.Demo().Model().State().deviceText = sim::SwitcherState::MakeDeviceText(
+        "Caf\xE9 22\xB0"
+        "C");
+    rig.ConnectByTcp();
+    rig.VisitPage(res::kUpgradeLabel);
+    auto& page = dynamic_cast<CFWDlg&>(rig.Dlg().PageFor(PageCode::kUpgrade));
+    ASSERT_TRUE(rig.RunUntil([&] { return page.DeviceTextReads() > 0 && rig.Quiet(); }));
+    auto* label = qobject_cast<QLabel*>(rig.Page(PageCode::kUpgrade, res::kDeviceTextLabel));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), QString::fromUtf8("Caf\u00e9 22\u00b0C").leftJustified(32, u' '));
+}
+
 }  // namespace
 }  // namespace torvane::gui

@@ -335,6 +335,26 @@ INSTANTIATE_TEST_SUITE_P(Meanwhile, CommandDuringTheRestartWait,
                          ::testing::Values(Meanwhile::kPageEnteredAgain,
                                            Meanwhile::kDeviceTextWritten));
 
+TEST_F(UpgradePageTest, DeviceTextWrittenDuringTheReadyPollsLeavesThePollsAlone) {
+    EnterUpgradePage();
+    OpenImage(ImageFile(3000));
+    model.Timing().readyDelayMs = 5000;
+    fw->Click(res::kUpgradeButton);
+    loop.Advance(1000);
+    ASSERT_EQ(fw->State(), UpgradeState::kPolling);
+    fw->EditText(res::kDeviceTextFirstHalf, "Rack 4");
+    fw->WriteDeviceText();
+    loop.Advance(200);
+    EXPECT_EQ(Message(), "Set successfully!");
+    PressOk();
+    loop.Advance(200);  // the text read back
+    model.ClearHistory();
+    loop.Advance(3600);  // the ready polls from 3 s on
+    for (const auto& u : model.ReceivedUnits()) EXPECT_EQ(ToHex(u), Frame("08 08"));
+    loop.Advance(kWholeUpgradeMs);
+    EXPECT_EQ(Log(), kSuccessLog);
+}
+
 TEST_F(UpgradePageTest, UpgradeRefusesWithoutAFileAndInTcpControlMode) {
     EnterUpgradePage();
     Wire();
