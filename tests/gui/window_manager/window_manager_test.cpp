@@ -2,7 +2,7 @@
 // are transient for the main window and stay above it when the operator
 // clicks the main window; without one, on a screen too small for the window
 // at twice the scale, the window's header and its Close and Minimize buttons
-// stay on the screen.
+// stay on the screen, and a drag on the header moves the window.
 
 #include <gtest/gtest.h>
 
@@ -115,6 +115,30 @@ TEST(WithoutWindowManager, TheWindowKeepsItsHeaderOnAScreenTooSmallForIt) {
     ASSERT_TRUE(rig.RunUntil([&] { return Exposed(&rig.Front().MessageView()); }));
     EXPECT_TRUE(screen.contains(rig.Front().MessageView().frameGeometry()));
     rig.Dlg().Message().Click(CMessageDlg::kOkButton);
+}
+
+// No window manager moves the window: a drag on the header moves it all the
+// same.
+TEST(WithoutWindowManager, TheHeaderDragsTheWindow) {
+    DemoRig rig;
+    ASSERT_TRUE(rig.Started());
+    WindowView& main = rig.Front().MainView();
+    ASSERT_TRUE(rig.RunUntil([&] { return Exposed(&main); }));
+    const QPoint before = main.pos();
+    // xdotool speaks the screen's pixels, the window its scaled ones.
+    const qreal scale = main.devicePixelRatioF();
+    auto pixel = [scale](QPoint p) {
+        return QStringList{QString::number(qRound(p.x() * scale)),
+                           QString::number(qRound(p.y() * scale))};
+    };
+    const QPoint grip = main.mapToGlobal(QPoint(main.width() / 2 + 40, 10));
+    RunProgram("xdotool", QStringList{"mousemove"} + pixel(grip) + QStringList{"mousedown", "1"});
+    rig.RunUntil([] { return false; }, 200);
+    RunProgram("xdotool", QStringList{"mousemove"} + pixel(grip + QPoint(15, 10)));
+    rig.RunUntil([] { return false; }, 200);
+    RunProgram("xdotool", {"mouseup", "1"});
+    EXPECT_TRUE(rig.RunUntil([&] { return main.pos() == before + QPoint(15, 10); }, 2000))
+        << main.pos().x() << "," << main.pos().y();
 }
 
 }  // namespace
