@@ -124,9 +124,10 @@ std::optional<EdidRequest> ParseEdidRequest(const std::vector<std::string>& args
     }
     if (action == "file") {
         // Judged before the link opens, so a bad file sends nothing.
-        CheckedEdidFile file = LoadEdidFile(args[1]);
-        if (file.verdict == EdidFileVerdict::kUnreadable) return usage(args[1] + ": " + file.error);
-        if (file.verdict == EdidFileVerdict::kBadFile) return usage("Bad EDID file!");
+        auto file = LoadEdidFile(args[1]);
+        if (!file && file.error().kind == Error::Kind::kSystem)
+            return usage(args[1] + ": " + file.error().message);
+        if (!file) return usage(file.error().message);
         request.action = EdidRequest::kFile;
         request.path = args[1];
         return request;

@@ -275,13 +275,9 @@ std::optional<UpgradeRequest> ParseUpgradeRequest(const Options& options, Outcom
     }
     request.action = UpgradeRequest::kUpgrade;
     request.path = args[0];
-    const FirmwareFile file = ReadFirmwareFile(request.path);
-    if (file.problem == FirmwareFile::kUnreadable) {
-        refused = {kExitUsage, request.path + ": cannot be read"};
-        return std::nullopt;
-    }
-    if (file.problem == FirmwareFile::kBadSize) {
-        refused = {kExitUsage, "Bad firmware file!"};
+    if (const auto file = ReadFirmwareFile(request.path); !file) {
+        const bool unreadable = file.error().kind == Error::Kind::kSystem;
+        refused = {kExitUsage, unreadable ? request.path + ": cannot be read" : file.error().message};
         return std::nullopt;
     }
     // The network module never passes the switcher's block acknowledgements

@@ -91,7 +91,7 @@ void CSerialPort::ClosePort() {
     fd_ = -1;
 }
 
-bool CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
+Status CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
                            const SerialSettings& settings) {
     EndSession();
     EndThread();
@@ -99,7 +99,6 @@ bool CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
     writeRequest_.Reset();
     delivery_ = std::make_shared<Delivery>();
     delivery_->owner = owner;
-    lastError_.clear();
     configurationProblem_.clear();
 
     std::lock_guard lock(portLock_);
@@ -110,23 +109,22 @@ bool CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
     if (fd < 0) {
         // A terminal another program holds exclusively refuses the open
         // itself (for every user but root, whom only the lock below stops).
-        lastError_ = "cannot open " + portPath + ": " +
-                     (errno == EBUSY ? std::string(kInUse) : ErrnoText(errno));
-        return false;
+        return SystemError("cannot open " + portPath + ": " +
+                           (errno == EBUSY ? std::string(kInUse) : ErrnoText(errno)));
     }
     // Exclusive: no other program may use the port while we hold it. The
     // advisory lock comes first so a refused open leaves the port as it was.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        lastError_ = "cannot open " + portPath + ": " +
-                     (errno == EWOULDBLOCK ? std::string(kInUse) : ErrnoText(errno));
+        Error refused = SystemError("cannot open " + portPath + ": " +
+                                    (errno == EWOULDBLOCK ? std::string(kInUse) : ErrnoText(errno)));
         ::close(fd);
-        return false;
+        return refused;
     }
     ::ioctl(fd, TIOCEXCL);
     fd_ = fd;
     configurationProblem_ = Configure(fd, settings);
     ::tcflush(fd, TCIOFLUSH);
-    return true;
+    return {};
 }
 
 bool CSerialPort::StartMonitoring() {

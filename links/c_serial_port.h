@@ -38,7 +38,7 @@ class CSerialPort : public SerialPort {
     // exclusively and configures it. A configuration step that fails leaves
     // the port open with the settings it has (ConfigurationProblem() says
     // which); only a port that cannot be opened makes it return false.
-    bool InitPort(SerialPortOwner* owner, const std::string& portPath,
+    Status InitPort(SerialPortOwner* owner, const std::string& portPath,
                   const SerialSettings& settings) override;
     // False when no port is open or no thread could be started.
     bool StartMonitoring() override;
@@ -46,7 +46,6 @@ class CSerialPort : public SerialPort {
     void StopMonitoring() override;
     // Dropped unless the port is being monitored.
     void WriteToPort(const std::uint8_t* bytes, std::size_t count) override;
-    std::string LastError() const override { return lastError_; }
 
     std::string ConfigurationProblem() const { return configurationProblem_; }
     bool IsOpen() const;
@@ -79,7 +78,6 @@ class CSerialPort : public SerialPort {
     std::deque<std::vector<std::uint8_t>> writes_;
     bool acceptingWrites_ = false;
     std::shared_ptr<Delivery> delivery_;
-    std::string lastError_;
     std::string configurationProblem_;
 };
 

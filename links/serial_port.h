@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/result.h"
+
 namespace torvane {
 
 // Receives what the port delivers, always on the event loop's thread.
@@ -32,16 +34,15 @@ struct SerialSettings {
 class SerialPort {
   public:
     virtual ~SerialPort() = default;
-    // Opens `portPath` (a device path such as /dev/ttyUSB0). Returns false
-    // when the port cannot be opened; LastError() then says why.
-    virtual bool InitPort(SerialPortOwner* owner, const std::string& portPath,
+    // Opens `portPath` (a device path such as /dev/ttyUSB0), or says why it
+    // cannot be opened.
+    virtual Status InitPort(SerialPortOwner* owner, const std::string& portPath,
                           const SerialSettings& settings) = 0;
     virtual bool StartMonitoring() = 0;
     // Asks the monitoring thread to close the port and end; returns at once.
     virtual void StopMonitoring() = 0;
     // Hands one whole unit to the port; units are written whole and in order.
     virtual void WriteToPort(const std::uint8_t* bytes, std::size_t count) = 0;
-    virtual std::string LastError() const { return {}; }
 };
 
 }  // namespace torvane

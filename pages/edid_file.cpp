@@ -34,22 +34,13 @@ bool IsAcceptedEdidFile(const std::uint8_t* bytes, std::size_t size) {
     }
 }
 
-CheckedEdidFile LoadEdidFile(const std::string& path) {
+Result<std::vector<std::uint8_t>> LoadEdidFile(const std::string& path) {
     // One byte more than the longest file taken tells every other length
     // apart without trusting a size the file system reports.
-    FileRead read = ReadPlainFile(path, 2 * kEdidBlockSize + 1);
-    CheckedEdidFile checked;
-    if (!read.read) {
-        checked.error = std::move(read.error);
-        return checked;
-    }
-    if (!IsAcceptedEdidFile(read.bytes.data(), read.bytes.size())) {
-        checked.verdict = EdidFileVerdict::kBadFile;
-        return checked;
-    }
-    checked.verdict = EdidFileVerdict::kAccepted;
-    checked.bytes = std::move(read.bytes);
-    return checked;
+    auto read = ReadPlainFile(path, 2 * kEdidBlockSize + 1);
+    if (!read) return read;
+    if (!IsAcceptedEdidFile(read->data(), read->size())) return BadInput("Bad EDID file!");
+    return read;
 }
 
 }  // namespace torvane

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace torvane {
 
 inline constexpr std::size_t kEdidBlockSize = 128;
@@ -18,14 +20,10 @@ inline constexpr std::size_t kEdidBlockSize = 128;
 // summing to 0 (bytes a 128-byte file does not supply count as 00).
 bool IsAcceptedEdidFile(const std::uint8_t* bytes, std::size_t size);
 
-// Reads and checks an EDID file. Only a file of 128 or 256 bytes has its
-// contents looked at; any other length is a bad file by its length alone.
-enum class EdidFileVerdict { kAccepted, kBadFile, kUnreadable };
-struct CheckedEdidFile {
-    EdidFileVerdict verdict = EdidFileVerdict::kUnreadable;
-    std::vector<std::uint8_t> bytes;  // the file, when accepted
-    std::string error;                // the system's reason, when unreadable
-};
-CheckedEdidFile LoadEdidFile(const std::string& path);
+// Reads and checks an EDID file: its bytes, a system error when it cannot be
+// read, or bad input ("Bad EDID file!") when the page would not take it. Only
+// a file of 128 or 256 bytes has its contents looked at; any other length is
+// a bad file by its length alone.
+Result<std::vector<std::uint8_t>> LoadEdidFile(const std::string& path);
 
 }  // namespace torvane

@@ -6,19 +6,11 @@
 
 namespace torvane {
 
-FirmwareFile ReadFirmwareFile(const std::string& path) {
-    FirmwareFile file;
-    FileRead read = ReadPlainFile(path, kMaxFirmwareBytes + 1);
-    if (!read.read) {
-        file.problem = FirmwareFile::kUnreadable;
-        return file;
-    }
-    if (read.bytes.empty() || read.bytes.size() > kMaxFirmwareBytes) {
-        file.problem = FirmwareFile::kBadSize;
-        return file;
-    }
-    file.bytes = std::move(read.bytes);
-    return file;
+Result<std::vector<std::uint8_t>> ReadFirmwareFile(const std::string& path) {
+    auto read = ReadPlainFile(path, kMaxFirmwareBytes + 1);
+    if (!read) return read;
+    if (read->empty() || read->size() > kMaxFirmwareBytes) return BadInput("Bad firmware file!");
+    return read;
 }
 
 int FirmwareBlockCount(int length) {

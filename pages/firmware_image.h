@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "protocol/frames.h"
 
 namespace torvane {
@@ -22,13 +23,10 @@ inline constexpr std::size_t kFirmwareBufferBytes =
 
 using FirmwareBuffer = std::array<std::uint8_t, kFirmwareBufferBytes>;
 
-// The bytes of a firmware file, or why there are none: it cannot be read, or
-// it is empty or longer than kMaxFirmwareBytes.
-struct FirmwareFile {
-    enum Problem { kNone, kUnreadable, kBadSize } problem = kNone;
-    std::vector<std::uint8_t> bytes;
-};
-FirmwareFile ReadFirmwareFile(const std::string& path);
+// The bytes of a firmware file, or why there are none: a system error when
+// it cannot be read, bad input ("Bad firmware file!") when it is empty or
+// longer than kMaxFirmwareBytes.
+Result<std::vector<std::uint8_t>> ReadFirmwareFile(const std::string& path);
 
 // How many data frames an image of `length` bytes goes out in: the first
 // block is never the last, so a one-block image is followed by a block of FF.

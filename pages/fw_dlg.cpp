@@ -52,16 +52,16 @@ void CFWDlg::OnOpen() {
 }
 
 void CFWDlg::LoadImage(const std::string& path) {
-    FirmwareFile file = ReadFirmwareFile(path);
-    if (file.problem == FirmwareFile::kUnreadable) return;
-    // A file the switcher cannot take leaves the image it has in place.
-    if (file.problem == FirmwareFile::kBadSize) {
-        host_.Message().ShowMessage("Bad firmware file!");
+    auto file = ReadFirmwareFile(path);
+    if (!file) {
+        // A file the switcher cannot take leaves the image it has in place;
+        // one that cannot be read changes nothing, silently.
+        if (file.error().kind == Error::Kind::kBadInput) host_.Message().ShowMessage(file.error().message);
         return;
     }
     image_.fill(0xFF);
-    std::copy(file.bytes.begin(), file.bytes.end(), image_.begin());
-    imageLength_ = static_cast<int>(file.bytes.size());
+    std::copy(file->begin(), file->end(), image_.begin());
+    imageLength_ = static_cast<int>(file->size());
     Table().SetPosition(res::kUpgradeProgress, 0);
     Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
     std::error_code ignored;

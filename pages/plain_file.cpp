@@ -9,13 +9,13 @@
 
 namespace torvane {
 
-std::string NotAPlainFile(const std::string& path) {
+Status CheckPlainFile(const std::string& path) {
     std::error_code ec;
     const auto type = std::filesystem::status(path, ec).type();
     if (ec || type == std::filesystem::file_type::regular) return {};
     if (type == std::filesystem::file_type::directory)
-        return std::make_error_code(std::errc::is_a_directory).message();
-    return "not a regular file";
+        return SystemError(std::make_error_code(std::errc::is_a_directory).message());
+    return SystemError("not a regular file");
 }
 
 namespace {
@@ -28,27 +28,17 @@ struct FileCloser {
 
 }  // namespace
 
-FileRead ReadPlainFile(const std::string& path, std::size_t limit) {
-    FileRead result;
+Result<std::vector<std::uint8_t>> ReadPlainFile(const std::string& path, std::size_t limit) {
     // A directory opens for reading on some systems, a named pipe blocks:
     // say so plainly instead.
-    result.error = NotAPlainFile(path);
-    if (!result.error.empty()) return result;
+    if (Status plain = CheckPlainFile(path); !plain) return plain.error();
     errno = 0;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        result.error = SystemReason(errno);
-        return result;
-    }
-    result.bytes.resize(limit);
-    result.bytes.resize(std::fread(result.bytes.data(), 1, limit, file.get()));
-    if (std::ferror(file.get())) {
-        result.error = SystemReason(errno ? errno : EIO);
-        result.bytes.clear();
-        return result;
-    }
-    result.read = true;
-    return result;
+    if (!file) return SystemError(SystemReason(errno));
+    std::vector<std::uint8_t> bytes(limit);
+    bytes.resize(std::fread(bytes.data(), 1, limit, file.get()));
+    if (std::ferror(file.get())) return SystemError(SystemReason(errno ? errno : EIO));
+    return bytes;
 }
 
 }  // namespace torvane

@@ -8,21 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace torvane {
 
-// Empty when `path` is a plain file or does not exist (the open then says
-// why); otherwise why it is not read.
-std::string NotAPlainFile(const std::string& path);
-
-struct FileRead {
-    bool read = false;  // false: could not be opened or read, `error` says why
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-};
+// Fails when `path` exists and is not a plain file, saying why; a path that
+// does not exist passes (the open then says why).
+Status CheckPlainFile(const std::string& path);
 
 // Reads at most `limit` bytes of a plain file, without trusting its reported
 // size (a device or a file still growing reports none): a caller asks for one
-// byte more than it accepts to tell an oversized file.
-FileRead ReadPlainFile(const std::string& path, std::size_t limit);
+// byte more than it accepts to tell an oversized file. A file that cannot be
+// opened or read is a system error with the system's reason.
+Result<std::vector<std::uint8_t>> ReadPlainFile(const std::string& path, std::size_t limit);
 
 }  // namespace torvane

@@ -13,7 +13,7 @@
 //   CTorvaneDlg dlg(loop, links, ...);             // whatever takes a LinkFactory
 //
 // Serial (MakeSerialPort): InitPort opens only a path given to AddSwitcher
-// (any other fails, LastError() says why; a path already open elsewhere is
+// (any other fails, saying why; a path already open elsewhere is
 // busy). Replies reach the owner's OnSerialBytes from the loop while it is
 // monitoring. UnplugSerial fails the open port once (OnSerialFailure) and
 // makes its path vanish until PlugInSerial.

@@ -17,12 +17,11 @@ class SimSerialPort : public SerialPort {
     explicit SimSerialPort(SimLinkFactory& factory) : factory_(factory) {}
     ~SimSerialPort() override;
 
-    bool InitPort(SerialPortOwner* owner, const std::string& portPath,
+    Status InitPort(SerialPortOwner* owner, const std::string& portPath,
                   const SerialSettings& settings) override;
     bool StartMonitoring() override;
     void StopMonitoring() override;
     void WriteToPort(const std::uint8_t* bytes, std::size_t count) override;
-    std::string LastError() const override { return lastError_; }
 
     // The adapter is pulled out: one failure report, then nothing flows.
     void Fail();
@@ -35,7 +34,6 @@ class SimSerialPort : public SerialPort {
     SimLinkFactory::Switcher* switcher_ = nullptr;
     std::unique_ptr<ModelLink> link_;
     bool monitoring_ = false;
-    std::string lastError_;
     Liveness alive_ = MakeLiveness();
 };
 

@@ -8,19 +8,16 @@ SimSerialPort::~SimSerialPort() {
     factory_.Forget(this);
 }
 
-bool SimSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
+Status SimSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
                              const SerialSettings& /*settings*/) {
     Close();
     SimLinkFactory::Switcher* switcher = factory_.FindBySerialPath(portPath);
     if (switcher == nullptr || switcher->unplugged) {
-        lastError_ = "no such port: " + portPath;
-        return false;
+        return SystemError("no such port: " + portPath);
     }
     if (switcher->serialUser != nullptr) {
-        lastError_ = "port busy: " + portPath;
-        return false;
+        return SystemError("port busy: " + portPath);
     }
-    lastError_.clear();
     owner_ = owner;
     switcher_ = switcher;
     switcher->serialUser = this;
@@ -32,7 +29,7 @@ bool SimSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath
                 owner_->OnSerialBytes(chunk.data(), chunk.size());
         });
     });
-    return true;
+    return {};
 }
 
 bool SimSerialPort::StartMonitoring() {

@@ -56,8 +56,9 @@ class AgainstSim : public ::testing::Test {
 TEST_F(AgainstSim, SerialQueryAnsweredAndHangUpReportedOnce) {
     AssemblingOwner owner;
     CSerialPort port(loop_);
-    ASSERT_TRUE(port.InitPort(&owner, sim_.Said("serial"), SerialSettings{115200, 'N', 8, 2}))
-        << port.LastError();
+    const Status opened =
+        port.InitPort(&owner, sim_.Said("serial"), SerialSettings{115200, 'N', 8, 2});
+    ASSERT_TRUE(opened) << opened.error().message;
     ASSERT_TRUE(port.StartMonitoring());
 
     const Bytes query = PowerStateQuery();

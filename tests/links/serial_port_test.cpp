@@ -39,7 +39,8 @@ class SerialPortOnPty : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_FALSE(pty_.path.empty()) << "no pseudo-terminal"; }
     void Open() {
-        ASSERT_TRUE(port_.InitPort(&owner_, pty_.path, SerialSettings{})) << port_.LastError();
+        const Status opened = port_.InitPort(&owner_, pty_.path, SerialSettings{});
+        ASSERT_TRUE(opened) << opened.error().message;
         ASSERT_TRUE(port_.StartMonitoring());
     }
     bool ReceivedCount(std::size_t n, int ms = 2000) {
@@ -170,17 +171,19 @@ TEST_F(SerialPortOnPty, AHungUpPortReportsOnceWithoutSpinning) {
 }
 
 TEST_F(SerialPortOnPty, APortThatCannotBeOpenedSaysWhy) {
-    EXPECT_FALSE(port_.InitPort(&owner_, "/dev/torvane-no-such-port", SerialSettings{}));
-    EXPECT_NE(port_.LastError().find("No such file or directory"), std::string::npos)
-        << port_.LastError();
+    const Status opened = port_.InitPort(&owner_, "/dev/torvane-no-such-port", SerialSettings{});
+    EXPECT_FALSE(opened);
+    EXPECT_NE(opened.error().message.find("No such file or directory"), std::string::npos)
+        << opened.error().message;
     EXPECT_FALSE(port_.IsOpen());
     EXPECT_FALSE(port_.StartMonitoring());
 
     // Another program holding the port's lock keeps us out.
     const int other = ::open(pty_.path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
-    EXPECT_FALSE(port_.InitPort(&owner_, pty_.path, SerialSettings{}));
-    EXPECT_NE(port_.LastError().find("in use"), std::string::npos) << port_.LastError();
+    const Status refused = port_.InitPort(&owner_, pty_.path, SerialSettings{});
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("in use"), std::string::npos) << refused.error().message;
     ::close(other);
     EXPECT_TRUE(port_.InitPort(&owner_, pty_.path, SerialSettings{}));
 }
@@ -210,14 +213,15 @@ TEST_F(SerialPortOnPty, EveryWayOfLettingGoLeavesThePortFreeForOthers) {
         {"stop before monitoring", false, [](auto& port) { port->StopMonitoring(); }},
         {"destroyed while monitoring", true, [](auto& port) { port.reset(); }},
         {"another port opened", false,
-         [&](auto& port) { port->InitPort(&owner_, other.path, SerialSettings{}); }},
+         [&](auto& port) { (void)port->InitPort(&owner_, other.path, SerialSettings{}); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         // Several rounds: the first close must not spoil the next open.
         for (int round = 0; round < 2; ++round) {
             auto port = std::make_unique<CSerialPort>(loop_);
-            ASSERT_TRUE(port->InitPort(&owner_, pty_.path, SerialSettings{})) << port->LastError();
+            const Status opened = port->InitPort(&owner_, pty_.path, SerialSettings{});
+            ASSERT_TRUE(opened) << opened.error().message;
             if (c.monitor) {
                 ASSERT_TRUE(port->StartMonitoring());
             }

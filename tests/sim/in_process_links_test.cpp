@@ -49,8 +49,9 @@ using SerialLink = Lan;
 TEST_F(SerialLink, OpensOnlyTheSwitchersPathAndDeliversRepliesThroughTheLoop) {
     SerialOwner owner;
     auto port = links.MakeSerialPort();
-    EXPECT_FALSE(port->InitPort(&owner, "/dev/ttyUSB0", {}));
-    EXPECT_EQ(port->LastError(), "no such port: /dev/ttyUSB0");
+    const Status missing = port->InitPort(&owner, "/dev/ttyUSB0", {});
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.error().message, "no such port: /dev/ttyUSB0");
     ASSERT_TRUE(port->InitPort(&owner, kDefaultSerialPath, {}));
     EXPECT_FALSE(links.MakeSerialPort()->InitPort(&owner, kDefaultSerialPath, {})) << "busy";
     ASSERT_TRUE(port->StartMonitoring());
