@@ -72,8 +72,8 @@ void CTorvaneDlg::OnComConnect() {
     }
     lostLinkText_.clear();
     serialPath_ = ports_->DevicePathForEntry(Controls().Text(res::kPortList));
-    if (!serial_->InitPort(this, serialPath_, serialSettings_)) {
-        lastLinkError_ = serial_->LastError();
+    if (Status opened = serial_->InitPort(this, serialPath_, serialSettings_); !opened) {
+        lastLinkError_ = opened.error().message;
         message_.ShowMessage("Open COM failed!");
         serialOpen_ = false;
         return;

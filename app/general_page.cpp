@@ -6,6 +6,7 @@
 
 #include "app/main_timers.h"
 #include "app/torvane_dlg.h"
+#include "protocol/commands.h"
 #include "res/resource_ids.h"
 
 namespace torvane {
@@ -14,16 +15,10 @@ using namespace main_timer;
 
 namespace {
 
-constexpr std::uint8_t kOn = 0x0F;
-constexpr std::uint8_t kOff = 0xF0;
-
-constexpr std::uint8_t kInputState = 0x04;
-constexpr std::uint8_t kOutputState = 0x05;
-
-std::string ConnectionText(std::uint8_t direction, int n, std::uint8_t state) {
-    std::string text = direction == kInputState ? "HDMI IN" + std::to_string(n)
+std::string ConnectionText(bool input, int n, std::uint8_t state) {
+    std::string text = input ? "HDMI IN" + std::to_string(n)
                                                 : std::string("HDMI OUT") + char('A' + n - 1);
-    return text + (state == 0x00 ? ": Connect" : ": Disconnect");
+    return text + (state == kConnected ? ": Connect" : ": Disconnect");
 }
 
 }  // namespace
@@ -38,35 +33,28 @@ void CTorvaneDlg::ClearConnectionLabels() {
 void CTorvaneDlg::OnStatus() {
     if (!PassBusyGate()) return;
     ClearConnectionLabels();
-    out_.BeginCommand(0x01, kInputState)[4] = 1;
-    SendCommandFrame();
-    timers_.SetTimer(InputStatusTimer(1), kCommandTimeoutMs);
+    StartCommand(InputStatusTimer(1), InputStateQuery(1));
     busy_.ShowBusy("Getting status");
 }
 
-void CTorvaneDlg::StartTimedCommand(std::uint8_t group, std::uint8_t command, int timer,
-                                    const char* busyText) {
+void CTorvaneDlg::StartTimedCommand(const CommandFrame& frame, int timer, const char* busyText) {
     if (!PassBusyGate()) return;
-    out_.BeginCommand(group, command);
-    SendCommandFrame();
-    timers_.SetTimer(timer, kCommandTimeoutMs);
+    StartCommand(timer, frame);
     busy_.ShowBusy(busyText);
 }
 
 void CTorvaneDlg::SendPowerStateQuery() {
-    out_.BeginCommand(0x08, 0x0C);
+    out_.Write(PowerStateQuery());
     SendCommandFrame();
 }
 
 void CTorvaneDlg::SendBeepStateQuery() {
-    out_.BeginCommand(0x01, 0x0B);
+    out_.Write(BeepStateQuery());
     SendCommandFrame();
 }
 
-void CTorvaneDlg::SendPowerState(std::uint8_t state) {
-    auto& frame = out_.BeginCommand(0x08, 0x0B);
-    frame[4] = state;
-    frame[6] = state;
+void CTorvaneDlg::SendPowerState(bool on) {
+    out_.Write(PowerSet(on));
     SendCommandFrame();
 }
 
@@ -76,7 +64,7 @@ void CTorvaneDlg::OnFactoryReset() {
     if (!PassBusyGate()) return;
     auto reset = [this] {
         busyGate_ = true;
-        StartTimedCommand(0x08, 0x0A, kFactoryReset, "Setting");
+        StartTimedCommand(FactoryReset(), kFactoryReset, "Setting");
     };
     if (message_.NoLongerRemind()) return reset();
     message_.Ask("Do you want to reset to factory settings?", true, [this, reset](int result) {
@@ -93,8 +81,7 @@ void CTorvaneDlg::OnPowerBox() {
     if (!PassBusyGate()) return;
     if (askedOn) {
         busyGate_ = true;
-        SendPowerState(kOn);
-        timers_.SetTimer(kPowerOn, kCommandTimeoutMs);
+        StartCommand(kPowerOn, PowerSet(true));
         busy_.ShowBusy("Initializing");
         return;
     }
@@ -102,12 +89,12 @@ void CTorvaneDlg::OnPowerBox() {
     // out; either way the gate closed above is reopened.
     if (message_.NoLongerRemind()) {
         busyGate_ = true;
-        SendPowerState(kOff);
+        SendPowerState(false);
         return;
     }
     message_.Ask("Are you sure you want to power off?", false, [this](int result) {
         busyGate_ = true;
-        if (result == CMessageDlg::kResultOk) SendPowerState(kOff);
+        if (result == CMessageDlg::kResultOk) SendPowerState(false);
     });
 }
 
@@ -116,43 +103,40 @@ void CTorvaneDlg::OnBeepBox() {
     Table().SetChecked(res::kEnableBeepBox, !askedOn);
     if (!PassBusyGate()) return;
     busyGate_ = true;
-    auto& frame = out_.BeginCommand(0x06, 0x01);
-    frame[4] = askedOn ? kOn : kOff;
-    frame[6] = askedOn ? 0xDD : 0x00;
+    out_.Write(BeepSet(askedOn));
     SendCommandFrame();
 }
 
-void CTorvaneDlg::ParseGeneralReply(const std::uint8_t* b) {
-    if (b[2] == 0x08 && b[3] == 0x0C) return OnPowerState(b[4]);
-    if (b[2] == 0x08 && b[3] == 0x0B && b[4] == 0x00) return OnPowerCommandReply(b[6]);
-    if (b[2] == 0x08 && b[3] == 0x0D && b[4] == 0x00) {
-        timers_.KillTimer(kReboot);
-        timers_.KillTimer(kReboot + 1);
+void CTorvaneDlg::ParseGeneralReply(const std::uint8_t* frame) {
+    const ReplyView r(frame);
+    if (r.Is(op::kPowerState)) return OnPowerState(r.First());
+    if (r.Is(op::kPowerSet) && r.First() == kAcknowledged) return OnPowerCommandReply(r);
+    if (r.Is(op::kReboot) && r.First() == kAcknowledged) {
+        commands_.Confirm(kReboot, r);
         Table().SetChecked(res::kPowerOnBox, true);
         timers_.SetTimer(kRebootDone, 5000);
         return;
     }
-    if (b[2] == 0x08 && b[3] == 0x0A) {
-        timers_.KillTimer(kFactoryReset);
-        timers_.KillTimer(kFactoryReset + 1);
+    if (r.Is(op::kFactoryReset)) {
+        commands_.Confirm(kFactoryReset, r);
         Table().SetChecked(res::kEnableBeepBox, true);
         timers_.SetTimer(kFactoryResetDone, 2500);
         return;
     }
-    if (b[2] == 0x01 && (b[3] == kInputState || b[3] == kOutputState) && b[4] >= 1 && b[4] <= 8)
-        return OnStatusReply(b[3], b[4], b[6]);
-    if (b[2] == 0x10 && b[3] == 0x02) return OnArcReply(b[6]);
-    if (b[2] == 0x01 && b[3] == 0x0B && b[4] == 0x00) {
-        Table().SetChecked(res::kEnableBeepBox, b[6] == 0x00);
+    if ((r.Is(op::kInputState) || r.Is(op::kOutputState)) && r.First() >= 1 && r.First() <= 8)
+        return OnStatusReply(r);
+    if (r.Is(op::kArcStatus)) return OnArcReply(r);
+    if (r.Is(op::kBeepState) && r.First() == kAcknowledged) {
+        Table().SetChecked(res::kEnableBeepBox, r.Third() == 0x00);
         return;
     }
-    if (b[2] == 0x06 && b[3] == 0x01 && b[10] == 0x00) return OnBeepCommandReply(b);
+    if (r.Is(op::kBeepSet) && r.Mark() == kAcknowledged) return OnBeepCommandReply(r);
 }
 
 void CTorvaneDlg::OnPowerState(std::uint8_t state) {
-    if (state != kOn && state != kOff) return;
+    if (state != kStateOn && state != kStateOff) return;
     timers_.KillTimer(kPageEntryTimeout);
-    if (state == kOn) {
+    if (state == kStateOn) {
         Table().SetChecked(res::kPowerOnBox, true);
         SendBeepStateQuery();
         busyGate_ = true;
@@ -163,32 +147,31 @@ void CTorvaneDlg::OnPowerState(std::uint8_t state) {
     message_.ShowMessage("Power off!", [this] { busyGate_ = true; });
 }
 
-void CTorvaneDlg::OnPowerCommandReply(std::uint8_t state) {
-    if (state == kOn) {
-        timers_.KillTimer(kPowerOn);
-        timers_.KillTimer(kPowerOn + 1);
+void CTorvaneDlg::OnPowerCommandReply(const ReplyView& reply) {
+    const std::uint8_t state = reply.Third();
+    if (state == kStateOn) {
+        commands_.Confirm(kPowerOn, reply);
         Table().SetChecked(res::kPowerOnBox, true);
         timers_.SetTimer(kPowerOnDone, kCommandTimeoutMs);
         busyGate_ = true;
-    } else if (state == kOff) {
+    } else if (state == kStateOff) {
         Table().SetChecked(res::kPowerOnBox, false);
         busyGate_ = true;
     }
 }
 
-void CTorvaneDlg::OnBeepCommandReply(const std::uint8_t* b) {
-    if (b[4] != 0x00) return;
-    Table().SetChecked(res::kEnableBeepBox, b[6] == 0xDD);
+void CTorvaneDlg::OnBeepCommandReply(const ReplyView& reply) {
+    if (reply.First() != kAcknowledged) return;
+    Table().SetChecked(res::kEnableBeepBox, reply.Third() == kBeepOnMark);
 }
 
 // The chain follows whichever position a reply names, not the one asked for.
-void CTorvaneDlg::OnStatusReply(std::uint8_t direction, int n, std::uint8_t state) {
-    const bool input = direction == kInputState;
-    const int timer = input ? InputStatusTimer(n) : OutputStatusTimer(n);
-    timers_.KillTimer(timer);
-    timers_.KillTimer(timer + 1);
+void CTorvaneDlg::OnStatusReply(const ReplyView& reply) {
+    const bool input = reply.Is(op::kInputState);
+    const int n = reply.First();
+    commands_.Confirm(input ? InputStatusTimer(n) : OutputStatusTimer(n), reply);
     const int label = (input ? res::kFirstInputLabel : res::kFirstOutputLabel) + n - 1;
-    Table().SetText(label, ConnectionText(direction, n, state));
+    Table().SetText(label, ConnectionText(input, n, reply.Third()));
     if (!input && n == 8) {
         busyGate_ = true;
         busy_.CloseBusy();
@@ -196,26 +179,23 @@ void CTorvaneDlg::OnStatusReply(std::uint8_t direction, int n, std::uint8_t stat
     }
     // IN n is followed by OUT n, OUT n by IN n+1.
     const int next = input ? n : n + 1;
-    out_.BeginCommand(0x01, input ? kOutputState : kInputState)[4] =
-        static_cast<std::uint8_t>(next);
-    SendCommandFrame();
-    timers_.SetTimer(input ? OutputStatusTimer(next) : InputStatusTimer(next), kCommandTimeoutMs);
+    if (input)
+        StartCommand(OutputStatusTimer(next), OutputStateQuery(next));
+    else
+        StartCommand(InputStatusTimer(next), InputStateQuery(next));
 }
 
 // The ARC state chain of outputs 1 to 4; it shows nothing on this page.
-void CTorvaneDlg::OnArcReply(std::uint8_t output) {
+void CTorvaneDlg::OnArcReply(const ReplyView& reply) {
+    const int output = reply.Third();
     if (output < 1 || output > 4) return;
-    const int timer = OutputStatusTimer(output + 4);  // 2108, 2110, 2114, 2112
-    timers_.KillTimer(timer);
-    timers_.KillTimer(timer + 1);
+    commands_.Confirm(OutputStatusTimer(output + 4), reply);  // 2108, 2110, 2114, 2112
     if (output == 4) {
         busyGate_ = true;
         busy_.CloseBusy();
         return;
     }
-    out_.BeginCommand(0x10, 0x02)[6] = static_cast<std::uint8_t>(output + 1);
-    SendCommandFrame();
-    timers_.SetTimer(OutputStatusTimer(output + 5), kCommandTimeoutMs);
+    StartCommand(OutputStatusTimer(output + 5), ArcQuery(output + 1));
 }
 
 }  // namespace torvane

@@ -1,5 +1,6 @@
 // The main window's timer handler: every timer the controller arms on the main
-// window, and what its expiry does. Every expiry but timer 1's stops its own
+// window, and what its expiry does. The commands' resend and give-up timers
+// are the command owner's; every other expiry but timer 1's stops its own
 // timer first, so each fires once per arming.
 
 #include "app/main_timers.h"
@@ -9,33 +10,6 @@
 namespace torvane {
 
 namespace main_timer {
-namespace {
-
-const RetryPair kRetryPairs[] = {
-    {2000, kCommandTimeoutMs},
-    {2002, kCommandTimeoutMs},
-    {2004, kCommandTimeoutMs},
-    {2006, kCommandTimeoutMs},
-    {2008, kCommandTimeoutMs},
-    {2010, kCommandTimeoutMs},
-    {2012, kCommandTimeoutMs},
-    {2014, kCommandTimeoutMs},
-    {2100, kCommandTimeoutMs},
-    {2102, kCommandTimeoutMs},
-    {2104, kCommandTimeoutMs},
-    {2106, kCommandTimeoutMs},
-    {2108, kCommandTimeoutMs},
-    {2110, kCommandTimeoutMs},
-    {2112, kCommandTimeoutMs},
-    {2114, kCommandTimeoutMs},
-    {kOffWindowFactoryReset, kCommandTimeoutMs},
-    {kFactoryReset, kCommandTimeoutMs},
-    {kReboot, kCommandTimeoutMs},
-    // Power on gives up sooner than the others.
-    {kPowerOn, 2000},
-};
-
-}  // namespace
 
 int InputStatusTimer(int n) { return kFirstInputStatus + 2 * (n - 1); }
 
@@ -44,13 +18,10 @@ int OutputStatusTimer(int n) {
     return ids[n - 1];
 }
 
-std::optional<RetryPair> RetryPairOf(int id) {
-    for (const auto& pair : kRetryPairs)
-        if (pair.retry == id) return pair;
-    return std::nullopt;
+CommandWait WaitOf(int retryTimer) {
+    // Power on gives up sooner than the others.
+    return {kCommandTimeoutMs, retryTimer == kPowerOn ? 2000 : kCommandTimeoutMs};
 }
-
-std::optional<RetryPair> GiveUpPairOf(int id) { return RetryPairOf(id - 1); }
 
 }  // namespace main_timer
 
@@ -61,18 +32,7 @@ void CTorvaneDlg::OnTimer(int id) {
         RefreshPortList();
         return;
     }
-    if (const auto pair = RetryPairOf(id)) {
-        timers_.KillTimer(id);
-        SendCommandFrame();
-        timers_.SetTimer(id + 1, pair->giveUpAfterMs);
-        return;
-    }
-    if (GiveUpPairOf(id)) {
-        timers_.KillTimer(id);
-        busy_.CloseBusy();
-        ReportTimeOut();
-        return;
-    }
+    if (commands_.OnTimer(id)) return;
     timers_.KillTimer(id);
     switch (id) {
         case kPageEntryTimeout:
@@ -119,6 +79,10 @@ void CTorvaneDlg::OnTimer(int id) {
         default:
             break;
     }
+}
+
+void CTorvaneDlg::StartCommand(int timer, const CommandFrame& unit) {
+    commands_.Start(timer, unit, WaitOf(timer));
 }
 
 void CTorvaneDlg::ReportTimeOut() {

@@ -3,7 +3,7 @@
 // them, the timer handler answers them, and torvanectl waits as long as the
 // window would.
 
-#include <optional>
+#include "pages/command_owner.h"
 
 namespace torvane::main_timer {
 
@@ -28,7 +28,6 @@ inline constexpr int kConfigTimeout = 1008;
 // timer at the next id.
 inline constexpr int kFirstInputStatus = 2000;   // 2000 to 2014: inputs 1 to 8
 inline constexpr int kFirstOutputStatus = 2100;  // 2100 to 2114: outputs, see OutputStatusTimer
-inline constexpr int kOffWindowFactoryReset = 2500;
 inline constexpr int kFactoryReset = 7043;
 inline constexpr int kReboot = 7047;
 inline constexpr int kPowerOn = 7052;
@@ -46,14 +45,7 @@ inline constexpr int kPowerOnClose = 7055;
 int InputStatusTimer(int n);
 int OutputStatusTimer(int n);
 
-struct RetryPair {
-    int retry;
-    int giveUpAfterMs;  // the period the give-up timer (retry + 1) is armed with
-};
-
-// The pair whose retry timer is `id`, if any.
-std::optional<RetryPair> RetryPairOf(int id);
-// The pair whose give-up timer is `id`, if any.
-std::optional<RetryPair> GiveUpPairOf(int id);
+// How long the command on resend timer `retryTimer` waits for its answer.
+CommandWait WaitOf(int retryTimer);
 
 }  // namespace torvane::main_timer

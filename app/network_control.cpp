@@ -2,15 +2,15 @@
 // Config..., which sends a network configuration and waits for the switcher
 // to answer from its new settings.
 
+#include "app/main_timers.h"
 #include "app/torvane_dlg.h"
 #include "res/resource_ids.h"
 
 namespace torvane {
 namespace {
 
-constexpr int kListedTimer = 1004;
-constexpr int kListedCloseTimer = 1005;
-constexpr int kConfigTimeoutTimer = 1008;
+using namespace main_timer;
+
 constexpr int kConfigTimeoutMs = 15000;
 
 }  // namespace
@@ -29,9 +29,9 @@ void CTorvaneDlg::OnConfig() {
         discovery_.SendConfiguration(packet);
         // A Search's answers from before the packet must not end this wait
         // as a success.
-        timers_.KillTimer(kListedTimer);
-        timers_.KillTimer(kListedCloseTimer);
-        timers_.SetTimer(kConfigTimeoutTimer, kConfigTimeoutMs);
+        timers_.KillTimer(kDiscoveryAnswered);
+        timers_.KillTimer(kDiscoveryClose);
+        timers_.SetTimer(kConfigTimeout, kConfigTimeoutMs);
         busy_.ShowBusy("Configuring");
     });
 }

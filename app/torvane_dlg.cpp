@@ -88,12 +88,22 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
       message_(res::MessageDialogTemplate()),
       busy_(loop, res::BusyDialogTemplate()),
       timers_(loop, [this](int id) { OnTimer(id); }),
+      commands_(
+          timers_,
+          [this](const CommandFrame& unit) {
+              out_.Write(unit);
+              SendCommandFrame();
+          },
+          [this](const CommandRecord&) {
+              busy_.CloseBusy();
+              ReportTimeOut();
+          }),
       serial_(links.MakeSerialPort()),
       tcp_(links.MakeTcpControlSocket()),
       ports_(ports ? std::move(ports) : DefaultPortList(links)),
       portList_(Table(), res::kPortList),
       discovery_(links, Table(), res::kSwitcherIpList, receiveLog_,
-                 {[this] { CloseTcpLink(); }, [this] { timers_.SetTimer(1004, 900); }}),
+                 {[this] { CloseTcpLink(); }, [this] { timers_.SetTimer(kDiscoveryAnswered, 900); }}),
       configIp_(message_) {
     pages_[0] = std::make_unique<EmptyPage>(PageCode::kEdid);
     pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix);
@@ -195,7 +205,7 @@ void CTorvaneDlg::OnCommand(int id) {
             OnFactoryReset();
             break;
         case res::kRebootButton:
-            StartTimedCommand(0x08, 0x0D, kReboot, "Rebooting");
+            StartTimedCommand(Reboot(), kReboot, "Rebooting");
             break;
         case res::kPowerOnBox:
             OnPowerBox();
@@ -246,21 +256,21 @@ void CTorvaneDlg::EnterPage(PageCode code) {
         case PageCode::kGeneral:
             // Like the EDID and Matrix entries, the General entry is guarded by
             // timer 1000, so a silent switcher cannot keep the gate closed.
-            SendEntryQuery(0x08, 0x0C, 0);
+            SendEntryQuery(PowerStateQuery());
             break;
         case PageCode::kEdid:
             PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
-            SendEntryQuery(0x01, 0x0C, 0x01);
+            SendEntryQuery(EdidStateQuery(1));
             break;
         case PageCode::kMatrix:
             PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
-            SendEntryQuery(0x02, 0x01, 0x01);
+            SendEntryQuery(MatrixQuery(1));
             break;
         case PageCode::kUpgrade:
             PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
             if (!PassBusyGate()) return;
             busyGate_ = true;
-            out_.BeginCommand(0x01, 0x01)[10] = 0xCC;
+            out_.Write(DeviceQuery(op::kDeviceType.command));
             SendCommandFrame();
             break;
     }
@@ -270,10 +280,9 @@ Point CTorvaneDlg::PageOrigin(PageCode code) {
     return code == PageCode::kUpgrade ? Point{1, 70} : Point{1, 56};
 }
 
-void CTorvaneDlg::SendEntryQuery(std::uint8_t group, std::uint8_t command, std::uint8_t param) {
+void CTorvaneDlg::SendEntryQuery(const CommandFrame& query) {
     if (!PassBusyGate()) return;
-    auto& frame = out_.BeginCommand(group, command);
-    if (param) frame[4] = param;
+    out_.Write(query);
     SendCommandFrame();
     timers_.SetTimer(kPageEntryTimeout, kPageEntryTimeoutMs);
 }
@@ -322,16 +331,16 @@ void CTorvaneDlg::SendFrame(std::uint8_t* buffer, std::size_t length) {
 
 void CTorvaneDlg::SendCommandFrame() { SendFrame(out_.Command().data(), kCommandFrameSize); }
 
-void CTorvaneDlg::PostSendRequest(int code) {
-    PostTask([this, code] { OnSendRequest(code); });
+void CTorvaneDlg::PostSendRequest(SendRequest request) {
+    PostTask([this, request] { OnSendRequest(request); });
 }
 
-void CTorvaneDlg::OnSendRequest(int code) {
-    if (code == static_cast<int>(SendRequest::kStopEntryTimeout)) {
+void CTorvaneDlg::OnSendRequest(SendRequest request) {
+    if (request == SendRequest::kStopEntryTimeout) {
         timers_.KillTimer(kPageEntryTimeout);
         return;
     }
-    if (auto unit = out_.UnitFor(code)) SendFrame(unit->data(), unit->size());
+    if (auto unit = out_.UnitFor(request)) SendFrame(unit->data(), unit->size());
 }
 
 void CTorvaneDlg::OnFrame(const std::uint8_t* frame, std::size_t length) {

@@ -17,8 +17,10 @@
 #include "links/port_list_refresher.h"
 #include "network/config_ip_dlg.h"
 #include "network/discovery.h"
+#include "pages/command_owner.h"
 #include "pages/page.h"
 #include "platform/window_timers.h"
+#include "protocol/commands.h"
 #include "protocol/dispatcher.h"
 #include "protocol/frames.h"
 #include "protocol/hex_log.h"
@@ -61,6 +63,8 @@ class CTorvaneDlg : public Window,
     const SendLog& SendLogView() const { return sendLog_; }
     const ReceiveLog& ReceiveLogView() const { return receiveLog_; }
     const WindowTimers& Timers() const { return timers_; }
+    // The main window's commands that wait for an answer, and how they ended.
+    const CommandOwner& Commands() const { return commands_; }
     CAboutDlg& About() { return about_; }
     const std::string& AboutItemText() const { return aboutItem_; }
     // The title the skin draws in the header band.
@@ -99,7 +103,7 @@ class CTorvaneDlg : public Window,
 
     // --- the controller's operations ---
     void SendFrame(std::uint8_t* buffer, std::size_t length);
-    void OnSendRequest(int code);
+    void OnSendRequest(SendRequest request);
     void SetTimer(int id, int periodMs) { timers_.SetTimer(id, periodMs); }
     void KillTimer(int id) { timers_.KillTimer(id); }
     void RefreshPortList();
@@ -108,7 +112,7 @@ class CTorvaneDlg : public Window,
     bool PassBusyGate() override;
     bool BusyGateOpen() const override { return busyGate_; }
     void ReopenBusyGate() override { busyGate_ = true; }
-    void PostSendRequest(int code) override;
+    void PostSendRequest(SendRequest request) override;
     OutgoingBuffers& Buffers() override { return out_; }
     CMessageDlg& Message() override { return message_; }
     CStatusDlg& Busy() override { return busy_; }
@@ -126,7 +130,7 @@ class CTorvaneDlg : public Window,
     // Page switching and layout.
     void EnterPage(PageCode code);
     void ApplyPageLayout();
-    void SendEntryQuery(std::uint8_t group, std::uint8_t command, std::uint8_t param);
+    void SendEntryQuery(const CommandFrame& query);
 
     // Send path.
     void SendCommandFrame();
@@ -136,22 +140,22 @@ class CTorvaneDlg : public Window,
     // Main window timers.
     void OnTimer(int id);
     void ReportTimeOut();
+    void StartCommand(int timer, const CommandFrame& unit);
 
     // General page: status and system commands.
     void ClearConnectionLabels();
     void OnStatus();
     void ParseGeneralReply(const std::uint8_t* frame);
     void OnPowerState(std::uint8_t state);
-    void OnStatusReply(std::uint8_t direction, int position, std::uint8_t state);
-    void OnArcReply(std::uint8_t output);
-    void OnBeepCommandReply(const std::uint8_t* b);
-    void OnPowerCommandReply(std::uint8_t state);
-    void StartTimedCommand(std::uint8_t group, std::uint8_t command, int timer,
-                           const char* busyText);
+    void OnStatusReply(const ReplyView& reply);
+    void OnArcReply(const ReplyView& reply);
+    void OnBeepCommandReply(const ReplyView& reply);
+    void OnPowerCommandReply(const ReplyView& reply);
+    void StartTimedCommand(const CommandFrame& frame, int timer, const char* busyText);
     void OnFactoryReset();
     void OnPowerBox();
     void OnBeepBox();
-    void SendPowerState(std::uint8_t state);
+    void SendPowerState(bool on);
     void SendBeepStateQuery();
     void SendPowerStateQuery();
 
@@ -187,6 +191,7 @@ class CTorvaneDlg : public Window,
     CStatusDlg busy_;
     CAboutDlg about_;
     WindowTimers timers_;
+    CommandOwner commands_;
     std::unique_ptr<SerialPort> serial_;
     std::unique_ptr<TcpControlSocket> tcp_;
     std::unique_ptr<PortListRefresher> ports_;

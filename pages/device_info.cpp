@@ -6,6 +6,7 @@
 #include <string>
 
 #include "pages/fw_dlg.h"
+#include "protocol/commands.h"
 #include "res/upgrade_page_ids.h"
 #include "ui/message_dlg.h"
 #include "ui/text_codec.h"
@@ -13,13 +14,10 @@
 namespace torvane {
 namespace {
 
-constexpr std::uint8_t kDeviceInfoGroup = 0x01;
-constexpr std::uint8_t kDeviceInfoMark = 0xCC;
-constexpr std::uint8_t kDeviceTextGroup = 0xFA;
-constexpr std::uint8_t kFirstWrite = 0x21;
-constexpr std::uint8_t kLastWrite = 0x24;
-constexpr std::uint8_t kFirstRead = 0x25;
-constexpr std::uint8_t kLastRead = 0x28;
+using op::kFirstTextRead;
+using op::kFirstTextWrite;
+using op::kLastTextRead;
+using op::kLastTextWrite;
 constexpr std::size_t kHalfLength = 16;
 
 const char* DeviceTypeName(std::uint8_t type) {
@@ -34,7 +32,7 @@ const char* DeviceTypeName(std::uint8_t type) {
 }
 
 // Eight characters, each the byte of the same code.
-std::string Characters(const std::uint8_t* frame) { return Latin1ToUtf8(frame + 4, 8); }
+std::string Characters(const ReplyView& reply) { return Latin1ToUtf8(reply.Payload(), 8); }
 
 // The half as the device takes it: each character as the byte of its code,
 // then spaces. False, and the half untouched, when a character has no byte.
@@ -48,32 +46,34 @@ bool FillHalf(std::uint8_t (&half)[kHalfLength], const std::string& text) {
 
 }  // namespace
 
-bool CFWDlg::OnDeviceInfoReply(const std::uint8_t* f) {
-    if (f[0] != kCommandHeader0) return false;
-    if (f[2] == kDeviceTextGroup) {
-        OnDeviceTextReply(f);
+bool CFWDlg::OnDeviceInfoReply(const std::uint8_t* frame) {
+    const ReplyView r(frame);
+    if (!r.IsCommandFrame()) return false;
+    if (r.Group() == op::kDeviceTextGroup) {
+        OnDeviceTextReply(r);
         return true;
     }
-    if (f[2] != kDeviceInfoGroup || f[10] != kDeviceInfoMark) return false;
-    switch (f[3]) {
-        case 0x01:
+    if (r.Group() != op::kDeviceType.group || r.Mark() != kDeviceQueryMark) return false;
+    switch (r.Command()) {
+        case op::kDeviceType.command:
             // Each type answer begins the line afresh, so a chain cut short
             // before its version answer leaves nothing for the next one.
-            deviceLine_ = DeviceTypeName(f[4]);
-            if (f[11] == kDeviceInfoMark) OnRebootAnswer();
-            SendDeviceQuery(0x02);
+            deviceLine_ = DeviceTypeName(r.First());
+            if (r.SecondMark() == kDeviceQueryMark) OnRebootAnswer();
+            SendDeviceQuery(op::kDeviceSize.command);
             return true;
-        case 0x02:
-            deviceLine_ =
-                "Device: " + deviceLine_ + " " + std::to_string(f[4]) + "x" + std::to_string(f[6]);
-            SendDeviceQuery(0x03);
+        case op::kDeviceSize.command:
+            deviceLine_ = "Device: " + deviceLine_ + " " + std::to_string(r.First()) + "x" +
+                          std::to_string(r.Third());
+            SendDeviceQuery(op::kFirmwareVersion.command);
             return true;
-        case 0x03:
-            deviceLine_ += "     Version:" + std::to_string(f[4]) + "." + std::to_string(f[6]);
+        case op::kFirmwareVersion.command:
+            deviceLine_ +=
+                "     Version:" + std::to_string(r.First()) + "." + std::to_string(r.Third());
             Table().SetText(res::kDeviceLineLabel, deviceLine_);
             deviceLine_.clear();
-            host_.Buffers().BeginCommand(kDeviceTextGroup, kFirstRead);
-            host_.PostSendRequest(static_cast<int>(SendRequest::kCommandFromUpgrade));
+            host_.Buffers().Write(DeviceTextRead(kFirstTextRead));
+            host_.PostSendRequest(SendRequest::kCommandFromUpgrade);
             host_.ReopenBusyGate();
             return true;
         default:
@@ -82,35 +82,34 @@ bool CFWDlg::OnDeviceInfoReply(const std::uint8_t* f) {
 }
 
 void CFWDlg::SendDeviceQuery(std::uint8_t command) {
-    host_.Buffers().BeginCommand(kDeviceInfoGroup, command)[10] = kDeviceInfoMark;
-    host_.PostSendRequest(static_cast<int>(SendRequest::kCommandFromUpgrade));
+    host_.Buffers().Write(DeviceQuery(command));
+    host_.PostSendRequest(SendRequest::kCommandFromUpgrade);
 }
 
-void CFWDlg::OnDeviceTextReply(const std::uint8_t* f) {
-    const std::uint8_t command = f[3];
+void CFWDlg::OnDeviceTextReply(const ReplyView& f) {
+    const std::uint8_t command = f.Command();
     auto readNext = [this, command] {
-        // The read frames differ only in their command byte.
-        host_.Buffers().Command()[3] = static_cast<std::uint8_t>(command + 1);
-        host_.PostSendRequest(static_cast<int>(SendRequest::kCommandFromUpgrade));
+        host_.Buffers().Write(DeviceTextRead(static_cast<std::uint8_t>(command + 1)));
+        host_.PostSendRequest(SendRequest::kCommandFromUpgrade);
     };
     switch (command) {
-        case kFirstRead:
+        case kFirstTextRead:
             deviceText_ = firstHalf_ = Characters(f);
             readNext();
             return;
-        case kFirstRead + 1:
+        case kFirstTextRead + 1:
             deviceText_ += Characters(f);
             firstHalf_ += Characters(f);
             Table().SetText(res::kDeviceTextFirstHalf, firstHalf_);
             firstHalf_.clear();
             readNext();
             return;
-        case kFirstRead + 2:
+        case kFirstTextRead + 2:
             deviceText_ += Characters(f);
             secondHalf_ = Characters(f);
             readNext();
             return;
-        case kLastRead:
+        case kLastTextRead:
             deviceText_ += Characters(f);
             secondHalf_ += Characters(f);
             Table().SetText(res::kDeviceTextSecondHalf, secondHalf_);
@@ -123,17 +122,17 @@ void CFWDlg::OnDeviceTextReply(const std::uint8_t* f) {
         default:
             break;
     }
-    if (command >= kFirstWrite && command <= kLastWrite && f[4] == 0x00) {
-        if (command == kLastWrite) {
+    if (command >= kFirstTextWrite && command <= kLastTextWrite && f.First() == kAcknowledged) {
+        if (command == kLastTextWrite) {
             host_.Message().ShowMessage("Set successfully!", [this] {
-                host_.Buffers().BeginCommand(kDeviceTextGroup, kFirstRead);
-                host_.PostSendRequest(static_cast<int>(SendRequest::kCommandFromUpgrade));
+                host_.Buffers().Write(DeviceTextRead(kFirstTextRead));
+                host_.PostSendRequest(SendRequest::kCommandFromUpgrade);
             });
             return;
         }
-        const int next = command - kFirstWrite + 1;  // the part to write now, 0 to 3
+        const int next = command - kFirstTextWrite + 1;  // the part to write now, 0 to 3
         const std::uint8_t* half = next < 2 ? outgoingFirst_ : outgoingSecond_;
-        SendDeviceText(static_cast<std::uint8_t>(kFirstWrite + next), half + (next % 2) * 8);
+        SendDeviceText(static_cast<std::uint8_t>(kFirstTextWrite + next), half + (next % 2) * 8);
         return;
     }
     host_.ReopenBusyGate();
@@ -149,13 +148,12 @@ void CFWDlg::WriteDeviceText() {
     }
     std::copy_n(first, kHalfLength, outgoingFirst_);
     std::copy_n(second, kHalfLength, outgoingSecond_);
-    SendDeviceText(kFirstWrite, outgoingFirst_);
+    SendDeviceText(kFirstTextWrite, outgoingFirst_);
 }
 
 void CFWDlg::SendDeviceText(std::uint8_t command, const std::uint8_t* chars) {
-    auto& frame = host_.Buffers().BeginCommand(kDeviceTextGroup, command);
-    std::copy_n(chars, 8, frame.begin() + 4);
-    host_.PostSendRequest(static_cast<int>(SendRequest::kCommandFromUpgrade));
+    host_.Buffers().Write(DeviceTextWrite(command, chars));
+    host_.PostSendRequest(SendRequest::kCommandFromUpgrade);
 }
 
 }  // namespace torvane

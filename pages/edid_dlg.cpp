@@ -5,6 +5,7 @@
 
 #include "pages/edid_file.h"
 #include "pages/edid_texts.h"
+#include "protocol/commands.h"
 #include "res/edid_page_ids.h"
 #include "res/edid_page_template.h"
 #include "ui/message_dlg.h"
@@ -13,10 +14,8 @@
 namespace torvane {
 namespace {
 
-constexpr std::uint8_t kEdidGroup = 0x03;
-constexpr std::uint8_t kQueryGroup = 0x01;
-constexpr std::uint8_t kEdidStateQuery = 0x0C;
-constexpr std::uint8_t kFileTransferMark = 0xBB;  // byte 10 of the announcement
+constexpr std::uint8_t kEdidGroup = op::kEdidPreset.group;
+// Answers in byte 4 of a set operation's reply.
 constexpr std::uint8_t kBlockRequest = 0xAA;
 constexpr std::uint8_t kRejected = 0x0F;
 
@@ -34,8 +33,6 @@ constexpr int kStatusQueryMs = 3000;
 
 int StatusRetryTimer(int input) { return 2509 + 2 * input; }
 
-constexpr int SendCode(SendRequest r) { return static_cast<int>(r); }
-
 }  // namespace
 
 const char* const CEDIDDlg::kFileFilter = "Binary file(*.BIN)|*.BIN||";
@@ -43,7 +40,10 @@ const char* const CEDIDDlg::kFileFilter = "Binary file(*.BIN)|*.BIN||";
 CEDIDDlg::CEDIDDlg(PageHost& host)
     : Window(res::EdidPageTemplate(), KeyFilter::kEnterEscapeSpace),
       host_(host),
-      timers_(host.Loop(), [this](int id) { OnTimer(id); }) {}
+      timers_(host.Loop(), [this](int id) { OnTimer(id); }),
+      commands_(
+          timers_, [this](const CommandFrame& unit) { Send(unit); },
+          [this](const CommandRecord& command) { OnGiveUp(command); }) {}
 
 CEDIDDlg::~CEDIDDlg() { timers_.KillAll(); }
 
@@ -84,44 +84,39 @@ void CEDIDDlg::OnCommand(int id) {
 
 bool CEDIDDlg::AllInputs(int list) const { return Controls().Selection(list) == kAllInputsIndex; }
 
-int CEDIDDlg::InputOf(int list) const { return Controls().Selection(list) + 1; }
+int CEDIDDlg::TargetInput(int list) const {
+    return AllInputs(list) ? 0 : Controls().Selection(list) + 1;
+}
 
 // --- set operations ---
 
-void CEDIDDlg::FillPresetCommand() {
-    const auto preset = static_cast<std::uint8_t>(Controls().Selection(res::kPresetList) + 1);
-    const bool all = AllInputs(res::kPresetInputList);
-    auto& frame = host_.Buffers().BeginCommand(kEdidGroup, all ? 0x01 : 0x02);
-    frame[4] = preset;
-    frame[5] = 0xF0;
-    frame[6] = all ? 0x00 : static_cast<std::uint8_t>(InputOf(res::kPresetInputList));
+CommandFrame CEDIDDlg::PresetCommand() const {
+    return EdidPreset(Controls().Selection(res::kPresetList) + 1,
+                      TargetInput(res::kPresetInputList));
 }
 
 void CEDIDDlg::OnSetPreset() {
     if (!host_.PassBusyGate()) return;
-    FillPresetCommand();
-    StartSetting();
+    StartSetting(PresetCommand());
 }
 
 void CEDIDDlg::OnCopy() {
     if (!host_.PassBusyGate()) return;
-    const bool all = AllInputs(res::kCopyInputList);
-    auto& frame = host_.Buffers().BeginCommand(kEdidGroup, all ? 0x03 : 0x04);
-    frame[4] = static_cast<std::uint8_t>(Controls().Selection(res::kCopyOutputList) + 1);
-    frame[6] = all ? 0x00 : static_cast<std::uint8_t>(InputOf(res::kCopyInputList));
-    StartSetting();
+    StartSetting(EdidCopy(Controls().Selection(res::kCopyOutputList) + 1,
+                          TargetInput(res::kCopyInputList)));
 }
 
-void CEDIDDlg::StartSetting() {
-    host_.PostSendRequest(SendCode(SendRequest::kCommandFromEdid));
-    timers_.SetTimer(kSetTimeoutTimer, kSetTimeoutMs);
+// A set operation is one command of several exchanges; its one timer covers
+// them all and it is not resent.
+void CEDIDDlg::StartSetting(const CommandFrame& unit) {
+    commands_.Start(kSetTimeoutTimer, unit, {kSetTimeoutMs, std::nullopt});
     host_.Busy().ShowBusy("Setting");
 }
 
-void CEDIDDlg::EndSetting(const char* result) {
-    timers_.KillTimer(kSetTimeoutTimer);
+void CEDIDDlg::EndSetting(const ReplyView& reply) {
+    commands_.Confirm(kSetTimeoutTimer, reply);
     timers_.KillTimer(kRawBlockTimer);
-    host_.Busy().SetBusyText(result);
+    host_.Busy().SetBusyText("Set successfully!");
     host_.Busy().FinishBusy();
     timers_.SetTimer(kResultShownTimer, kResultShownMs);
     host_.ReopenBusyGate();
@@ -129,8 +124,8 @@ void CEDIDDlg::EndSetting(const char* result) {
 
 // A refusal is a failure: it stays in the message dialog until the operator
 // closes it, never beside the busy dialog's success mark.
-void CEDIDDlg::EndInRefusal() {
-    timers_.KillTimer(kSetTimeoutTimer);
+void CEDIDDlg::EndInRefusal(const ReplyView& reply) {
+    commands_.Refuse(kSetTimeoutTimer, reply);
     timers_.KillTimer(kRawBlockTimer);
     host_.Busy().CloseBusy();
     host_.Message().ShowMessage("Can't find the valid data!", [this] { host_.ReopenBusyGate(); });
@@ -147,20 +142,17 @@ void CEDIDDlg::OnOpenEdid() {
 }
 
 void CEDIDDlg::OnFileChosen(const std::string& path) {
-    CheckedEdidFile file = LoadEdidFile(path);
-    switch (file.verdict) {
-        case EdidFileVerdict::kUnreadable:
-            fileError_ = file.error;
-            return;
-        case EdidFileVerdict::kBadFile:
-            // Checked before it replaces anything: the accepted EDID stays.
-            host_.Message().ShowMessage("Bad EDID file!");
-            return;
-        case EdidFileVerdict::kAccepted:
-            break;
+    auto file = LoadEdidFile(path);
+    if (!file) {
+        // Checked before it replaces anything: the accepted EDID stays.
+        if (file.error().kind == Error::Kind::kBadInput)
+            host_.Message().ShowMessage(file.error().message);
+        else
+            fileError_ = file.error().message;
+        return;
     }
     edid_.fill(0x00);
-    std::copy(file.bytes.begin(), file.bytes.end(), edid_.begin() + 1);
+    std::copy(file->begin(), file->end(), edid_.begin() + 1);
     std::error_code ec;
     const auto full = std::filesystem::absolute(path, ec);
     Table().SetText(res::kEdidPathBox, ec ? path : full.string());
@@ -172,56 +164,45 @@ void CEDIDDlg::OnSetFile() {
         host_.ReopenBusyGate();
         return;
     }
-    auto& frame = host_.Buffers().BeginCommand(kEdidGroup, 0x08);
-    frame[4] = 0xF0;
-    frame[10] = kFileTransferMark;
-    StartSetting();
+    StartSetting(EdidFileAnnounce());
 }
 
 void CEDIDDlg::SendTarget() {
-    const bool all = AllInputs(res::kFileInputList);
-    auto& frame = host_.Buffers().BeginCommand(kEdidGroup, all ? 0x06 : 0x07);
-    frame[4] = all ? 0xFE : static_cast<std::uint8_t>(InputOf(res::kFileInputList));
-    frame[5] = 0xF0;
-    host_.PostSendRequest(SendCode(SendRequest::kCommandFromEdid));
+    Send(EdidFileTarget(TargetInput(res::kFileInputList)));
 }
 
 void CEDIDDlg::SendStart() {
-    const bool all = AllInputs(res::kFileInputList);
-    auto& frame = host_.Buffers().BeginCommand(kEdidGroup, all ? 0x06 : 0x07);
-    frame[4] = 0x56;
-    frame[7] = 0x01;
-    host_.PostSendRequest(SendCode(SendRequest::kCommandFromEdid));
+    Send(EdidFileStart(TargetInput(res::kFileInputList)));
     timers_.SetTimer(kRawBlockTimer, kRawBlockDelayMs);
 }
 
 // --- replies ---
 
-void CEDIDDlg::OnReply(const std::uint8_t* f) {
-    const CommandFrame& last = host_.Buffers().Command();
-    if (f[2] == kQueryGroup && f[3] == kEdidStateQuery) {
-        OnStatusAnswer(f);
+void CEDIDDlg::OnReply(const std::uint8_t* frame) {
+    const ReplyView r(frame);
+    const ReplyView last(host_.Buffers().Command().data());
+    if (r.Is(op::kEdidState)) {
+        OnStatusAnswer(r);
         return;
     }
-    if (f[2] == kEdidGroup && f[3] == 0x08 && f[4] == 0x00) {
-        if (last[10] == kFileTransferMark) {
+    if (r.Is(op::kEdidFileAnnounce) && r.First() == kAcknowledged) {
+        if (last.Mark() == kEdidFileMark) {
             SendTarget();
         } else {
-            FillPresetCommand();
-            host_.PostSendRequest(SendCode(SendRequest::kCommandFromEdid));
+            Send(PresetCommand());
         }
         return;
     }
-    if (f[2] != kEdidGroup || f[3] != last[3]) return;
-    if (f[4] == kBlockRequest && f[5] == 0x00) {
+    if (r.Group() != kEdidGroup || r.Command() != last.Command()) return;
+    if (r.First() == kBlockRequest && r.Second() == 0x00) {
         SendStart();
         return;
     }
-    if (f[5] != 0x00 || f[6] != last[6] || f[7] != last[7]) return;
-    if (f[4] == 0x00)
-        EndSetting("Set successfully!");
-    else if (f[4] == kRejected)
-        EndInRefusal();
+    if (r.Second() != 0x00 || r.Third() != last.Third() || r.Fourth() != last.Fourth()) return;
+    if (r.First() == kAcknowledged)
+        EndSetting(r);
+    else if (r.First() == kRejected)
+        EndInRefusal(r);
 }
 
 // --- input list ---
@@ -232,20 +213,17 @@ void CEDIDDlg::OnStatus() {
 }
 
 void CEDIDDlg::SendStatusQuery(int input) {
-    host_.Buffers().BeginCommand(kQueryGroup, kEdidStateQuery)[4] =
-        static_cast<std::uint8_t>(input);
-    timers_.SetTimer(StatusRetryTimer(input), kStatusQueryMs);
-    host_.PostSendRequest(SendCode(SendRequest::kCommandFromEdid));
+    commands_.Start(StatusRetryTimer(input), EdidStateQuery(input),
+                    {kStatusQueryMs, kStatusQueryMs});
 }
 
-void CEDIDDlg::OnStatusAnswer(const std::uint8_t* f) {
-    const int input = f[4];
+void CEDIDDlg::OnStatusAnswer(const ReplyView& reply) {
+    const int input = reply.First();
     if (input < 1 || input > 8) return;
     // The first answer also ends the page entry's own time-out.
-    if (input == 1) host_.PostSendRequest(SendCode(SendRequest::kStopEntryTimeout));
-    timers_.KillTimer(StatusRetryTimer(input));
-    timers_.KillTimer(StatusRetryTimer(input) + 1);
-    if (auto text = EdidCodeText(f[6])) Table().SetText(res::kEdidValueLabels[input - 1], *text);
+    if (input == 1) host_.PostSendRequest(SendRequest::kStopEntryTimeout);
+    commands_.Confirm(StatusRetryTimer(input), reply);
+    if (auto text = EdidCodeText(reply.Third())) Table().SetText(res::kEdidValueLabels[input - 1], *text);
     if (input < 8) {
         SendStatusQuery(input + 1);
         return;
@@ -257,32 +235,29 @@ void CEDIDDlg::OnStatusAnswer(const std::uint8_t* f) {
 // --- timers ---
 
 void CEDIDDlg::OnTimer(int id) {
+    if (commands_.OnTimer(id)) return;
     timers_.KillTimer(id);
-    if (id >= kFirstStatusTimer && id <= kLastStatusTimer) {
-        if (id % 2 == 1) {
-            // The shared frame still holds this input's query.
-            timers_.SetTimer(id + 1, kStatusQueryMs);
-            host_.PostSendRequest(SendCode(SendRequest::kCommandFromEdid));
-        } else {
-            ReportTimeOut();
-        }
-        return;
-    }
     switch (id) {
-        case kSetTimeoutTimer:
-            timers_.KillTimer(kRawBlockTimer);
-            ReportTimeOut();
-            break;
         case kResultShownTimer:
             host_.Busy().CloseBusy();
             break;
         case kRawBlockTimer:
             std::copy_n(edid_.begin(), kRawBlockSize, host_.Buffers().Raw().begin());
-            host_.PostSendRequest(SendCode(SendRequest::kRawBlock));
+            host_.PostSendRequest(SendRequest::kRawBlock);
             break;
         default:
             break;
     }
+}
+
+void CEDIDDlg::Send(const CommandFrame& unit) {
+    host_.Buffers().Write(unit);
+    host_.PostSendRequest(SendRequest::kCommandFromEdid);
+}
+
+void CEDIDDlg::OnGiveUp(const CommandRecord& command) {
+    if (command.timer == kSetTimeoutTimer) timers_.KillTimer(kRawBlockTimer);
+    ReportTimeOut();
 }
 
 void CEDIDDlg::ReportTimeOut() {

@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <string>
 
+#include "pages/command_owner.h"
 #include "pages/page.h"
 #include "platform/window_timers.h"
+#include "protocol/commands.h"
 #include "ui/window.h"
 
 namespace torvane {
@@ -38,6 +40,7 @@ class CEDIDDlg : public Window, public Page {
     // front-end shows it after answering the file choice.
     const std::string& FileError() const { return fileError_; }
     const WindowTimers& Timers() const { return timers_; }
+    const CommandOwner& Commands() const { return commands_; }
 
     static const char* const kFileFilter;
 
@@ -52,10 +55,10 @@ class CEDIDDlg : public Window, public Page {
     void OnOpenEdid();
     void OnFileChosen(const std::string& path);
     void OnSetFile();
-    void FillPresetCommand();
-    void StartSetting();
-    void EndSetting(const char* result);
-    void EndInRefusal();
+    CommandFrame PresetCommand() const;
+    void StartSetting(const CommandFrame& unit);
+    void EndSetting(const ReplyView& reply);
+    void EndInRefusal(const ReplyView& reply);
 
     // The file transfer's handshake.
     void SendTarget();
@@ -63,16 +66,20 @@ class CEDIDDlg : public Window, public Page {
 
     // The input list.
     void OnStatus();
-    void OnStatusAnswer(const std::uint8_t* frame);
+    void OnStatusAnswer(const ReplyView& reply);
     void SendStatusQuery(int input);
 
     void OnTimer(int id);
+    void Send(const CommandFrame& unit);
+    void OnGiveUp(const CommandRecord& command);
     void ReportTimeOut();
     bool AllInputs(int list) const;
-    int InputOf(int list) const;
+    // The input a list names, 0 for "All".
+    int TargetInput(int list) const;
 
     PageHost& host_;
     WindowTimers timers_;
+    CommandOwner commands_;
     EdidBuffer edid_{};
     std::string fileError_;
 };

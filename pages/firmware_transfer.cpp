@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "pages/fw_dlg.h"
+#include "protocol/commands.h"
 #include "res/upgrade_page_ids.h"
 #include "ui/message_dlg.h"
 
@@ -39,8 +40,8 @@ constexpr int kBlock = static_cast<int>(kDataPayloadSize);
 
 const char* const kFailedLine = "->MCU upgrade failed";
 
-int CommandCode() { return static_cast<int>(SendRequest::kCommandFromUpgrade); }
-int DataCode() { return static_cast<int>(SendRequest::kDataFrame); }
+constexpr SendRequest kSendCommand = SendRequest::kCommandFromUpgrade;
+constexpr SendRequest kSendData = SendRequest::kDataFrame;
 
 }  // namespace
 
@@ -60,19 +61,20 @@ void CFWDlg::OnUpgrade() {
     SetFailureMark(false);
     Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
     Table().SetPosition(res::kUpgradeProgress, 0);
-    host_.Buffers().BeginCommand(0x08, 0x07);
+    host_.Buffers().Write(UpgradeRequest());
     Table().SetText(res::kUpgradeLog, "");
     AppendLog("->Upgrading MCU...");
     offset_ = 0;
     state_ = UpgradeState::kRequesting;
-    host_.PostSendRequest(CommandCode());
+    host_.PostSendRequest(kSendCommand);
     timers_.SetTimer(kRequestTimer, kRequestMs);
 }
 
-bool CFWDlg::OnTransferReply(const std::uint8_t* f) {
-    if (f[0] == kCommandHeader0) {
-        if (f[2] != 0x08 || f[4] != 0x00) return false;
-        if (f[3] == 0x07 && state_ == UpgradeState::kRequesting) {
+bool CFWDlg::OnTransferReply(const std::uint8_t* frame) {
+    const ReplyView r(frame);
+    if (r.IsCommandFrame()) {
+        if (r.Group() != op::kUpgradeRequest.group || r.First() != kAcknowledged) return false;
+        if (r.Is(op::kUpgradeRequest) && state_ == UpgradeState::kRequesting) {
             timers_.KillTimer(kRequestTimer);
             state_ = UpgradeState::kPolling;
             SendReadyPoll();
@@ -80,7 +82,7 @@ bool CFWDlg::OnTransferReply(const std::uint8_t* f) {
             timers_.SetTimer(kReadyGiveUpTimer, kReadyGiveUpMs);
             return true;
         }
-        if (f[3] == 0x08 && state_ == UpgradeState::kPolling) {
+        if (r.Is(op::kUpgradeReady) && state_ == UpgradeState::kPolling) {
             timers_.KillTimer(kReadyPollTimer);
             timers_.KillTimer(kReadyGiveUpTimer);
             state_ = UpgradeState::kSending;
@@ -97,8 +99,8 @@ bool CFWDlg::OnTransferReply(const std::uint8_t* f) {
     // Block acknowledgements: only for the block outstanding.
     if (state_ != UpgradeState::kSending) return false;
     const auto current = static_cast<std::uint8_t>(offset_ / kBlock);
-    if (f[3] != current) return false;
-    OnBlockAcknowledged(f[2], f[4]);
+    if (r.BlockNumber() != current) return false;
+    OnBlockAcknowledged(r.BlockFlags(), r.BlockAnswer());
     return true;
 }
 
@@ -150,7 +152,7 @@ void CFWDlg::BuildBlock() {
 }
 
 void CFWDlg::SendBlock() {
-    host_.PostSendRequest(DataCode());
+    host_.PostSendRequest(kSendData);
     timers_.SetTimer(kBlockRetryTimer, kBlockMs);
 }
 
@@ -166,18 +168,16 @@ void CFWDlg::StartRebootWait() {
 // Built afresh for every poll: the device text, which takes no gate, may be
 // written meanwhile.
 void CFWDlg::SendReadyPoll() {
-    host_.Buffers().BeginCommand(0x08, 0x08);
-    host_.PostSendRequest(CommandCode());
+    host_.Buffers().Write(UpgradeReadyPoll());
+    host_.PostSendRequest(kSendCommand);
 }
 
 // Built afresh for every poll: a page entry or a device text written during
 // the wait replaces the shared frame, and the switcher's restart answer
 // comes only to this poll.
 void CFWDlg::SendRebootPoll() {
-    auto& poll = host_.Buffers().BeginCommand(0x01, 0x01);
-    poll[10] = 0xCC;
-    poll[11] = 0xCC;
-    host_.PostSendRequest(CommandCode());
+    host_.Buffers().Write(RebootPoll());
+    host_.PostSendRequest(kSendCommand);
 }
 
 void CFWDlg::StopTransferTimers() {
@@ -232,7 +232,7 @@ void CFWDlg::OnTimer(int id) {
             EndInFailure();
             break;
         case kBlockRetryTimer:
-            host_.PostSendRequest(DataCode());
+            host_.PostSendRequest(kSendData);
             timers_.SetTimer(kBlockGiveUpTimer, kBlockMs);
             break;
         default:

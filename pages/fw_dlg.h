@@ -10,6 +10,7 @@
 #include "pages/firmware_image.h"
 #include "pages/page.h"
 #include "platform/window_timers.h"
+#include "protocol/commands.h"
 #include "ui/window.h"
 
 namespace torvane {
@@ -78,7 +79,7 @@ class CFWDlg : public Window, public Page {
 
     // Device information and device text.
     bool OnDeviceInfoReply(const std::uint8_t* frame);
-    void OnDeviceTextReply(const std::uint8_t* frame);
+    void OnDeviceTextReply(const ReplyView& reply);
     void SendDeviceQuery(std::uint8_t command);
     void SendDeviceText(std::uint8_t command, const std::uint8_t* chars);
 

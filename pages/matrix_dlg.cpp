@@ -1,20 +1,12 @@
 #include "pages/matrix_dlg.h"
 
+#include "protocol/commands.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
 #include "ui/message_dlg.h"
 
 namespace torvane {
 namespace {
-
-constexpr std::uint8_t kRouteGroup = 0x02;
-constexpr std::uint8_t kMatrixStatus = 0x01;
-constexpr std::uint8_t kRoute = 0x03;
-constexpr std::uint8_t kArcGroup = 0x10;
-constexpr std::uint8_t kArcSet = 0x01;
-constexpr std::uint8_t kArcStatus = 0x02;
-constexpr std::uint8_t kArcOn = 0x0F;
-constexpr std::uint8_t kArcOff = 0xF0;
 
 // Page timers. Each output owns twenty route ids (input i: 2(i-1), previous
 // 16, next 18, each retry timer followed by its give-up timer) and four ARC
@@ -32,13 +24,9 @@ constexpr int kArcTimersPerOutput = 4;
 // of output n on 7031 + n.
 constexpr int kMatrixQueryTimer = 1000;
 constexpr int kArcQueryTimers = 7032;
-constexpr int kLastArcQueryTimer = 7039;
 
 constexpr int kCommandTimeoutMs = 3000;
 constexpr int kQueryTimeoutMs = 7000;
-
-const int kSendCommand = static_cast<int>(SendRequest::kCommandFromMatrix);
-const int kStopEntryTimeout = static_cast<int>(SendRequest::kStopEntryTimeout);
 
 bool IsPort(int n) { return n >= 1 && n <= CMatrixDlg::kOutputs; }
 
@@ -47,20 +35,20 @@ bool IsPort(int n) { return n >= 1 && n <= CMatrixDlg::kOutputs; }
 CMatrixDlg::CMatrixDlg(PageHost& host)
     : Window(res::MatrixPageTemplate(), KeyFilter::kEnterEscapeSpace),
       host_(host),
-      timers_(host.Loop(), [this](int id) { OnTimer(id); }) {
+      timers_(host.Loop(), [this](int id) { commands_.OnTimer(id); }),
+      commands_(
+          timers_,
+          [this](const CommandFrame& unit) {
+              host_.Buffers().Write(unit);
+              host_.PostSendRequest(SendRequest::kCommandFromMatrix);
+          },
+          [this](const CommandRecord&) {
+              host_.Message().ShowMessage("Time out!", [this] { host_.ReopenBusyGate(); });
+          }) {
     currentInput_.fill(1);
 }
 
 CMatrixDlg::~CMatrixDlg() { timers_.KillAll(); }
-
-bool CMatrixDlg::AwaitingSwitcher() const {
-    if (timers_.IsRunning(kMatrixQueryTimer)) return true;
-    for (int id = kRouteTimers; id <= kLastRouteTimer; ++id)
-        if (timers_.IsRunning(id)) return true;
-    for (int id = kArcOnTimers; id <= kLastArcQueryTimer; ++id)
-        if (timers_.IsRunning(id)) return true;
-    return false;
-}
 
 // --- commands ---
 
@@ -98,73 +86,64 @@ void CMatrixDlg::OnStepButton(int output, bool next) {
 }
 
 void CMatrixDlg::SendRoute(int output, int input, int retryTimer) {
-    auto& frame = host_.Buffers().BeginCommand(kRouteGroup, kRoute);
-    frame[4] = static_cast<std::uint8_t>(input);
-    frame[6] = static_cast<std::uint8_t>(output);
-    timers_.SetTimer(retryTimer, kCommandTimeoutMs);
-    host_.PostSendRequest(kSendCommand);
+    commands_.Start(retryTimer, Route(input, output), {kCommandTimeoutMs, kCommandTimeoutMs});
+}
+
+void CMatrixDlg::StartQuery(int timer, const CommandFrame& query) {
+    commands_.Start(timer, query, {kQueryTimeoutMs, std::nullopt});
 }
 
 void CMatrixDlg::OnArcBox(int id, int output, bool on) {
     UndoOwnToggle(id);
     if (!host_.PassBusyGate()) return;
-    const std::uint8_t state = on ? kArcOn : kArcOff;
-    auto& frame = host_.Buffers().BeginCommand(kArcGroup, kArcSet);
-    frame[4] = state;
-    frame[6] = static_cast<std::uint8_t>(output);
-    frame[10] = state;
-    timers_.SetTimer((on ? kArcOnTimers : kArcOffTimers) + kArcTimersPerOutput * (output - 1),
-                     kCommandTimeoutMs);
-    host_.PostSendRequest(kSendCommand);
+    commands_.Start((on ? kArcOnTimers : kArcOffTimers) + kArcTimersPerOutput * (output - 1),
+                    ArcSet(output, on), {kCommandTimeoutMs, kCommandTimeoutMs});
 }
 
 // --- replies ---
 
-void CMatrixDlg::OnReply(const std::uint8_t* f) {
-    const std::uint8_t group = f[2];
-    const std::uint8_t command = f[3];
+void CMatrixDlg::OnReply(const std::uint8_t* frame) {
+    const ReplyView r(frame);
+    const bool arc = r.Group() == op::kArcSet.group;
+    const bool acknowledged = r.First() == kAcknowledged;
     // The order matters: a frame may fit more than one shape.
-    if (group == kArcGroup && f[4] == 0x00 && f[10] == kArcOn) return OnArcAcknowledged(f[6], true);
-    if (group == kArcGroup && command == kArcStatus && f[6] == 1) return OnArcStatus(f);
-    if (group == kArcGroup && f[4] == 0x00 && f[10] == kArcOff)
-        return OnArcAcknowledged(f[6], false);
-    if (group == kArcGroup && command == kArcStatus && f[6] >= 2 && f[6] <= 8)
-        return OnArcStatus(f);
-    if (group == kRouteGroup && command == kRoute && f[4] == 0x00) return OnRouteAcknowledged();
-    if (group == kRouteGroup && command == kMatrixStatus) return OnMatrixStatus(f);
+    if (arc && acknowledged && r.Mark() == kStateOn) return OnArcAcknowledged(r, true);
+    if (r.Is(op::kArcStatus) && r.Third() == 1) return OnArcStatus(r);
+    if (arc && acknowledged && r.Mark() == kStateOff) return OnArcAcknowledged(r, false);
+    if (r.Is(op::kArcStatus) && r.Third() >= 2 && r.Third() <= 8) return OnArcStatus(r);
+    if (r.Is(op::kRoute) && acknowledged) return OnRouteAcknowledged(r);
+    if (r.Is(op::kMatrixStatus)) return OnMatrixStatus(r);
     // Anything else (groups 0x0A and 0x90 included) answers nothing this page
     // sent; the timers of the pending command keep running.
 }
 
-void CMatrixDlg::OnArcAcknowledged(std::uint8_t output, bool on) {
+void CMatrixDlg::OnArcAcknowledged(const ReplyView& reply, bool on) {
+    const int output = reply.Third();
     // The acknowledgement settles every pending ARC command of its direction.
-    KillTimers(on ? kArcOnTimers : kArcOffTimers, kLastArcCommandTimer, kArcTimersPerOutput);
-    KillTimers((on ? kArcOnTimers : kArcOffTimers) + 1, kLastArcCommandTimer, kArcTimersPerOutput);
-    if (IsPort(output)) ShowArcState(output, on ? kArcOn : kArcOff);
+    ConfirmAll(on ? kArcOnTimers : kArcOffTimers, kLastArcCommandTimer, kArcTimersPerOutput, reply);
+    if (IsPort(output)) ShowArcState(output, on ? kStateOn : kStateOff);
     // Also when it names no output: no timer is left that would reopen it.
     host_.ReopenBusyGate();
 }
 
-void CMatrixDlg::OnArcStatus(const std::uint8_t* f) {
-    const int n = f[6];
-    timers_.KillTimer(kArcQueryTimers + n - 1);
-    ShowArcState(n, f[4]);
+void CMatrixDlg::OnArcStatus(const ReplyView& reply) {
+    const int n = reply.Third();
+    commands_.Confirm(kArcQueryTimers + n - 1, reply);
+    ShowArcState(n, reply.First());
     if (n == kOutputs) {
         host_.ReopenBusyGate();
         return;
     }
-    WriteArcQuery(n + 1);
-    timers_.SetTimer(kArcQueryTimers + n, kQueryTimeoutMs);
-    host_.PostSendRequest(kSendCommand);
+    StartQuery(kArcQueryTimers + n, ArcQuery(n + 1));
 }
 
-void CMatrixDlg::OnRouteAcknowledged() {
-    KillTimers(kRouteTimers, kLastRouteTimer, 1);
+void CMatrixDlg::OnRouteAcknowledged(const ReplyView& reply) {
+    ConfirmAll(kRouteTimers, kLastRouteTimer, 2, reply);
     // The acknowledgement names neither: the route command still in the
     // outgoing frame does, unless a later query has replaced it.
-    const auto& sent = host_.Buffers().Command();
-    const int input = sent[4];
-    const int output = sent[6];
+    const ReplyView sent(host_.Buffers().Command().data());
+    const int input = sent.First();
+    const int output = sent.Third();
     if (IsPort(input) && IsPort(output)) {
         SetPicture(output, input);
         SelectInput(output, input);
@@ -172,27 +151,23 @@ void CMatrixDlg::OnRouteAcknowledged() {
     host_.ReopenBusyGate();
 }
 
-void CMatrixDlg::OnMatrixStatus(const std::uint8_t* f) {
-    timers_.KillTimer(kMatrixQueryTimer);
-    const int input = f[6];
-    const int queried = host_.Buffers().Command()[4];
+void CMatrixDlg::OnMatrixStatus(const ReplyView& reply) {
+    commands_.Confirm(kMatrixQueryTimer, reply);
+    const int input = reply.Third();
+    const int queried = ReplyView(host_.Buffers().Command().data()).First();
     if (IsPort(input)) {
         if (IsPort(queried)) SetPicture(queried, input);
         SelectInput(queried, input);
     }
-    const int answered = f[4];
+    const int answered = reply.First();
     if (answered >= 1 && answered < kOutputs) {
-        WriteMatrixQuery(answered + 1);
-        host_.PostSendRequest(kSendCommand);
-        timers_.SetTimer(kMatrixQueryTimer, kQueryTimeoutMs);
+        StartQuery(kMatrixQueryTimer, MatrixQuery(answered + 1));
     } else if (answered == kOutputs) {
         // The gate stays closed until the ARC queries end or give up: a
         // command now would share the outgoing frame with the chain, and
         // neither its acknowledgement nor the next query would find theirs.
-        host_.PostSendRequest(kStopEntryTimeout);
-        WriteArcQuery(1);
-        host_.PostSendRequest(kSendCommand);
-        timers_.SetTimer(kArcQueryTimers, kQueryTimeoutMs);
+        host_.PostSendRequest(SendRequest::kStopEntryTimeout);
+        StartQuery(kArcQueryTimers, ArcQuery(1));
     }
     // Any other output stops the chain; the entry's own time-out reports it.
 }
@@ -209,44 +184,14 @@ void CMatrixDlg::SetPicture(int output, int input) {
 }
 
 void CMatrixDlg::ShowArcState(int output, std::uint8_t state) {
-    if (state != kArcOn && state != kArcOff) return;
+    if (state != kStateOn && state != kStateOff) return;
     const res::MatrixOutputIds& ids = res::kMatrixOutputs[Slot(output)];
-    Table().SetChecked(ids.arcOn, state == kArcOn);
-    Table().SetChecked(ids.arcOff, state == kArcOff);
+    Table().SetChecked(ids.arcOn, state == kStateOn);
+    Table().SetChecked(ids.arcOff, state == kStateOff);
 }
 
-void CMatrixDlg::WriteMatrixQuery(int output) {
-    host_.Buffers().BeginCommand(kRouteGroup, kMatrixStatus)[4] = static_cast<std::uint8_t>(output);
-}
-
-void CMatrixDlg::WriteArcQuery(int output) {
-    host_.Buffers().BeginCommand(kArcGroup, kArcStatus)[6] = static_cast<std::uint8_t>(output);
-}
-
-// --- timers ---
-
-void CMatrixDlg::OnTimer(int id) {
-    const bool command = (id >= kRouteTimers && id <= kLastRouteTimer) ||
-                         (id >= kArcOnTimers && id <= kLastArcCommandTimer);
-    if (command && id % 2 == 0) return Retry(id);
-    if (command || id == kMatrixQueryTimer || (id >= kArcQueryTimers && id <= kLastArcQueryTimer))
-        return GiveUp(id);
-}
-
-void CMatrixDlg::Retry(int id) {
-    timers_.KillTimer(id);
-    // The shared frame goes out again as it stands now.
-    host_.PostSendRequest(kSendCommand);
-    timers_.SetTimer(id + 1, kCommandTimeoutMs);
-}
-
-void CMatrixDlg::GiveUp(int id) {
-    timers_.KillTimer(id);
-    host_.Message().ShowMessage("Time out!", [this] { host_.ReopenBusyGate(); });
-}
-
-void CMatrixDlg::KillTimers(int first, int last, int step) {
-    for (int id = first; id <= last; id += step) timers_.KillTimer(id);
+void CMatrixDlg::ConfirmAll(int first, int last, int step, const ReplyView& reply) {
+    for (int id = first; id <= last; id += step) commands_.Confirm(id, reply);
 }
 
 }  // namespace torvane

@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdint>
 
+#include "pages/command_owner.h"
 #include "pages/page.h"
 #include "platform/window_timers.h"
+#include "protocol/commands.h"
 #include "ui/window.h"
 
 namespace torvane {
@@ -30,10 +32,10 @@ class CMatrixDlg : public Window, public Page {
     // The input last confirmed for `output` (1 to 8), as the step buttons
     // read it: 1 at start, and 0 or 9 after a step that wrapped around.
     int CurrentInput(int output) const { return currentInput_[Slot(output)]; }
-    // True while any command or query of the page waits for its answer
-    // (a retry, give-up or status timer of the page is running).
-    bool AwaitingSwitcher() const;
+    // True while any command or query of the page waits for its answer.
+    bool AwaitingSwitcher() const { return commands_.AnyWaiting(); }
     const WindowTimers& Timers() const { return timers_; }
+    const CommandOwner& Commands() const { return commands_; }
 
   protected:
     void OnCommand(int id) override;
@@ -47,26 +49,23 @@ class CMatrixDlg : public Window, public Page {
     void OnArcBox(int id, int output, bool on);
     void UndoOwnToggle(int id);
     void SendRoute(int output, int input, int retryTimer);
+    void StartQuery(int timer, const CommandFrame& query);
 
     // Replies.
-    void OnArcAcknowledged(std::uint8_t output, bool on);
-    void OnArcStatus(const std::uint8_t* frame);
-    void OnRouteAcknowledged();
-    void OnMatrixStatus(const std::uint8_t* frame);
+    void OnArcAcknowledged(const ReplyView& reply, bool on);
+    void OnArcStatus(const ReplyView& reply);
+    void OnRouteAcknowledged(const ReplyView& reply);
+    void OnMatrixStatus(const ReplyView& reply);
     void SelectInput(int output, int input);
     void SetPicture(int output, int input);
     void ShowArcState(int output, std::uint8_t state);
-    void WriteMatrixQuery(int output);
-    void WriteArcQuery(int output);
-
-    // Timers.
-    void OnTimer(int id);
-    void Retry(int id);
-    void GiveUp(int id);
-    void KillTimers(int first, int last, int step);
+    // Every pending command of the range [first, last] (ids `step` apart)
+    // ends with `reply`.
+    void ConfirmAll(int first, int last, int step, const ReplyView& reply);
 
     PageHost& host_;
     WindowTimers timers_;
+    CommandOwner commands_;
     std::array<int, kOutputs> currentInput_;
 };
 

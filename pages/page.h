@@ -24,8 +24,8 @@ class PageHost {
     virtual bool PassBusyGate() = 0;
     virtual bool BusyGateOpen() const = 0;
     virtual void ReopenBusyGate() = 0;
-    // The send request: a code of SendRequest, handled after the current task.
-    virtual void PostSendRequest(int code) = 0;
+    // The send request, handled after the current task.
+    virtual void PostSendRequest(SendRequest request) = 0;
     virtual OutgoingBuffers& Buffers() = 0;
     virtual CMessageDlg& Message() = 0;
     virtual CStatusDlg& Busy() = 0;

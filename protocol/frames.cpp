@@ -31,8 +31,8 @@ CommandFrame& OutgoingBuffers::BeginCommand(std::uint8_t group, std::uint8_t com
     return command_;
 }
 
-std::optional<std::span<std::uint8_t>> OutgoingBuffers::UnitFor(int code) {
-    switch (static_cast<SendRequest>(code)) {
+std::optional<std::span<std::uint8_t>> OutgoingBuffers::UnitFor(SendRequest request) {
+    switch (request) {
         case SendRequest::kCommandFromEdid:
         case SendRequest::kCommandFromMatrix:
         case SendRequest::kCommandFromUpgrade:

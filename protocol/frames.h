@@ -55,15 +55,17 @@ class OutgoingBuffers {
     // Starts a new command: clears bytes 2 to 12, then sets the group and
     // command. Bytes 0 and 1 keep A5 5B for the life of the program.
     CommandFrame& BeginCommand(std::uint8_t group, std::uint8_t command);
+    // Replaces the command frame with a built one.
+    CommandFrame& Write(const CommandFrame& frame) { return command_ = frame; }
 
     CommandFrame& Command() { return command_; }
     const CommandFrame& Command() const { return command_; }
     DataFrame& Data() { return data_; }
     RawBlock& Raw() { return raw_; }
 
-    // The unit a send request code names, or nothing (code 1000 and unknown
-    // codes send nothing).
-    std::optional<std::span<std::uint8_t>> UnitFor(int sendRequestCode);
+    // The unit a send request names, or nothing (the entry time-out's stop
+    // and codes that name no unit send nothing).
+    std::optional<std::span<std::uint8_t>> UnitFor(SendRequest request);
 
   private:
     CommandFrame command_{};

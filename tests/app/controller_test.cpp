@@ -171,10 +171,10 @@ TEST_F(OperatorTest, SendRequestsSendTheUnitTheirCodeNames) {
     auto& out = dlg->Buffers();
     out.BeginCommand(0x02, 0x01)[4] = 3;
     out.Command()[12] = 0x77;  // whatever byte 12 held, the checksum is written
-    for (int code : {2, 4, 5}) dlg->PostSendRequest(code);
+    for (int code : {2, 4, 5}) dlg->PostSendRequest(static_cast<SendRequest>(code));
     for (std::size_t i = 0; i < out.Raw().size(); ++i) out.Raw()[i] = static_cast<std::uint8_t>(i);
-    dlg->PostSendRequest(3);
-    dlg->PostSendRequest(7);
+    dlg->PostSendRequest(static_cast<SendRequest>(3));
+    dlg->PostSendRequest(static_cast<SendRequest>(7));
     loop.RunPending();
     auto wire = sent;
     ASSERT_EQ(wire.size(), 4u);
@@ -187,7 +187,7 @@ TEST_F(OperatorTest, SendRequestsSendTheUnitTheirCodeNames) {
     EXPECT_EQ(dlg->SendLogView().LineCount(), 0);
 
     ClickLabel(res::kMatrixLabel);
-    dlg->PostSendRequest(1000);
+    dlg->PostSendRequest(static_cast<SendRequest>(1000));
     loop.RunPending();
     EXPECT_FALSE(dlg->Timers().IsRunning(1000));
 }

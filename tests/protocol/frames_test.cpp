@@ -32,7 +32,7 @@ TEST(CommandFrame, WorkedExamplesBuildToTheDocumentedBytes) {
         OutgoingBuffers out;
         auto& frame = out.BeginCommand(c.group, c.command);
         for (auto [at, value] : c.params) frame[at] = value;
-        auto unit = out.UnitFor(static_cast<int>(SendRequest::kCommandFromMatrix));
+        auto unit = out.UnitFor(SendRequest::kCommandFromMatrix);
         ASSERT_TRUE(unit);
         CompleteUnit(unit->data(), unit->size());
         EXPECT_EQ(ToHex(unit->data(), unit->size()), c.expected) << c.name;
@@ -67,11 +67,11 @@ TEST(SendRequest, CodesNameTheirUnitAndTheLengthRuleCompletesOnlyFramedUnits) {
     };
     for (auto [code, length] :
          {Case{2, 13}, Case{4, 13}, Case{5, 13}, Case{6, 1029}, Case{3, 256}}) {
-        auto unit = out.UnitFor(code);
+        auto unit = out.UnitFor(static_cast<SendRequest>(code));
         ASSERT_TRUE(unit) << code;
         EXPECT_EQ(unit->size(), length) << code;
     }
-    for (int code : {0, 1, 7, 999, 1000, 1001, -4}) EXPECT_FALSE(out.UnitFor(code)) << code;
+    for (int code : {0, 1, 7, 999, 1000, 1001, -4}) EXPECT_FALSE(out.UnitFor(static_cast<SendRequest>(code))) << code;
 
     // The raw block goes out exactly as filled, its last byte included.
     out.Raw().fill(0x11);

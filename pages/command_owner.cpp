@@ -1,0 +1,95 @@
+#include "pages/command_owner.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace torvane {
+
+CommandOwner::CommandOwner(WindowTimers& timers, Send send, GiveUp giveUp)
+    : timers_(timers), send_(std::move(send)), giveUp_(std::move(giveUp)) {}
+
+std::uint64_t CommandOwner::Start(int timer, const CommandFrame& unit, CommandWait wait) {
+    const std::uint64_t serial = Track(timer, unit, wait);
+    send_(unit);
+    return serial;
+}
+
+std::uint64_t CommandOwner::Track(int timer, const CommandFrame& unit, CommandWait wait) {
+    CommandRecord record;
+    record.serial = ++serial_;
+    record.timer = timer;
+    record.sent = unit;
+    waiting_[timer] = InFlight{record, wait, false};
+    lastStarted_ = record;
+    timers_.SetTimer(timer, wait.firstMs);
+    return record.serial;
+}
+
+bool CommandOwner::OnTimer(int id) {
+    auto it = waiting_.find(id);
+    if (it != waiting_.end() && !it->second.resent) {
+        timers_.KillTimer(id);
+        if (it->second.wait.resendMs) {
+            // The command's own unit goes out again, whatever the window
+            // has sent since.
+            it->second.resent = true;
+            const CommandFrame unit = it->second.record.sent;
+            timers_.SetTimer(id + 1, *it->second.wait.resendMs);
+            send_(unit);
+            return true;
+        }
+    } else {
+        // A give-up timer still running from an earlier command on the same
+        // timer ends the command waiting there now.
+        it = waiting_.find(id - 1);
+        if (it == waiting_.end() || !it->second.wait.resendMs) return false;
+        timers_.KillTimer(id);
+    }
+    const CommandRecord ended = it->second.record;
+    End(ended.timer, CommandOutcome::kTimedOut, nullptr);
+    giveUp_(lastEnded_);
+    return true;
+}
+
+void CommandOwner::Confirm(int timer, const ReplyView& reply) {
+    StopTimers(timer);
+    End(timer, CommandOutcome::kConfirmed, &reply);
+}
+
+void CommandOwner::Refuse(int timer, const ReplyView& reply) {
+    StopTimers(timer);
+    End(timer, CommandOutcome::kRefused, &reply);
+}
+
+void CommandOwner::LinkLost() {
+    while (!waiting_.empty()) {
+        const int timer = waiting_.begin()->first;
+        StopTimers(timer);
+        End(timer, CommandOutcome::kLinkLost, nullptr);
+    }
+}
+
+void CommandOwner::StopTimers(int timer) {
+    timers_.KillTimer(timer);
+    // The next id is the give-up timer only of a command that is resent; a
+    // command without a resend may have a neighbour there.
+    auto it = waiting_.find(timer);
+    if (it != waiting_.end() && it->second.wait.resendMs) timers_.KillTimer(timer + 1);
+}
+
+void CommandOwner::End(int timer, CommandOutcome outcome, const ReplyView* reply) {
+    auto it = waiting_.find(timer);
+    if (it == waiting_.end()) return;
+    CommandRecord record = std::move(it->second.record);
+    waiting_.erase(it);
+    record.outcome = outcome;
+    if (reply) {
+        CommandFrame bytes{};
+        std::copy_n(reply->Bytes(), bytes.size(), bytes.begin());
+        record.reply = bytes;
+    }
+    lastEnded_ = record;
+    if (observer_) observer_(lastEnded_);
+}
+
+}  // namespace torvane

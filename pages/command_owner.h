@@ -1,0 +1,95 @@
+#pragma once
+// The commands of one window that wait for the switcher's answer, from sending
+// to their end. Each command keeps the timer id its window gives it: the
+// owner sends the unit, sends the same unit once more when that timer
+// expires, gives up when the give-up timer (the next id) expires too, and
+// records how the command ended. Callers (the window, torvanectl, a service)
+// learn the outcome here, not from timers or texts.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "platform/window_timers.h"
+#include "protocol/commands.h"
+
+namespace torvane {
+
+enum class CommandOutcome {
+    kPending,
+    kConfirmed,  // the switcher answered as asked; the record keeps its reply
+    kRefused,    // the switcher answered no; the record keeps its reply
+    kTimedOut,   // no answer to the unit nor to its resend
+    kLinkLost,   // the link went away while the command waited
+};
+
+struct CommandRecord {
+    std::uint64_t serial = 0;  // counts the commands of the window, from 1
+    int timer = 0;             // the command's resend timer (or only timer)
+    CommandFrame sent{};
+    CommandOutcome outcome = CommandOutcome::kPending;
+    std::optional<CommandFrame> reply;
+};
+
+// How long a command waits: `firstMs` for the answer to the unit and, when
+// `resendMs` is set, that long again for the answer to its one resend (on
+// the give-up timer, the next id).
+struct CommandWait {
+    int firstMs;
+    std::optional<int> resendMs;
+};
+
+class CommandOwner {
+  public:
+    // `send` puts a unit on its way; `giveUp` shows what the window shows
+    // when a command got no answer ("Time out!" and the gate reopened).
+    using Send = std::function<void(const CommandFrame& unit)>;
+    using GiveUp = std::function<void(const CommandRecord& command)>;
+    using Observer = std::function<void(const CommandRecord& command)>;
+
+    CommandOwner(WindowTimers& timers, Send send, GiveUp giveUp);
+
+    // Sends `unit` and arms the command's timer. A command still waiting on
+    // the same timer is replaced, as re-arming a window timer does.
+    std::uint64_t Start(int timer, const CommandFrame& unit, CommandWait wait);
+    // Arms the command's timer for a unit the window sent itself.
+    std::uint64_t Track(int timer, const CommandFrame& unit, CommandWait wait);
+    // Handles an expiry; false when `id` is no timer of a waiting command.
+    bool OnTimer(int id);
+
+    // The command waiting on `timer` ended with `reply`: its timer and, for a
+    // command that is resent, its give-up timer stop.
+    void Confirm(int timer, const ReplyView& reply);
+    void Refuse(int timer, const ReplyView& reply);
+    // Every waiting command ends as lost with the link.
+    void LinkLost();
+
+    bool Waiting(int timer) const { return waiting_.count(timer) != 0; }
+    bool AnyWaiting() const { return !waiting_.empty(); }
+    // The last command that ended, and the one started last.
+    const CommandRecord& LastEnded() const { return lastEnded_; }
+    const CommandRecord& LastStarted() const { return lastStarted_; }
+    // Called with every command that ends, whatever its outcome.
+    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+
+  private:
+    struct InFlight {
+        CommandRecord record;
+        CommandWait wait;
+        bool resent = false;
+    };
+    void StopTimers(int timer);
+    void End(int timer, CommandOutcome outcome, const ReplyView* reply);
+
+    WindowTimers& timers_;
+    Send send_;
+    GiveUp giveUp_;
+    Observer observer_;
+    std::map<int, InFlight> waiting_;
+    std::uint64_t serial_ = 0;
+    CommandRecord lastStarted_;
+    CommandRecord lastEnded_;
+};
+
+}  // namespace torvane
