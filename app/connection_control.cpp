@@ -22,20 +22,12 @@ const int kTcpGroupControls[] = {res::kTcpConnectButton, res::kTcpGroup,     res
 void CTorvaneDlg::ApplyLinkMode() {
     const bool com = linkMode_ == kComControlMode;
     lostLinkText_.clear();
-    if (com) {
+    // Leaving COM mode lets an open port go, and its list is probed again;
+    // a port not open is not monitored, and its list refreshes already.
+    if (com)
         CloseTcpLink();
-    } else {
-        const bool wasOpen = serialOpen_;
-        serial_->StopMonitoring();
-        serialOpen_ = false;
-        Table().SetText(res::kComConnectButton, "Connect");
-        // The port is ours no more, so the list may be probed again; without
-        // this it would stay stale until the next COM connect and disconnect.
-        if (wasOpen) {
-            timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
-            ClearLinkState();
-        }
-    }
+    else if (serialOpen_)
+        CloseComPort();
     for (int id : kTcpGroupControls) Table().SetEnabled(id, !com);
     for (int id : kComGroupControls) Table().SetEnabled(id, com);
 }

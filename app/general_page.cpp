@@ -16,8 +16,8 @@ using namespace main_timer;
 namespace {
 
 std::string ConnectionText(bool input, int n, std::uint8_t state) {
-    std::string text = input ? "HDMI IN" + std::to_string(n)
-                                                : std::string("HDMI OUT") + char('A' + n - 1);
+    std::string text =
+        input ? "HDMI IN" + std::to_string(n) : std::string("HDMI OUT") + char('A' + n - 1);
     return text + (state == kConnected ? ": Connect" : ": Disconnect");
 }
 

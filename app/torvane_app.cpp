@@ -2,10 +2,6 @@
 
 #include <csignal>
 
-#include "pages/edid_dlg.h"
-#include "pages/fw_dlg.h"
-#include "pages/matrix_dlg.h"
-
 namespace torvane {
 
 CTorvaneApp::CTorvaneApp(EventLoop& loop, LinkFactory& links,
@@ -19,9 +15,15 @@ CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
     // error, not the process.
     std::signal(SIGPIPE, SIG_IGN);
     dlg_ = std::make_unique<CTorvaneDlg>(loop_, links_, std::move(ports_));
-    dlg_->SetPage(std::make_unique<CEDIDDlg>(*dlg_));
-    dlg_->SetPage(std::make_unique<CFWDlg>(*dlg_));
-    dlg_->SetPage(std::make_unique<CMatrixDlg>(*dlg_));
+    auto edid = std::make_unique<CEDIDDlg>(*dlg_);
+    auto upgrade = std::make_unique<CFWDlg>(*dlg_);
+    auto matrix = std::make_unique<CMatrixDlg>(*dlg_);
+    edid_ = edid.get();
+    upgrade_ = upgrade.get();
+    matrix_ = matrix.get();
+    dlg_->SetPage(std::move(edid));
+    dlg_->SetPage(std::move(upgrade));
+    dlg_->SetPage(std::move(matrix));
     dlg_->SetOnQuit([this, onExit = std::move(onExit)](int code) {
         // Runs as a posted task of the window; destroy it after that task.
         loop_.Post([this, code, onExit] {

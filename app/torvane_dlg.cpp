@@ -5,6 +5,9 @@
 #include "app/main_timers.h"
 #include "app/page_labels.h"
 #include "links/listed_port_source.h"
+#include "pages/edid_dlg.h"
+#include "pages/fw_dlg.h"
+#include "pages/matrix_dlg.h"
 #include "res/dialog_templates.h"
 #include "res/resource_ids.h"
 
@@ -102,12 +105,16 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
       tcp_(links.MakeTcpControlSocket()),
       ports_(ports ? std::move(ports) : DefaultPortList(links)),
       portList_(Table(), res::kPortList),
-      discovery_(links, Table(), res::kSwitcherIpList, receiveLog_,
-                 {[this] { CloseTcpLink(); }, [this] { timers_.SetTimer(kDiscoveryAnswered, 900); }}),
+      discovery_(
+          links, Table(), res::kSwitcherIpList, receiveLog_,
+          {[this] { CloseTcpLink(); }, [this] { timers_.SetTimer(kDiscoveryAnswered, 900); }}),
       configIp_(message_) {
-    pages_[0] = std::make_unique<EmptyPage>(PageCode::kEdid);
-    pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix);
-    pages_[2] = std::make_unique<EmptyPage>(PageCode::kUpgrade);
+    pages_[0] =
+        std::make_unique<EmptyPage>(PageCode::kEdid, CEDIDDlg::kPlacement, CEDIDDlg::EntryOf());
+    pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix, CMatrixDlg::kPlacement,
+                                            CMatrixDlg::EntryOf());
+    pages_[2] =
+        std::make_unique<EmptyPage>(PageCode::kUpgrade, CFWDlg::kPlacement, CFWDlg::EntryOf());
     dispatcher_.SetReplyHandler(PageCode::kGeneral,
                                 [this](const std::uint8_t* f) { ParseGeneralReply(f); });
     for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
@@ -247,37 +254,37 @@ void CTorvaneDlg::OnLeftButtonDown(Point point) {
 }
 
 void CTorvaneDlg::EnterPage(PageCode code) {
-    if (code != PageCode::kGeneral) {
-        Page& page = PageFor(code);
-        if (!page.PageCreated()) page.CreatePage();
+    if (code == PageCode::kGeneral) {
+        ApplyPageLayout();
+        // Like the EDID and Matrix entries, the General entry is guarded by
+        // timer 1000, so a silent switcher cannot keep the gate closed.
+        SendEntryQuery(PowerStateQuery());
+        return;
     }
+    Page& page = PageFor(code);
+    if (!page.PageCreated()) page.CreatePage();
     ApplyPageLayout();
-    switch (code) {
-        case PageCode::kGeneral:
-            // Like the EDID and Matrix entries, the General entry is guarded by
-            // timer 1000, so a silent switcher cannot keep the gate closed.
-            SendEntryQuery(PowerStateQuery());
-            break;
-        case PageCode::kEdid:
-            PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
-            SendEntryQuery(EdidStateQuery(1));
-            break;
-        case PageCode::kMatrix:
-            PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
-            SendEntryQuery(MatrixQuery(1));
-            break;
-        case PageCode::kUpgrade:
-            PageFor(code).PageWindow().MoveWindow(PageOrigin(code));
-            if (!PassBusyGate()) return;
-            busyGate_ = true;
-            out_.Write(DeviceQuery(op::kDeviceType.command));
-            SendCommandFrame();
-            break;
+    page.PageWindow().MoveWindow(page.Placement());
+    const PageEntry entry = page.Entry();
+    if (entry.guarded) {
+        SendEntryQuery(entry.query);
+        return;
     }
+    if (!PassBusyGate()) return;
+    busyGate_ = true;
+    out_.Write(entry.query);
+    SendCommandFrame();
 }
 
 Point CTorvaneDlg::PageOrigin(PageCode code) {
-    return code == PageCode::kUpgrade ? Point{1, 70} : Point{1, 56};
+    switch (code) {
+        case PageCode::kEdid:
+            return CEDIDDlg::kPlacement;
+        case PageCode::kMatrix:
+            return CMatrixDlg::kPlacement;
+        default:
+            return CFWDlg::kPlacement;
+    }
 }
 
 void CTorvaneDlg::SendEntryQuery(const CommandFrame& query) {
@@ -286,6 +293,8 @@ void CTorvaneDlg::SendEntryQuery(const CommandFrame& query) {
     SendCommandFrame();
     timers_.SetTimer(kPageEntryTimeout, kPageEntryTimeoutMs);
 }
+
+bool CTorvaneDlg::PageEntryPending() const { return timers_.IsRunning(kPageEntryTimeout); }
 
 void CTorvaneDlg::ApplyPageLayout() {
     const PageCode active = ActivePage();

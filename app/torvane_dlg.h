@@ -63,6 +63,8 @@ class CTorvaneDlg : public Window,
     const SendLog& SendLogView() const { return sendLog_; }
     const ReceiveLog& ReceiveLogView() const { return receiveLog_; }
     const WindowTimers& Timers() const { return timers_; }
+    // The entry of the EDID or Matrix page waits for its queries to end.
+    bool PageEntryPending() const;
     // The main window's commands that wait for an answer, and how they ended.
     const CommandOwner& Commands() const { return commands_; }
     CAboutDlg& About() { return about_; }

@@ -48,9 +48,7 @@ std::optional<int> OutputIndex(const std::string& text) {
     return std::nullopt;
 }
 
-CEDIDDlg& EdidPage(Session& session) {
-    return dynamic_cast<CEDIDDlg&>(session.Dlg().PageFor(PageCode::kEdid).PageWindow());
-}
+CEDIDDlg& EdidPage(Session& session) { return session.App().EdidPage(); }
 
 // Loads the file through the page's "..." button, as the operator would.
 Outcome OpenFile(Session& session, CEDIDDlg& page, const std::string& path) {

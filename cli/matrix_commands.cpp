@@ -29,9 +29,7 @@ std::optional<int> OutputNumber(const std::string& text) {
 
 std::string OutputLetter(int output) { return std::string(1, static_cast<char>('A' + output - 1)); }
 
-CMatrixDlg& MatrixPage(Session& session) {
-    return dynamic_cast<CMatrixDlg&>(session.Dlg().PageFor(PageCode::kMatrix));
-}
+CMatrixDlg& MatrixPage(Session& session) { return session.App().MatrixPage(); }
 
 // Runs `action` and waits until the page and the main window have nothing
 // left to wait for; the first message shown meanwhile is the failure.
@@ -45,7 +43,7 @@ Outcome ActOnPage(Session& session, const std::function<void()>& action) {
         [&] {
             for (auto& m : session.TakeMessages()) messages.push_back(m);
             if (!messages.empty()) return session.Settled();
-            return session.Quiet() && !page.AwaitingSwitcher() && !dlg.Timers().IsRunning(1000);
+            return session.Quiet() && !page.AwaitingSwitcher() && !dlg.PageEntryPending();
         },
         kPageLimitMs);
     if (session.LinkLost()) return session.LinkLostOutcome();

@@ -29,6 +29,7 @@ class Session : private WindowObserver {
     ~Session() override;
 
     CTorvaneDlg& Dlg() { return *dlg_; }
+    CTorvaneApp& App() { return app_; }
 
     // Opens the link and waits for the switcher's answers to the queries that
     // follow (power state, then beep state).

@@ -31,9 +31,7 @@ constexpr std::size_t kHalfLength = 16;
 const char* const kSuccessLine = "->Firmware upgrade successfully ";
 const char* const kFailureLine = "->MCU upgrade failed";
 
-CFWDlg& UpgradePage(Session& session) {
-    return dynamic_cast<CFWDlg&>(session.Dlg().PageFor(PageCode::kUpgrade).PageWindow());
-}
+CFWDlg& UpgradePage(Session& session) { return session.App().UpgradePage(); }
 
 // Runs a chain of queries until `done`, giving each answer kAnswerLimitMs.
 bool WaitForChain(Session& session, const std::function<bool()>& done) {
@@ -277,7 +275,8 @@ std::optional<UpgradeRequest> ParseUpgradeRequest(const Options& options, Outcom
     request.path = args[0];
     if (const auto file = ReadFirmwareFile(request.path); !file) {
         const bool unreadable = file.error().kind == Error::Kind::kSystem;
-        refused = {kExitUsage, unreadable ? request.path + ": cannot be read" : file.error().message};
+        refused = {kExitUsage,
+                   unreadable ? request.path + ": cannot be read" : file.error().message};
         return std::nullopt;
     }
     // The network module never passes the switcher's block acknowledgements

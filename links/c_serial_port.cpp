@@ -92,7 +92,7 @@ void CSerialPort::ClosePort() {
 }
 
 Status CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
-                           const SerialSettings& settings) {
+                             const SerialSettings& settings) {
     EndSession();
     EndThread();
     shutdown_.Reset();
@@ -115,8 +115,9 @@ Status CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath
     // Exclusive: no other program may use the port while we hold it. The
     // advisory lock comes first so a refused open leaves the port as it was.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        Error refused = SystemError("cannot open " + portPath + ": " +
-                                    (errno == EWOULDBLOCK ? std::string(kInUse) : ErrnoText(errno)));
+        Error refused =
+            SystemError("cannot open " + portPath + ": " +
+                        (errno == EWOULDBLOCK ? std::string(kInUse) : ErrnoText(errno)));
         ::close(fd);
         return refused;
     }

@@ -37,9 +37,9 @@ class CSerialPort : public SerialPort {
     // Waits for an earlier monitoring thread to end, then opens `portPath`
     // exclusively and configures it. A configuration step that fails leaves
     // the port open with the settings it has (ConfigurationProblem() says
-    // which); only a port that cannot be opened makes it return false.
+    // which); only a port that cannot be opened makes it fail.
     Status InitPort(SerialPortOwner* owner, const std::string& portPath,
-                  const SerialSettings& settings) override;
+                    const SerialSettings& settings) override;
     // False when no port is open or no thread could be started.
     bool StartMonitoring() override;
     // The thread closes the port and ends; nothing more reaches the owner.

@@ -37,7 +37,7 @@ class SerialPort {
     // Opens `portPath` (a device path such as /dev/ttyUSB0), or says why it
     // cannot be opened.
     virtual Status InitPort(SerialPortOwner* owner, const std::string& portPath,
-                          const SerialSettings& settings) = 0;
+                            const SerialSettings& settings) = 0;
     virtual bool StartMonitoring() = 0;
     // Asks the monitoring thread to close the port and end; returns at once.
     virtual void StopMonitoring() = 0;

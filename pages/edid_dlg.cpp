@@ -102,8 +102,8 @@ void CEDIDDlg::OnSetPreset() {
 
 void CEDIDDlg::OnCopy() {
     if (!host_.PassBusyGate()) return;
-    StartSetting(EdidCopy(Controls().Selection(res::kCopyOutputList) + 1,
-                          TargetInput(res::kCopyInputList)));
+    StartSetting(
+        EdidCopy(Controls().Selection(res::kCopyOutputList) + 1, TargetInput(res::kCopyInputList)));
 }
 
 // A set operation is one command of several exchanges; its one timer covers
@@ -167,9 +167,7 @@ void CEDIDDlg::OnSetFile() {
     StartSetting(EdidFileAnnounce());
 }
 
-void CEDIDDlg::SendTarget() {
-    Send(EdidFileTarget(TargetInput(res::kFileInputList)));
-}
+void CEDIDDlg::SendTarget() { Send(EdidFileTarget(TargetInput(res::kFileInputList))); }
 
 void CEDIDDlg::SendStart() {
     Send(EdidFileStart(TargetInput(res::kFileInputList)));
@@ -223,7 +221,8 @@ void CEDIDDlg::OnStatusAnswer(const ReplyView& reply) {
     // The first answer also ends the page entry's own time-out.
     if (input == 1) host_.PostSendRequest(SendRequest::kStopEntryTimeout);
     commands_.Confirm(StatusRetryTimer(input), reply);
-    if (auto text = EdidCodeText(reply.Third())) Table().SetText(res::kEdidValueLabels[input - 1], *text);
+    if (auto text = EdidCodeText(reply.Third()))
+        Table().SetText(res::kEdidValueLabels[input - 1], *text);
     if (input < 8) {
         SendStatusQuery(input + 1);
         return;

@@ -32,6 +32,11 @@ class CEDIDDlg : public Window, public Page {
     Window& PageWindow() override { return *this; }
     void CreatePage() override { Create(); }
     void OnReply(const std::uint8_t* frame) override;
+    Point Placement() const override { return kPlacement; }
+    PageEntry Entry() const override { return EntryOf(); }
+
+    static constexpr Point kPlacement{1, 56};
+    static PageEntry EntryOf() { return {EdidStateQuery(1), true}; }
 
     // The EDID of the last accepted file.
     const EdidBuffer& Edid() const { return edid_; }

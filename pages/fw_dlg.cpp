@@ -56,7 +56,8 @@ void CFWDlg::LoadImage(const std::string& path) {
     if (!file) {
         // A file the switcher cannot take leaves the image it has in place;
         // one that cannot be read changes nothing, silently.
-        if (file.error().kind == Error::Kind::kBadInput) host_.Message().ShowMessage(file.error().message);
+        if (file.error().kind == Error::Kind::kBadInput)
+            host_.Message().ShowMessage(file.error().message);
         return;
     }
     image_.fill(0xFF);

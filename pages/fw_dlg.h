@@ -34,6 +34,11 @@ class CFWDlg : public Window, public Page {
     Window& PageWindow() override { return *this; }
     void CreatePage() override { Create(); }
     void OnReply(const std::uint8_t* frame) override;
+    Point Placement() const override { return kPlacement; }
+    PageEntry Entry() const override { return EntryOf(); }
+
+    static constexpr Point kPlacement{1, 70};
+    static PageEntry EntryOf() { return {DeviceQuery(op::kDeviceType.command), false}; }
 
     // The hidden "Set": writes the halves in edits 1127 and 1128 to the
     // switcher. Nothing on the page shows it; a command message activates it.

@@ -28,6 +28,11 @@ class CMatrixDlg : public Window, public Page {
     Window& PageWindow() override { return *this; }
     void CreatePage() override { Create(); }
     void OnReply(const std::uint8_t* frame) override;
+    Point Placement() const override { return kPlacement; }
+    PageEntry Entry() const override { return EntryOf(); }
+
+    static constexpr Point kPlacement{1, 56};
+    static PageEntry EntryOf() { return {MatrixQuery(1), true}; }
 
     // The input last confirmed for `output` (1 to 8), as the step buttons
     // read it: 1 at start, and 0 or 9 after a step that wrapped around.

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/event_loop.h"
+#include "protocol/commands.h"
 #include "protocol/dispatcher.h"
 #include "protocol/frames.h"
 #include "ui/dialog_template.h"
@@ -35,6 +36,14 @@ class PageHost {
     virtual bool ComControlMode() const { return true; }
 };
 
+// How a page is entered: the query that refreshes it and whether the page
+// entry's time-out guards it (the gate then stays closed until the page's
+// queries end) or the gate reopens as soon as the query is sent.
+struct PageEntry {
+    CommandFrame query;
+    bool guarded;
+};
+
 class Page {
   public:
     virtual ~Page() = default;
@@ -48,20 +57,31 @@ class Page {
     bool PageCreated() { return PageWindow().IsOpen(); }
     // A reply with a correct checksum that arrived while the page is active.
     virtual void OnReply(const std::uint8_t* frame) = 0;
+    // Where the page sits in the main window, and how it is entered.
+    virtual Point Placement() const = 0;
+    virtual PageEntry Entry() const = 0;
 };
 
 // The stand-in for a page whose window is not built yet: it is created,
 // shown and placed like a page, and does nothing with the replies it gets.
 class EmptyPage : public Window, public Page {
   public:
-    explicit EmptyPage(PageCode code) : Window(DialogTemplate{}, KeyFilter::kNone), code_(code) {}
+    EmptyPage(PageCode code, Point placement, PageEntry entry)
+        : Window(DialogTemplate{}, KeyFilter::kNone),
+          code_(code),
+          placement_(placement),
+          entry_(entry) {}
     PageCode Code() const override { return code_; }
     Window& PageWindow() override { return *this; }
     void CreatePage() override { Create(); }
     void OnReply(const std::uint8_t*) override {}
+    Point Placement() const override { return placement_; }
+    PageEntry Entry() const override { return entry_; }
 
   private:
     PageCode code_;
+    Point placement_;
+    PageEntry entry_;
 };
 
 }  // namespace torvane

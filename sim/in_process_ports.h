@@ -18,7 +18,7 @@ class SimSerialPort : public SerialPort {
     ~SimSerialPort() override;
 
     Status InitPort(SerialPortOwner* owner, const std::string& portPath,
-                  const SerialSettings& settings) override;
+                    const SerialSettings& settings) override;
     bool StartMonitoring() override;
     void StopMonitoring() override;
     void WriteToPort(const std::uint8_t* bytes, std::size_t count) override;

@@ -9,7 +9,7 @@ SimSerialPort::~SimSerialPort() {
 }
 
 Status SimSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
-                             const SerialSettings& /*settings*/) {
+                               const SerialSettings& /*settings*/) {
     Close();
     SimLinkFactory::Switcher* switcher = factory_.FindBySerialPath(portPath);
     if (switcher == nullptr || switcher->unplugged) {

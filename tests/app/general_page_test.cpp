@@ -132,9 +132,10 @@ TEST_F(GeneralPage, AReplyForAnotherPositionMovesTheChainThereAndTheOldTimersRun
     DeviceSays("01 04 05 00 00");  // IN5 answers while IN1 is asked
     EXPECT_EQ(Text(res::kFirstInputLabel + 4), "HDMI IN5: Connect");
     EXPECT_EQ(Wire(), V{Frame("01 05 05")});
-    // IN1's retry timer resends the current frame (OUTE's query), then gives up.
+    // IN1's retry timer resends IN1's own query (not OUTE's, which the shared
+    // frame holds by then), and OUTE's its own; then IN1's gives up.
     loop.Advance(3000);
-    EXPECT_EQ(Wire(), (V{Frame("01 05 05"), Frame("01 05 05")}));
+    EXPECT_EQ(Wire(), (V{Frame("01 04 01"), Frame("01 05 05")}));
     loop.Advance(3000);
     EXPECT_EQ(Message(), "Time out!");
 }

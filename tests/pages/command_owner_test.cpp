@@ -57,9 +57,10 @@ TEST_F(OwnerFixture, AReplyEndsTheCommandWithItsOutcomeAndStopsItsTimers) {
         bool confirm;
         CommandOutcome outcome;
     };
-    for (const Case& c : {Case{"confirmed at once", false, true, CommandOutcome::kConfirmed},
-                          Case{"confirmed after the resend", true, true, CommandOutcome::kConfirmed},
-                          Case{"refused", false, false, CommandOutcome::kRefused}}) {
+    for (const Case& c :
+         {Case{"confirmed at once", false, true, CommandOutcome::kConfirmed},
+          Case{"confirmed after the resend", true, true, CommandOutcome::kConfirmed},
+          Case{"refused", false, false, CommandOutcome::kRefused}}) {
         SCOPED_TRACE(c.name);
         owner.Start(7052, PowerSet(true), {3000, 3000});
         if (c.resent) loop.Advance(3000);

@@ -71,7 +71,8 @@ TEST(SendRequest, CodesNameTheirUnitAndTheLengthRuleCompletesOnlyFramedUnits) {
         ASSERT_TRUE(unit) << code;
         EXPECT_EQ(unit->size(), length) << code;
     }
-    for (int code : {0, 1, 7, 999, 1000, 1001, -4}) EXPECT_FALSE(out.UnitFor(static_cast<SendRequest>(code))) << code;
+    for (int code : {0, 1, 7, 999, 1000, 1001, -4})
+        EXPECT_FALSE(out.UnitFor(static_cast<SendRequest>(code))) << code;
 
     // The raw block goes out exactly as filled, its last byte included.
     out.Raw().fill(0x11);
