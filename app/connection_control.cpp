@@ -127,8 +127,8 @@ void CTorvaneDlg::OnTcpConnectButton() {
         message_.ShowMessage(ConnectFailedText(lastLinkError_));
         return;
     }
-    if (!tcp_->Connect(switcherIp_, controlPort_, this)) {
-        lastLinkError_ = std::error_code(errno, std::generic_category()).message();
+    if (Status started = tcp_->Connect(switcherIp_, controlPort_, this); !started) {
+        lastLinkError_ = started.error().message;
         message_.ShowMessage(ConnectFailedText(lastLinkError_));
         return;
     }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <system_error>
 
 #include "links/ipv4_address.h"
 
@@ -35,11 +36,11 @@ void PosixTcpControlSocket::Close() {
     events_ = nullptr;
 }
 
-bool PosixTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
-                                    TcpSocketEvents* events) {
+Status PosixTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
+                                      TcpSocketEvents* events) {
     Close();
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) return false;
+    if (fd_ < 0) return SystemError(std::error_code(errno, std::generic_category()).message());
     events_ = events;
     const int on = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -55,14 +56,14 @@ bool PosixTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
     if (error == EINPROGRESS) {
         connecting_ = true;
         watch_ = loop_.WatchFd(fd_, EventLoop::kWritable, [this](unsigned ev) { OnReady(ev); });
-        return true;
+        return {};
     }
     // Settled at once (refused, unreachable, or connected on loopback): the
     // outcome still arrives as an event, after the caller has returned.
     loop_.Post([this, attempt, error] {
         if (*attempt) FinishConnect(error);
     });
-    return true;
+    return {};
 }
 
 void PosixTcpControlSocket::FinishConnect(int error) {

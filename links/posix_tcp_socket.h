@@ -26,7 +26,7 @@ class PosixTcpControlSocket : public TcpControlSocket {
     PosixTcpControlSocket(const PosixTcpControlSocket&) = delete;
     PosixTcpControlSocket& operator=(const PosixTcpControlSocket&) = delete;
 
-    bool Connect(const std::string& ipv4, std::uint16_t port, TcpSocketEvents* events) override;
+    Status Connect(const std::string& ipv4, std::uint16_t port, TcpSocketEvents* events) override;
     void Close() override;
     long Send(const std::uint8_t* bytes, std::size_t count) override;
 

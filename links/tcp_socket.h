@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/result.h"
+
 namespace torvane {
 
 class TcpSocketEvents {
@@ -24,10 +26,11 @@ class TcpControlSocket {
   public:
     virtual ~TcpControlSocket() = default;
     // Starts a connection to `ipv4`:`port` and returns at once; the outcome
-    // arrives as OnTcpConnect. Returns false when no socket could be made
-    // (then nothing is reported). An address that is not dotted IPv4 makes
-    // the attempt fail through OnTcpConnect.
-    virtual bool Connect(const std::string& ipv4, std::uint16_t port, TcpSocketEvents* events) = 0;
+    // arrives as OnTcpConnect. Fails, saying why, when no socket could be
+    // made (then nothing is reported). An address that is not dotted IPv4
+    // makes the attempt fail through OnTcpConnect.
+    virtual Status Connect(const std::string& ipv4, std::uint16_t port,
+                           TcpSocketEvents* events) = 0;
     // Closes whatever socket is held; harmless when none is.
     virtual void Close() = 0;
     // Sends one unit with one send call; a failure is left to the command's

@@ -42,7 +42,7 @@ class SimTcpControlSocket : public TcpControlSocket {
     explicit SimTcpControlSocket(SimLinkFactory& factory) : factory_(factory) {}
     ~SimTcpControlSocket() override;
 
-    bool Connect(const std::string& ipv4, std::uint16_t port, TcpSocketEvents* events) override;
+    Status Connect(const std::string& ipv4, std::uint16_t port, TcpSocketEvents* events) override;
     void Close() override;
     long Send(const std::uint8_t* bytes, std::size_t count) override;
 

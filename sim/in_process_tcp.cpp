@@ -13,8 +13,8 @@ SimTcpControlSocket::~SimTcpControlSocket() {
     Close();
 }
 
-bool SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
-                                  TcpSocketEvents* events) {
+Status SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
+                                    TcpSocketEvents* events) {
     Close();
     events_ = events;
     const unsigned attempt = attempt_;
@@ -40,7 +40,7 @@ bool SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
         });
         events_->OnTcpConnect(0);
     });
-    return true;
+    return {};
 }
 
 void SimTcpControlSocket::Disconnect() {

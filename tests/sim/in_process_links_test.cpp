@@ -144,12 +144,12 @@ TEST_F(TcpLink, ConnectsToTheSwitchersAddressOnlyAndRepliesArriveAsReadEvents) {
 TEST_F(TcpLink, CloseBeforeTheOutcomeCancelsTheAttempt) {
     TcpEvents events;
     auto socket = links.MakeTcpControlSocket();
-    socket->Connect("127.0.0.1", 8000, &events);
+    (void)socket->Connect("127.0.0.1", 8000, &events);
     socket->Close();
     loop.RunPending();
     EXPECT_TRUE(events.connects.empty());
     links.SetTcpAccepting(model, false);
-    socket->Connect("127.0.0.1", 8000, &events);
+    (void)socket->Connect("127.0.0.1", 8000, &events);
     loop.RunPending();
     EXPECT_EQ(events.connects, std::vector<int>{ECONNREFUSED});
 }
@@ -158,7 +158,7 @@ TEST_F(TcpLink, CloseBeforeTheOutcomeCancelsTheAttempt) {
 TEST_F(TcpLink, SplitAndGluedRepliesArriveAsTheReadsTheyWouldBe) {
     TcpEvents events;
     auto socket = links.MakeTcpControlSocket();
-    socket->Connect("127.0.0.1", 8000, &events);
+    (void)socket->Connect("127.0.0.1", 8000, &events);
     loop.RunPending();
     std::vector<std::string> dispatched;
     TcpReassembly reassembly(
@@ -280,7 +280,7 @@ TEST_F(ThreeSwitchers, OnlyTheSwitcherWithTheMacTakesAConfigurationThenAnswersWi
               "02 54 56 00 00 99 7F 00 00 09 7F 00 00 01 FF FF FF 00");
     TcpEvents events;
     auto tcp = links.MakeTcpControlSocket();
-    tcp->Connect("127.0.0.9", 8000, &events);
+    (void)tcp->Connect("127.0.0.9", 8000, &events);
     loop.RunPending();
     EXPECT_EQ(events.connects, std::vector<int>{0}) << "the control port moves with the address";
 }
