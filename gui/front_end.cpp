@@ -9,7 +9,6 @@
 #include "gui/dialog_skins.h"
 #include "gui/main_window_skin.h"
 #include "gui/pictures.h"
-#include "pages/edid_dlg.h"
 #include "res/resource_ids.h"
 
 namespace torvane::gui {
@@ -134,16 +133,16 @@ void FrontEnd::AttachPages() {
         pages_[code] = view;
         if (window.IsOpen()) view->Build();
     }
-    // The EDID page says nothing when its file cannot be read at all; the
-    // operator is told why here.
-    if (auto* edid = dynamic_cast<CEDIDDlg*>(&dlg_.PageFor(PageCode::kEdid).PageWindow())) {
-        WindowView* view = pages_[PageCode::kEdid];
-        view->SetOnFileAnswered([edid, view](const QString& path) {
-            if (edid->FileError().empty()) return;
-            auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Open EDID"),
-                                        QStringLiteral("Cannot read %1: %2")
-                                            .arg(path, QString::fromStdString(edid->FileError())),
-                                        QMessageBox::Ok, view->window());
+    // A page that cannot use the file the operator chose says why in a box
+    // of its own.
+    for (auto& [code, view] : pages_) {
+        Window& window = view->Model();
+        view->SetOnFileAnswered([&window, view](const QString&) {
+            const Window::FileProblem& problem = window.LastFileProblem();
+            if (problem.text.empty()) return;
+            auto* box = new QMessageBox(QMessageBox::Warning, QString::fromStdString(problem.title),
+                                        QString::fromStdString(problem.text), QMessageBox::Ok,
+                                        view->window());
             box->setObjectName(QStringLiteral("fileErrorBox"));
             box->setWindowModality(Qt::WindowModal);
             box->setAttribute(Qt::WA_DeleteOnClose);

@@ -145,10 +145,12 @@ void CEDIDDlg::OnFileChosen(const std::string& path) {
     auto file = LoadEdidFile(path);
     if (!file) {
         // Checked before it replaces anything: the accepted EDID stays.
-        if (file.error().kind == Error::Kind::kBadInput)
+        if (file.error().kind == Error::Kind::kBadInput) {
             host_.Message().ShowMessage(file.error().message);
-        else
-            fileError_ = file.error().message;
+            return;
+        }
+        fileError_ = file.error().message;
+        SetFileProblem("Open EDID", "Cannot read " + path + ": " + fileError_);
         return;
     }
     edid_.fill(0x00);

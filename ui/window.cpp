@@ -77,6 +77,7 @@ void Window::SystemCommand(int command) {
 void Window::AnswerFileChoice(const std::optional<std::string>& path) {
     if (!fileChoice_) return;
     fileChoice_.reset();
+    fileProblem_ = {};
     FileChosen then = std::move(fileChosen_);
     fileChosen_ = nullptr;
     if (then) then(path);

@@ -91,6 +91,14 @@ class Window {
     // operator cancelled. Runs what the window asked to run with it.
     void AnswerFileChoice(const std::optional<std::string>& path);
     const std::optional<FileChoice>& PendingFileChoice() const { return fileChoice_; }
+    // Why the file last answered cannot be used, as the operator is told it
+    // (a box titled `title`), or an empty text. The window decides it; a
+    // front-end only shows it.
+    struct FileProblem {
+        std::string title;
+        std::string text;
+    };
+    const FileProblem& LastFileProblem() const { return fileProblem_; }
 
     // A child window's (a page's) visibility and place within its parent.
     void ShowWindow(bool visible);
@@ -129,6 +137,9 @@ class Window {
     // Asks the front-end for a file; `then` runs with its answer. A new
     // request replaces one still unanswered.
     void ChooseFile(FileChoice choice, FileChosen then);
+    void SetFileProblem(std::string title, std::string text) {
+        fileProblem_ = {std::move(title), std::move(text)};
+    }
 
   private:
     void NotifyChanged(int id, ControlChange what);
@@ -142,6 +153,7 @@ class Window {
     Point position_;
     std::optional<FileChoice> fileChoice_;
     FileChosen fileChosen_;
+    FileProblem fileProblem_;
     std::vector<WindowObserver*> observers_;
 };
 

@@ -77,12 +77,15 @@ TEST_F(EdidPageTest, AFileThatCannotBeReadChangesNothingAndSaysWhy) {
     EXPECT_EQ(page->FileError(), "No such file or directory");
     OpenFile(dir.string());
     EXPECT_EQ(page->FileError(), "Is a directory");
+    // The operator is told so in words the page chose; front-ends only show them.
+    EXPECT_EQ(page->LastFileProblem().text, "Cannot read " + dir.string() + ": Is a directory");
     EXPECT_EQ(Message(), "");
     EXPECT_EQ(PageText(res::kEdidPathBox), accepted);
     // Cancel changes nothing either, and clears the earlier reason.
     page->Click(res::kOpenEdidButton);
     page->AnswerFileChoice(std::nullopt);
     EXPECT_EQ(page->FileError(), "");
+    EXPECT_EQ(page->LastFileProblem().text, "");
     EXPECT_EQ(PageText(res::kEdidPathBox), accepted);
 }
 
