@@ -30,11 +30,15 @@ void PosixPtyPort::CloseLine() {
 }
 
 void PosixPtyPort::Replace() {
-    const std::string linkPath = linkPath_;
-    CloseLine();
-    linkPath_.clear();
     std::string error;
-    if (Open(linkPath, &error) && onReplaced_) onReplaced_(slavePath_);
+    if (Reopen(&error) && onReplaced_) onReplaced_(slavePath_);
+}
+
+bool PosixPtyPort::Reopen(std::string* error) {
+    CloseLine();
+    const std::string linkPath = linkPath_;
+    linkPath_.clear();
+    return Open(linkPath, error);
 }
 
 bool PosixPtyPort::Open(const std::string& linkPath, std::string* error) {

@@ -25,6 +25,11 @@ class PosixPtyPort {
     // symbolic link to the slave (replacing an old symbolic link there).
     bool Open(const std::string& linkPath, std::string* error);
     const std::string& SlavePath() const { return slavePath_; }
+    // Closes both ends and removes the link, as an adapter pulled out; Reopen
+    // plugs a new pseudo-terminal in under the same link name.
+    void Close() { CloseLine(); }
+    bool Reopen(std::string* error);
+    bool IsOpen() const { return master_.Valid(); }
     // Runs after the line was cut (the hang-up fault) and a new
     // pseudo-terminal took its place, with the new slave path.
     void SetOnReplaced(std::function<void(const std::string& slavePath)> onReplaced) {

@@ -15,7 +15,9 @@ namespace {
 constexpr unsigned kReadEvents = EventLoop::kReadable;
 }
 
-PosixTcpServer::~PosixTcpServer() {
+PosixTcpServer::~PosixTcpServer() { Close(); }
+
+void PosixTcpServer::Close() {
     StopListening();
     while (!connections_.empty()) Close(connections_.begin()->first);
 }
@@ -45,6 +47,7 @@ bool PosixTcpServer::Listen(const std::string& ip, std::uint16_t port, std::stri
     ::getsockname(fd.Get(), reinterpret_cast<sockaddr*>(&address), &length);
     StopListening();
     listener_ = std::move(fd);
+    ip_ = ip;
     port_ = ntohs(address.sin_port);
     listenWatch_ = loop_.WatchFd(listener_.Get(), kReadEvents, [this](unsigned) { Accept(); });
     return true;

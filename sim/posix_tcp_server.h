@@ -25,7 +25,12 @@ class PosixTcpServer {
     // false and sets `error`. Listening again moves the port; connections
     // already accepted stay.
     bool Listen(const std::string& ip, std::uint16_t port, std::string* error);
+    // Stops listening and closes every connection, as a switcher that drops
+    // off the network; ListenAgain comes back on the same address and port.
+    void Close();
+    bool ListenAgain(std::string* error) { return Listen(ip_, port_, error); }
     std::uint16_t Port() const { return port_; }
+    bool Listening() const { return listener_.Valid(); }
     int ConnectionCount() const { return static_cast<int>(connections_.size()); }
 
   private:
@@ -44,6 +49,7 @@ class PosixTcpServer {
     SwitcherModel& model_;
     UniqueFd listener_;
     EventLoop::WatchId listenWatch_ = 0;
+    std::string ip_;
     std::uint16_t port_ = 0;
     std::map<int, std::unique_ptr<Connection>> connections_;
     int nextId_ = 1;

@@ -4,6 +4,7 @@
 #include <functional>
 #include <sstream>
 
+#include "sim/front_panel_command.h"
 #include "sim/in_process_links.h"
 
 namespace torvane::sim {
@@ -269,6 +270,9 @@ const std::vector<Option>& Options() {
          }},
         {"--no-discovery", nullptr, "ignore discovery and configuration datagrams",
          Set([](auto& o) { o.faults.answerDiscovery = false; })},
+        {"--front-panel", nullptr,
+         "read front-panel commands on standard input, one a line (see below)",
+         Set([](auto& o) { o.frontPanel = true; })},
         {"--help", nullptr, "show this text", Set([](auto& o) { o.help = true; })},
     };
     return options;
@@ -319,6 +323,12 @@ std::string SimUsage() {
             head += "\n" + std::string(30, ' ');
         out << head << o.help << "\n";
     }
+    out << "\nWith --front-panel, each line on standard input is what someone does at the\n"
+           "switcher; the program finds it at its next query. Each command done is printed\n"
+           "as \"panel COMMAND\"; a bad line is reported on standard error and changes\n"
+           "nothing. A vanish prints \"panel vanish SECONDS\", and on return \"serial PATH\"\n"
+           "(a new pseudo-terminal) and \"panel back\". The commands:\n"
+        << FrontPanelUsage();
     return out.str();
 }
 

@@ -17,6 +17,7 @@ struct SimOptions {
     std::uint16_t configPort = 30601;
     bool udp = true;
     std::string linkPath;
+    bool frontPanel = false;  // commands on standard input
     bool help = false;
 
     SwitcherState state;

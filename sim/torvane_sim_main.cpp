@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
 
 #include "platform/poll_loop.h"
+#include "sim/front_panel_command.h"
 #include "sim/in_process_links.h"
 #include "sim/posix_fd.h"
+#include "sim/posix_front_panel.h"
 #include "sim/posix_pty_port.h"
 #include "sim/posix_tcp_server.h"
 #include "sim/posix_udp_responder.h"
@@ -99,6 +102,39 @@ int main(int argc, char** argv) {
     if (options.udp)
         std::cout << "udp discovery " << discovery.Port() << " configuration "
                   << configuration.Port() << "\n";
+    // The front panel: changes made at the switcher itself, and the switcher
+    // dropping off its TCP port and serial line for a while (a power cut, a
+    // cable pulled) and coming back where it was.
+    constexpr int kRetryMs = 500;
+    EventLoop::TimerId backTimer = 0;
+    std::function<void()> comeBack = [&] {
+        loop.CancelTimer(backTimer);
+        std::string backError;
+        if ((!tcp.Listening() && !tcp.ListenAgain(&backError)) ||
+            (!pty.IsOpen() && !pty.Reopen(&backError))) {
+            std::cerr << "torvane-sim: front panel: " << backError << "; trying again" << std::endl;
+            backTimer = loop.StartTimer(kRetryMs, [&] { comeBack(); });
+            return;
+        }
+        backTimer = 0;
+        std::cout << "serial " << pty.SlavePath() << "\npanel back" << std::endl;
+    };
+    auto onPanelCommand = [&](const FrontPanelCommand& command) {
+        if (command.kind == FrontPanelCommand::kVanish) {
+            loop.CancelTimer(backTimer);
+            tcp.Close();
+            pty.Close();
+            backTimer = loop.StartTimer(command.vanishMs, [&] { comeBack(); });
+        } else {
+            ApplyFrontPanelCommand(command, model.State());
+        }
+        std::cout << "panel " << DescribeFrontPanelCommand(command) << std::endl;
+    };
+    PosixFrontPanel panel(loop, STDIN_FILENO, onPanelCommand, [](const std::string& message) {
+        std::cerr << "torvane-sim: front panel: " << message << std::endl;
+    });
+    if (options.frontPanel) panel.Start();
+
     std::cout << "ready" << std::endl;
 
     return loop.Run();

@@ -116,7 +116,8 @@ TEST(TorvaneSim, HelpDocumentsTheOptionsAndUsageErrorsSaySo) {
     EXPECT_EQ(RunSim("--help", &help), 0);
     for (const char* option :
          {"--ip", "--port", "--link", "--silent", "--drop", "--bad-checksum", "--tcp-glue",
-          "--fault-block", "--no-restart-answer", "--restart", "--ready-delay"})
+          "--fault-block", "--no-restart-answer", "--restart", "--ready-delay", "--front-panel",
+          "vanish SECONDS", "route INPUT OUTPUT"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 
     for (const char* bad : {"--frobnicate", "--ip 10.0.0.1", "--port 70000", "--drop"}) {

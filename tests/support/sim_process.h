@@ -60,15 +60,18 @@ class SimProcess {
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    // Starts torvane-sim with `args` and waits (up to 5 s) for "ready".
+    // Starts torvane-sim with `args` and waits (up to 5 s) for "ready". Its
+    // standard input is a pipe the test writes with Tell.
     bool Start(const std::vector<std::string>& args) {
-        int pipeFds[2];
-        if (::pipe(pipeFds) != 0) return false;
+        int pipeFds[2], inFds[2];
+        if (::pipe(pipeFds) != 0 || ::pipe2(inFds, O_CLOEXEC) != 0) return false;
         pid_ = ::fork();
         if (pid_ == 0) {
             ::dup2(pipeFds[1], 1);
             ::dup2(pipeFds[1], 2);
+            ::dup2(inFds[0], 0);
             ::close(pipeFds[0]);
+            ::close(inFds[1]);
             std::vector<char*> argv{const_cast<char*>("torvane-sim")};
             for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
             argv.push_back(nullptr);
@@ -76,7 +79,9 @@ class SimProcess {
             ::_exit(127);
         }
         ::close(pipeFds[1]);
+        ::close(inFds[0]);
         out_ = pipeFds[0];
+        in_ = inFds[1];
         ReadFor(out_, 5000, [this](const Bytes& all) {
             output_.assign(all.begin(), all.end());
             return output_.find("ready\n") != std::string::npos;
@@ -97,7 +102,8 @@ class SimProcess {
         ::waitpid(pid_, &status, 0);
         pid_ = -1;
         if (out_ >= 0) ::close(out_);
-        out_ = -1;
+        if (in_ >= 0) ::close(in_);
+        out_ = in_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
@@ -122,9 +128,37 @@ class SimProcess {
     }
     const std::string& Output() const { return output_; }
 
+    // Writes `line` and a newline on its standard input (its front panel).
+    bool Tell(const std::string& line) {
+        ::signal(SIGPIPE, SIG_IGN);  // a simulator gone fails the write, not the test
+        const std::string text = line + "\n";
+        return ::write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    }
+    // Reads what it prints (standard output and error together) until `text`
+    // appears after what earlier waits found, or `waitMs` pass.
+    bool WaitFor(const std::string& text, int waitMs = 5000) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+        for (;;) {
+            const auto at = output_.find(text, seen_);
+            if (at != std::string::npos) {
+                seen_ = at + text.size();
+                return true;
+            }
+            const long left = MsLeft(deadline);
+            pollfd p{out_, POLLIN, 0};
+            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) return false;
+            char buffer[4096];
+            const ssize_t n = ::read(out_, buffer, sizeof buffer);
+            if (n <= 0) return false;
+            output_.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+
   private:
     pid_t pid_ = -1;
     int out_ = -1;
+    int in_ = -1;
+    std::size_t seen_ = 0;
     std::string output_;
     std::map<std::string, std::string> said_;
 };
