@@ -4,10 +4,12 @@
 # UndefinedBehaviorSanitizer, then the tests of the program's threads (the
 # serial port's monitoring thread and the loop's hand-off, in-process and in
 # torvanectl over a pseudo-terminal) built with ThreadSanitizer.
+# Warnings are errors in every build of this command (TORVANE_WERROR), and a
+# Release build, as a packager makes it, must compile.
 #   SKIP_SANITIZERS=1 scripts/test.sh   skips both sanitizer passes
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+CMAKE_ARGS="-DTORVANE_WERROR=ON ${CMAKE_ARGS:-}" scripts/setup.sh
 scripts/check_format.sh
 
 # The links and end-to-end tests run as an unprivileged user (see
@@ -26,10 +28,17 @@ let_the_test_user_in() {
 let_the_test_user_in "${BUILD_DIR:-build}"
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j"$(nproc)" --timeout 300
 
+echo "== a Release build compiles (the library, torvanectl, the tests -O3 once stopped) =="
+# Kept cheap: only these targets, with objects shared through ccache, and
+# warnings as warnings, as a packager's build has them.
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build build-release -j"$(nproc)" --target torvane_core torvanectl torvane_network_tests
+
 if [ -z "${SKIP_SANITIZERS:-}" ]; then
   echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
   BUILD_DIR=build-asan BUILD_TYPE=Debug \
-    CMAKE_ARGS="-DTORVANE_SANITIZE=ON -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF" \
+    CMAKE_ARGS="-DTORVANE_WERROR=ON -DTORVANE_SANITIZE=ON -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF" \
     scripts/setup.sh
   let_the_test_user_in build-asan
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -43,7 +52,7 @@ if [ -z "${SKIP_SANITIZERS:-}" ]; then
   # built the same way.
   tsan_tests=(torvane_links_tests torvane_e2e_tests torvane_cli_tests)
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTORVANE_SANITIZE_THREAD=ON -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF
+    -DTORVANE_WERROR=ON -DTORVANE_SANITIZE_THREAD=ON -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF
   cmake --build build-tsan -j"$(nproc)" --target "${tsan_tests[@]}"
   # A report in a child (torvanectl, torvane-sim) ends it with status 66, which
   # the test that started it sees as a failure.
