@@ -60,6 +60,7 @@ class CTorvaneDlg : public Window,
     bool SerialOpen() const { return serialOpen_; }
     bool TcpConnected() const { return tcpConnected_; }
     bool AwaitingReply() const { return dispatcher_.AwaitingReply(); }
+    unsigned long UnitsSent() const { return dispatcher_.UnitsSent(); }
     const SendLog& SendLogView() const { return sendLog_; }
     const ReceiveLog& ReceiveLogView() const { return receiveLog_; }
     const WindowTimers& Timers() const { return timers_; }

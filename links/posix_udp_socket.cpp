@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "links/ipv4_address.h"
@@ -26,16 +27,25 @@ void PosixUdpSocket::Close() {
 bool PosixUdpSocket::Open(const std::string& bindIp, std::uint16_t port,
                           std::function<void(const Datagram&)> onDatagram) {
     Close();
+    lastError_.clear();
     sockaddr_in address;
-    if (!MakeIpv4Address(bindIp, port, &address)) return false;
+    if (!MakeIpv4Address(bindIp, port, &address)) {
+        lastError_ = "not an IPv4 address: " + bindIp;
+        return false;
+    }
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        lastError_ = std::strerror(errno);
+        return false;
+    }
     const int on = 1;
     // Shared ports let the program bind beside a switcher's network module
     // (or a simulated one) on the same machine.
     if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        lastError_ =
+            "cannot bind " + bindIp + ":" + std::to_string(port) + ": " + std::strerror(errno);
         ::close(fd);
         return false;
     }
@@ -70,8 +80,12 @@ long PosixUdpSocket::SendTo(const std::string& ip, std::uint16_t port, const std
                             std::size_t count) {
     sockaddr_in address;
     if (fd_ < 0 || !MakeIpv4Address(ip, port, &address)) return -1;
-    return static_cast<long>(::sendto(fd_, bytes, count, 0,
-                                      reinterpret_cast<const sockaddr*>(&address), sizeof address));
+    const ssize_t sent =
+        ::sendto(fd_, bytes, count, 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    if (sent < 0)
+        lastError_ =
+            "cannot send to " + ip + ":" + std::to_string(port) + ": " + std::strerror(errno);
+    return static_cast<long>(sent);
 }
 
 std::uint16_t PosixUdpSocket::LocalPort() const {

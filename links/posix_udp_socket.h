@@ -29,6 +29,7 @@ class PosixUdpSocket : public UdpSocket {
     long SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
                 std::size_t count) override;
     std::uint16_t LocalPort() const override;
+    std::string LastError() const override { return lastError_; }
 
   private:
     void OnReadable();
@@ -37,6 +38,7 @@ class PosixUdpSocket : public UdpSocket {
     int fd_ = -1;
     EventLoop::WatchId watch_ = 0;
     std::function<void(const Datagram&)> onDatagram_;
+    std::string lastError_;
 };
 
 }  // namespace torvane

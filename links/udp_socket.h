@@ -27,6 +27,9 @@ class UdpSocket {
     virtual long SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
                         std::size_t count) = 0;
     virtual std::uint16_t LocalPort() const = 0;
+    // Why the last Open or SendTo failed, in the system's words; empty when
+    // it did not.
+    virtual std::string LastError() const { return {}; }
 };
 
 }  // namespace torvane

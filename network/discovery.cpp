@@ -15,25 +15,34 @@ Discovery::Discovery(LinkFactory& links, ControlTable& table, int list, ReceiveL
 bool Discovery::Reopen(std::uint16_t port,
                        void (Discovery::*handler)(const std::uint8_t*, std::size_t)) {
     socket_->Close();
-    return socket_->Open(settings_.bindIp, port, [this, handler](const Datagram& datagram) {
-        const std::size_t count = std::min(datagram.bytes.size(), kDatagramReadSize);
-        (this->*handler)(datagram.bytes.data(), count);
-    });
+    socketError_.clear();
+    const bool opened =
+        socket_->Open(settings_.bindIp, port, [this, handler](const Datagram& datagram) {
+            const std::size_t count = std::min(datagram.bytes.size(), kDatagramReadSize);
+            (this->*handler)(datagram.bytes.data(), count);
+        });
+    if (!opened) socketError_ = socket_->LastError();
+    return opened;
 }
 
-void Discovery::Search() {
+bool Discovery::Send(std::uint16_t port, const std::uint8_t* bytes, std::size_t count) {
+    if (socket_->SendTo(settings_.broadcastIp, port, bytes, count) >= 0) return true;
+    socketError_ = socket_->LastError();
+    return false;
+}
+
+bool Discovery::Search() {
     table_.ResetContent(list_);
     listed_.clear();
     if (events_.closeControlLink) events_.closeControlLink();
-    if (!Reopen(settings_.discoveryPort, &Discovery::OnDiscoveryDatagram)) return;
+    if (!Reopen(settings_.discoveryPort, &Discovery::OnDiscoveryDatagram)) return false;
     const std::uint8_t request = kDiscoveryRequest;
-    socket_->SendTo(settings_.broadcastIp, settings_.discoveryPort, &request, 1);
+    return Send(settings_.discoveryPort, &request, 1);
 }
 
 bool Discovery::SendConfiguration(const ConfigPacket& packet) {
     if (!Reopen(settings_.configPort, &Discovery::OnConfigurationDatagram)) return false;
-    socket_->SendTo(settings_.broadcastIp, settings_.configPort, packet.data(), packet.size());
-    return true;
+    return Send(settings_.configPort, packet.data(), packet.size());
 }
 
 void Discovery::OnDiscoveryDatagram(const std::uint8_t* bytes, std::size_t count) {

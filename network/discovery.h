@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "links/link_factory.h"
@@ -42,7 +43,9 @@ class Discovery {
     void SetSettings(const DiscoverySettings& settings) { settings_ = settings; }
     const DiscoverySettings& Settings() const { return settings_; }
 
-    void Search();
+    // False when the socket could not be bound or the request not sent
+    // (SocketError() then says why); nothing is listed then.
+    bool Search();
     // Broadcasts `packet` on the configuration port; false when the socket
     // could not be made (nothing was sent).
     bool SendConfiguration(const ConfigPacket& packet);
@@ -54,6 +57,9 @@ class Discovery {
     const NetworkFields& Fields() const { return fields_; }
     // Each listed switcher's answer, in the list's order.
     const std::vector<NetworkFields>& Listed() const { return listed_; }
+    // Why the last Search or configuration could not use the socket, in the
+    // system's words; empty when it could.
+    const std::string& SocketError() const { return socketError_; }
 
     // A datagram on the discovery or the configuration socket, as one read
     // of the socket brings it.
@@ -63,6 +69,7 @@ class Discovery {
   private:
     bool Reopen(std::uint16_t port, void (Discovery::*handler)(const std::uint8_t*, std::size_t));
     void List(const NetworkFields& answer);
+    bool Send(std::uint16_t port, const std::uint8_t* bytes, std::size_t count);
 
     std::unique_ptr<UdpSocket> socket_;
     ControlTable& table_;
@@ -72,6 +79,7 @@ class Discovery {
     DiscoverySettings settings_;
     NetworkFields fields_;
     std::vector<NetworkFields> listed_;
+    std::string socketError_;
 };
 
 }  // namespace torvane

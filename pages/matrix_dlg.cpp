@@ -119,6 +119,7 @@ void CMatrixDlg::OnReply(const std::uint8_t* frame) {
 
 void CMatrixDlg::OnArcAcknowledged(const ReplyView& reply, bool on) {
     const int output = reply.Third();
+    lastArcAck_ = ArcAcknowledgement{output, on};
     // The acknowledgement settles every pending ARC command of its direction.
     ConfirmAll(on ? kArcOnTimers : kArcOffTimers, kLastArcCommandTimer, kArcTimersPerOutput, reply);
     if (IsPort(output)) ShowArcState(output, on ? kStateOn : kStateOff);

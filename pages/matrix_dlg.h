@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "pages/command_owner.h"
 #include "pages/page.h"
@@ -42,6 +43,14 @@ class CMatrixDlg : public Window, public Page {
     const WindowTimers& Timers() const { return timers_; }
     const CommandOwner& Commands() const { return commands_; }
 
+    // What the last ARC acknowledgement the page took said: the output its
+    // byte 6 named (any value, 1 to 8 being an output) and the state.
+    struct ArcAcknowledgement {
+        int output = 0;
+        bool on = false;
+    };
+    const std::optional<ArcAcknowledgement>& LastArcAcknowledgement() const { return lastArcAck_; }
+
   protected:
     void OnCommand(int id) override;
 
@@ -72,6 +81,7 @@ class CMatrixDlg : public Window, public Page {
     WindowTimers timers_;
     CommandOwner commands_;
     std::array<int, kOutputs> currentInput_;
+    std::optional<ArcAcknowledgement> lastArcAck_;
 };
 
 }  // namespace torvane

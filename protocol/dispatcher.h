@@ -24,8 +24,13 @@ class FrameDispatcher {
     void SetReplyHandler(PageCode page, ReplyHandler handler);
 
     // Called by the send path every time a unit is written to a link.
-    void NoteUnitSent() { awaitingReply_ = true; }
+    void NoteUnitSent() {
+        awaitingReply_ = true;
+        ++unitsSent_;
+    }
     bool AwaitingReply() const { return awaitingReply_; }
+    // Units sent so far: a front-end waiting on a chain gives each its time.
+    unsigned long UnitsSent() const { return unitsSent_; }
 
     void SetPageCode(PageCode page) { pageCode_ = page; }
     PageCode ActivePage() const { return pageCode_; }
@@ -37,6 +42,7 @@ class FrameDispatcher {
 
     ReceiveLog& receiveLog_;
     bool awaitingReply_ = false;
+    unsigned long unitsSent_ = 0;
     PageCode pageCode_ = PageCode::kGeneral;
     std::array<ReplyHandler, 4> handlers_;
 };

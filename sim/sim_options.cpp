@@ -268,6 +268,19 @@ const std::vector<Option>& Options() {
              o.faults.ignoredCommands.push_back({bytes[0], bytes[1]});
              return true;
          }},
+        {"--answer", "GG:CC=HEX",
+         "answer command frames of group GG and command CC (hex) with the frame HEX (A5 5B "
+         "first, padded to 13 bytes and checksummed), without acting on them; repeatable",
+         [](const std::string& t, SimOptions& o) {
+             const auto equals = t.find('=');
+             std::vector<std::uint8_t> command, frame;
+             if (equals == std::string::npos || !HexBytes(t.substr(0, equals), &command) ||
+                 command.size() != 2 || !HexBytes(t.substr(equals + 1), &frame) ||
+                 frame.size() < 2 || frame.size() > 13 || frame[0] != 0xA5 || frame[1] != 0x5B)
+                 return false;
+             o.faults.replacedAnswers.push_back({{command[0], command[1]}, frame});
+             return true;
+         }},
         {"--no-discovery", nullptr, "ignore discovery and configuration datagrams",
          Set([](auto& o) { o.faults.answerDiscovery = false; })},
         {"--front-panel", nullptr,

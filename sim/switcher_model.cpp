@@ -151,6 +151,15 @@ void SwitcherModel::OnUnit(ModelLink& link, UnitKind kind, const std::vector<std
             if (!HasValidChecksum(request.data())) return;
             for (const auto& lost : faults_.ignoredCommands)
                 if (lost[0] == request[2] && lost[1] == request[3]) return;
+            for (const auto& replaced : faults_.replacedAnswers) {
+                if (replaced.command[0] != request[2] || replaced.command[1] != request[3])
+                    continue;
+                const auto bytes = AsFrame(replaced.frame);
+                CommandFrame reply{};
+                std::copy_n(bytes.begin(), std::min(bytes.size(), reply.size()), reply.begin());
+                Emit(link, reply);
+                return;
+            }
             const Answer answer = AnswerCommand(request);
             if (answer.kind == Answer::kReply) Emit(link, answer.frame);
             if (answer.kind != Answer::kAwaitRawBlock) return;

@@ -64,6 +64,14 @@ struct SwitcherFaults {
     // Command frames of these groups and commands (bytes 2 and 3) are lost
     // on the way in: no reply and no effect, as if never received.
     std::vector<std::array<std::uint8_t, 2>> ignoredCommands;
+    // Command frames of a group and command (bytes 2 and 3) are answered
+    // with this frame (A5 5B first; padded to 13 bytes and checksummed) and
+    // have no effect: a switcher that answers something other than asked.
+    struct ReplacedAnswer {
+        std::array<std::uint8_t, 2> command;
+        std::vector<std::uint8_t> frame;
+    };
+    std::vector<ReplacedAnswer> replacedAnswers;
 };
 
 }  // namespace torvane::sim
