@@ -1,12 +1,14 @@
-// Arbitrary bytes judged as an EDID file: any length and content must be
-// judged without reading outside the bytes given, and an accepted file must
-// really have the shape the page relies on.
+// Arbitrary bytes judged as an EDID file and read by the EDID decoder: any
+// length and content must be judged and read without going outside the
+// bytes given, an accepted file must really have the shape the page relies
+// on, and a refused one must say why.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
+#include "pages/edid_decode.h"
 #include "pages/edid_file.h"
 
 using namespace torvane;
@@ -15,7 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A copy of exactly `size` bytes, so a read past the end is caught by the
     // sanitizers even when the fuzzer's own buffer is larger.
     std::vector<std::uint8_t> file(data, data + size);
-    if (!IsAcceptedEdidFile(file.data(), file.size())) return 0;
+    if (const auto edid = DecodeEdid(file.data(), file.size())) {
+        if (edid->manufacturer.size() != 3) std::abort();
+        if (edid->extensions.size() != file.size() / kEdidBlockSize - 1) std::abort();
+        if (edid->preferredMode) EdidModeText(*edid->preferredMode);
+    }
+    const EdidFileJudgement judged = JudgeEdidFile(file.data(), file.size());
+    if (!judged.accepted) {
+        if (judged.reason.empty()) std::abort();
+        return 0;
+    }
     if (file.size() != kEdidBlockSize && file.size() != 2 * kEdidBlockSize) std::abort();
     if (file[0] != 0x00 || file[7] != 0x00 || file[126] > 1) std::abort();
     unsigned sum = 0;

@@ -108,7 +108,10 @@ void MessageSkin::Place(WindowView& view) {
     // words themselves would reach past its right edge.
     const int drawnRight =
         box.center().x() + (QFontMetrics(SystemFont()).horizontalAdvance(text) + 1) / 2;
-    const int width = std::max(templateWidth, drawnRight + 1 + kRightMargin);
+    // A message of several lines wraps inside the template's width instead.
+    const bool wraps = dlg_.MessageText().find('\n') != std::string::npos;
+    const int width =
+        wraps ? templateWidth : std::max(templateWidth, drawnRight + 1 + kRightMargin);
     if (view.width() != width) view.setFixedWidth(width);
     if (QWidget* picture = view.ControlWidget(CMessageDlg::kPicture)) {
         const QRect table = view.TableRect(CMessageDlg::kPicture);
@@ -127,8 +130,18 @@ bool MessageSkin::Paint(WindowView& view, QPainter& g) {
     strip.setRgb((strip.red() + 5) % 256, (strip.green() + 10) % 256, strip.blue());
     g.fillRect(1, 120, W - 2, H - 121, strip);
     PaintHeaderEdges(g, W);
-    DrawCentred(g, TextRect(dlg_.MessageText(), W), QString::fromStdString(dlg_.MessageText()),
-                Qt::black);
+    const std::string& text = dlg_.MessageText();
+    if (text.find('\n') != std::string::npos) {
+        // A message that explains itself ("Bad EDID file!", then the file and
+        // why) takes the whole width above the button strip, wrapped even
+        // inside a long path.
+        g.setFont(SystemFont());
+        g.setPen(Qt::black);
+        g.drawText(QRect(10, 30, W - 20, 88), Qt::AlignCenter | Qt::TextWrapAnywhere,
+                   QString::fromStdString(text));
+        return true;
+    }
+    DrawCentred(g, TextRect(text, W), QString::fromStdString(text), Qt::black);
     return true;
 }
 

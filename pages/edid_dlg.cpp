@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "pages/edid_file.h"
 #include "pages/edid_texts.h"
@@ -120,6 +121,7 @@ void CEDIDDlg::EndSetting(const ReplyView& reply) {
     host_.Busy().FinishBusy();
     timers_.SetTimer(kResultShownTimer, kResultShownMs);
     host_.ReopenBusyGate();
+    refreshAfterResult_ = true;
 }
 
 // A refusal is a failure: it stays in the message dialog until the operator
@@ -142,22 +144,29 @@ void CEDIDDlg::OnOpenEdid() {
 }
 
 void CEDIDDlg::OnFileChosen(const std::string& path) {
-    auto file = LoadEdidFile(path);
-    if (!file) {
-        // Checked before it replaces anything: the accepted EDID stays.
-        if (file.error().kind == Error::Kind::kBadInput) {
-            host_.Message().ShowMessage(file.error().message);
-            return;
-        }
-        fileError_ = file.error().message;
+    const CheckedEdidFile file = torvane::LoadEdidFile(path);
+    if (file.verdict == EdidFileVerdict::kUnreadable) {
+        fileError_ = file.error;
         SetFileProblem("Open EDID", "Cannot read " + path + ": " + fileError_);
         return;
     }
-    edid_.fill(0x00);
-    std::copy(file->begin(), file->end(), edid_.begin() + 1);
     std::error_code ec;
     const auto full = std::filesystem::absolute(path, ec);
-    Table().SetText(res::kEdidPathBox, ec ? path : full.string());
+    LoadEdidFile(ec ? path : full.string(), file);
+}
+
+void CEDIDDlg::LoadEdidFile(const std::string& name, const CheckedEdidFile& file) {
+    if (file.verdict != EdidFileVerdict::kAccepted) {
+        // Checked before it replaces anything: the accepted EDID stays.
+        host_.Message().ShowMessage(BadEdidFileMessage(name, file.reason));
+        return;
+    }
+    edid_.fill(0x00);
+    std::copy_n(file.bytes.begin(), std::min(file.bytes.size(), edid_.size() - 1),
+                edid_.begin() + 1);
+    Table().SetText(res::kEdidPathBox, name);
+    if (!file.warning.empty())
+        host_.Message().ShowMessage(EdidFileWarningMessage(name, file.warning));
 }
 
 void CEDIDDlg::OnSetFile() {
@@ -223,8 +232,8 @@ void CEDIDDlg::OnStatusAnswer(const ReplyView& reply) {
     // The first answer also ends the page entry's own time-out.
     if (input == 1) host_.PostSendRequest(SendRequest::kStopEntryTimeout);
     commands_.Confirm(StatusRetryTimer(input), reply);
-    if (auto text = EdidCodeText(reply.Third()))
-        Table().SetText(res::kEdidValueLabels[input - 1], *text);
+    codes_[static_cast<std::size_t>(input - 1)] = reply.Third();
+    Table().SetText(res::kEdidValueLabels[input - 1], EdidCodeText(reply.Third()));
     if (input < 8) {
         SendStatusQuery(input + 1);
         return;
@@ -241,6 +250,8 @@ void CEDIDDlg::OnTimer(int id) {
     switch (id) {
         case kResultShownTimer:
             host_.Busy().CloseBusy();
+            // Only while the page shows: the answers come to the active page.
+            if (std::exchange(refreshAfterResult_, false) && WindowVisible()) OnStatus();
             break;
         case kRawBlockTimer:
             std::copy_n(edid_.begin(), kRawBlockSize, host_.Buffers().Raw().begin());

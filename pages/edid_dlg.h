@@ -11,6 +11,7 @@
 #include <string>
 
 #include "pages/command_owner.h"
+#include "pages/edid_file.h"
 #include "pages/page.h"
 #include "platform/window_timers.h"
 #include "protocol/commands.h"
@@ -40,6 +41,14 @@ class CEDIDDlg : public Window, public Page {
 
     // The EDID of the last accepted file.
     const EdidBuffer& Edid() const { return edid_; }
+    // Takes an EDID file already read and judged, as the "..." button takes
+    // the file the operator chose: `name` is what the path box shows. A bad
+    // file is reported with its reason and changes nothing; an accepted one
+    // with a warning is taken and the warning shown.
+    void LoadEdidFile(const std::string& name, const CheckedEdidFile& file);
+    // The EDID code the switcher last reported for `input` (1 to 8); -1
+    // until it has answered for that input.
+    int EdidCode(int input) const { return codes_[static_cast<std::size_t>(input - 1)]; }
     // Why the last file chosen could not be opened or read, in the system's
     // words; empty when it could. The page itself reports nothing then: a
     // front-end shows it after answering the file choice.
@@ -87,6 +96,10 @@ class CEDIDDlg : public Window, public Page {
     CommandOwner commands_;
     EdidBuffer edid_{};
     std::string fileError_;
+    std::array<int, 8> codes_{-1, -1, -1, -1, -1, -1, -1, -1};
+    // The last set operation succeeded: the list is read again once its
+    // result has been shown, so it shows what the inputs now present.
+    bool refreshAfterResult_ = false;
 };
 
 }  // namespace torvane

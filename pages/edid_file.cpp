@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <cstdio>
 
 #include "pages/plain_file.h"
 
@@ -10,6 +12,7 @@ namespace {
 
 constexpr std::array<std::uint8_t, 8> kHeader{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
 constexpr std::size_t kExtensionCount = 126;
+constexpr std::size_t kChecksumByte = kEdidBlockSize - 1;
 
 std::uint8_t Sum(const std::uint8_t* bytes, std::size_t count) {
     unsigned sum = 0;
@@ -17,30 +20,105 @@ std::uint8_t Sum(const std::uint8_t* bytes, std::size_t count) {
     return static_cast<std::uint8_t>(sum);
 }
 
-}  // namespace
-
-bool IsAcceptedEdidFile(const std::uint8_t* bytes, std::size_t size) {
-    if (size != kEdidBlockSize && size != 2 * kEdidBlockSize) return false;
-    if (!std::equal(kHeader.begin(), kHeader.end(), bytes)) return false;
-    if (Sum(bytes, kEdidBlockSize) != 0) return false;
-    switch (bytes[kExtensionCount]) {
-        case 0x00:
-            return true;
-        case 0x01:
-            // A missing extension block is all 00, which sums to 0.
-            return size == kEdidBlockSize || Sum(bytes + kEdidBlockSize, kEdidBlockSize) == 0;
-        default:
-            return false;
-    }
+std::string Hex(std::uint8_t byte) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", byte);
+    return text;
 }
 
-Result<std::vector<std::uint8_t>> LoadEdidFile(const std::string& path) {
-    // One byte more than the longest file taken tells every other length
-    // apart without trusting a size the file system reports.
-    auto read = ReadPlainFile(path, 2 * kEdidBlockSize + 1);
-    if (!read) return read;
-    if (!IsAcceptedEdidFile(read->data(), read->size())) return BadInput("Bad EDID file!");
-    return read;
+// A dump printed as text (hex digits between spaces, commas, "0x") rather
+// than the bytes themselves: the most common wrong file.
+bool LooksLikeHexText(const std::uint8_t* bytes, std::size_t size) {
+    std::size_t digits = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const int c = bytes[i];
+        if (std::isxdigit(c))
+            ++digits;
+        else if (!std::isspace(c) && c != ',' && c != ':' && c != 'x' && c != 'X')
+            return false;
+    }
+    return digits >= 2 * kHeader.size();
+}
+
+std::string LengthReason(std::size_t size) {
+    const std::string wanted = "; an EDID file has 128 or 256 bytes";
+    if (size == 0) return "the file is empty" + wanted;
+    if (size > kEdidReadLimit)
+        return "more than " + std::to_string(kEdidReadLimit) + " bytes" + wanted;
+    return std::to_string(size) + " bytes" + wanted;
+}
+
+std::string ChecksumReason(int block, const std::uint8_t* bytes) {
+    const auto found = bytes[kChecksumByte];
+    const auto expected = static_cast<std::uint8_t>(found - Sum(bytes, kEdidBlockSize));
+    return "the checksum of block " + std::to_string(block) + " is wrong: byte " +
+           std::to_string(block * kEdidBlockSize + kChecksumByte) + " is " + Hex(found) +
+           ", expected " + Hex(expected);
+}
+
+EdidFileJudgement Refused(std::string reason) { return {false, std::move(reason), {}}; }
+
+}  // namespace
+
+EdidFileJudgement JudgeEdidFile(const std::uint8_t* bytes, std::size_t size) {
+    const bool header = size >= kHeader.size() && std::equal(kHeader.begin(), kHeader.end(), bytes);
+    if (!header && LooksLikeHexText(bytes, std::min(size, kEdidReadLimit)))
+        return Refused(
+            "it looks like hex text, not the EDID's bytes; convert it to binary first, for "
+            "example with: xxd -r -p FILE > edid.bin");
+    if (size != kEdidBlockSize && size != 2 * kEdidBlockSize) return Refused(LengthReason(size));
+    if (!header) return Refused("it does not begin with the EDID header 00 FF FF FF FF FF FF 00");
+    if (Sum(bytes, kEdidBlockSize) != 0) return Refused(ChecksumReason(0, bytes));
+    const std::uint8_t extensions = bytes[kExtensionCount];
+    const std::size_t held = size / kEdidBlockSize - 1;
+    if (extensions > 1)
+        return Refused("the base block announces " + std::to_string(extensions) +
+                       " extension blocks (byte 126); the file holds " +
+                       (held ? std::string("1") : std::string("none")) +
+                       " and the switcher takes at most 1");
+    if (extensions == 1 && held == 0)
+        // A missing extension block is all 00, which sums to 0.
+        return {true,
+                {},
+                "the base block announces an extension block the file does not hold: the "
+                "switcher will present an empty extension block"};
+    if (extensions == 1 && Sum(bytes + kEdidBlockSize, kEdidBlockSize) != 0)
+        return Refused(ChecksumReason(1, bytes + kEdidBlockSize));
+    return {true, {}, {}};
+}
+
+bool IsAcceptedEdidFile(const std::uint8_t* bytes, std::size_t size) {
+    return JudgeEdidFile(bytes, size).accepted;
+}
+
+std::string BadEdidFileMessage(const std::string& name, const std::string& reason) {
+    return "Bad EDID file!\n" + name + ": " + reason;
+}
+
+std::string EdidFileWarningMessage(const std::string& name, const std::string& warning) {
+    return "EDID file taken, but:\n" + name + ": " + warning;
+}
+
+CheckedEdidFile CheckEdidBytes(std::vector<std::uint8_t> bytes) {
+    CheckedEdidFile checked;
+    EdidFileJudgement judged = JudgeEdidFile(bytes.data(), bytes.size());
+    checked.verdict = judged.accepted ? EdidFileVerdict::kAccepted : EdidFileVerdict::kBadFile;
+    checked.reason = std::move(judged.reason);
+    checked.warning = std::move(judged.warning);
+    checked.bytes = std::move(bytes);
+    return checked;
+}
+
+CheckedEdidFile LoadEdidFile(const std::string& path) {
+    // One byte more than the longest file read tells a longer one apart
+    // without trusting a size the file system reports.
+    auto read = ReadPlainFile(path, kEdidReadLimit + 1);
+    if (!read) {
+        CheckedEdidFile checked;
+        checked.error = read.error().message;
+        return checked;
+    }
+    return CheckEdidBytes(std::move(*read));
 }
 
 }  // namespace torvane

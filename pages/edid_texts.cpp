@@ -1,5 +1,7 @@
 #include "pages/edid_texts.h"
 
+#include <cstdio>
+
 namespace torvane {
 
 const std::array<const char*, kEdidPresetCount> kEdidPresetTexts = {
@@ -17,11 +19,13 @@ const std::array<const char*, 8> kEdidOutputItems = {"HDMI OUTA", "HDMI OUTB", "
                                                      "HDMI OUTD", "HDMI OUTE", "HDMI OUTF",
                                                      "HDMI OUTG", "HDMI OUTH"};
 
-std::optional<std::string> EdidCodeText(std::uint8_t code) {
+std::string EdidCodeText(std::uint8_t code) {
     constexpr std::uint8_t kFirstCopy = kEdidPresetCount;  // 0F: copy of output A
     if (code < kFirstCopy) return kEdidPresetTexts[code];
     if (code < kFirstCopy + 8) return std::string("COPY TX ") + char('A' + code - kFirstCopy);
-    return std::nullopt;
+    char text[20];
+    std::snprintf(text, sizeof text, "Other EDID (%02X)", code);
+    return text;
 }
 
 }  // namespace torvane

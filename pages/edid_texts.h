@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace torvane {
@@ -20,9 +19,9 @@ extern const std::array<const char*, kEdidPresetCount> kEdidPresetTexts;
 extern const std::array<const char*, 9> kEdidInputItems;   // "IN1" ... "All Input"
 extern const std::array<const char*, 8> kEdidOutputItems;  // "HDMI OUTA" ... "HDMI OUTH"
 
-// The text for an EDID code of a status answer: a preset (00 to 0E) or the
-// copy of an output's EDID (0F to 16); nothing for other codes, which leave
-// the input's label as it is.
-std::optional<std::string> EdidCodeText(std::uint8_t code);
+// The text for an EDID code of a status answer: a preset (00 to 0E), the
+// copy of an output's EDID (0F to 16), or any other EDID named by its code
+// ("Other EDID (17)": the switcher reports 17 after an EDID file was written).
+std::string EdidCodeText(std::uint8_t code);
 
 }  // namespace torvane

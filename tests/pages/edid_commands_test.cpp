@@ -67,6 +67,10 @@ class EdidSetTable : public EdidPageTest {
             loop.Advance(1);
             EXPECT_FALSE(dlg->Busy().Running());
             EXPECT_FALSE(dlg->Busy().Flagged());
+            // A success is followed by the list, read again.
+            Settle();
+            EXPECT_EQ(Wire().size(), c.result == "Set successfully!" ? 8u : 0u);
+            EXPECT_TRUE(dlg->BusyGateOpen());
         }
     }
 };

@@ -19,48 +19,67 @@ std::vector<std::uint8_t> Resized(std::vector<std::uint8_t> b, std::size_t size)
     return b;
 }
 
-TEST_F(EdidPageTest, FilesAreJudgedByLengthHeaderSumsAndExtensionCount) {
+std::vector<std::uint8_t> TextBytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+TEST_F(EdidPageTest, FilesAreJudgedByLengthHeaderSumsAndExtensionCountAndTheMessageSaysWhy) {
     auto base = EdidBytes(128, 0x00);
     auto withExtension = EdidBytes(256, 0x01);
     // Byte 126 01 while the file holds no extension: taken, the block pads with 00.
     auto announcedOnly = EdidBytes(128, 0x01);
     // Count 00 and a second half that sums to anything: taken, all 256 bytes loaded.
     auto strayHalf = Changed(EdidBytes(256, 0x00), 200, 0x42);
+    const std::string length = " bytes; an EDID file has 128 or 256 bytes";
     const struct {
         const char* name;
         std::vector<std::uint8_t> bytes;
         bool accepted;
+        std::string said;  // after the file's path and ": "
     } cases[] = {
-        {"base block only", base, true},
-        {"one extension", withExtension, true},
-        {"extension announced, not supplied", announcedOnly, true},
-        {"count 00 with a stray second half", strayHalf, true},
-        {"127 bytes", Resized(base, 127), false},
-        {"129 bytes", Resized(base, 129), false},
-        {"257 bytes", Resized(withExtension, 257), false},
-        {"empty", {}, false},
-        {"bad header", Changed(base, 3, 0xFE), false},
-        {"bad base sum", Changed(base, 127, base[127] + 1), false},
-        {"bad extension sum", Changed(withExtension, 255, withExtension[255] + 1), false},
+        {"base block only", base, true, ""},
+        {"one extension", withExtension, true, ""},
+        {"extension announced, not supplied", announcedOnly, true,
+         "the base block announces an extension block the file does not hold: the switcher "
+         "will present an empty extension block"},
+        {"count 00 with a stray second half", strayHalf, true, ""},
+        {"127 bytes", Resized(base, 127), false, "127" + length},
+        {"129 bytes", Resized(base, 129), false, "129" + length},
+        {"257 bytes", Resized(withExtension, 257), false, "257" + length},
+        {"more than is read", Resized(base, 40000), false, "more than 32768" + length},
+        {"empty", {}, false, "the file is empty; an EDID file has 128 or 256 bytes"},
+        {"bad header", Changed(base, 3, 0xFE), false,
+         "it does not begin with the EDID header 00 FF FF FF FF FF FF 00"},
+        {"bad base sum", Changed(base, 127, 0x3A), false,
+         "the checksum of block 0 is wrong: byte 127 is 3A, expected 13"},
+        {"bad extension sum", Changed(withExtension, 255, 0x00), false,
+         "the checksum of block 1 is wrong: byte 255 is 00, expected 3C"},
         {"extension count 02",
-         Changed(Changed(withExtension, 126, 0x02), 127, withExtension[127] - 1), false},
+         Changed(Changed(withExtension, 126, 0x02), 127, withExtension[127] - 1), false,
+         "the base block announces 2 extension blocks (byte 126); the file holds 1 and the "
+         "switcher takes at most 1"},
+        {"hex text", TextBytes("00 ff ff ff ff ff ff 00 10 ac b4 a0 31 32 4a 4c\n0c 19 01 04\n"),
+         false,
+         "it looks like hex text, not the EDID's bytes; convert it to binary first, for "
+         "example with: xxd -r -p FILE > edid.bin"},
     };
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = WriteFile("file" + std::to_string(n++) + ".bin", c.bytes);
+        const std::string full = std::filesystem::absolute(path).string();
         const std::string before = PageText(res::kEdidPathBox);
         const EdidBuffer edidBefore = page->Edid();
         OpenFile(path);
         EXPECT_EQ(page->FileError(), "");
         if (c.accepted) {
-            EXPECT_EQ(Message(), "");
-            EXPECT_EQ(PageText(res::kEdidPathBox), std::filesystem::absolute(path).string());
+            EXPECT_EQ(Message(),
+                      c.said.empty() ? "" : "EDID file taken, but:\n" + full + ": " + c.said);
+            if (!c.said.empty()) PressOk();
+            EXPECT_EQ(PageText(res::kEdidPathBox), full);
             EdidBuffer expected{};
             std::copy(c.bytes.begin(), c.bytes.end(), expected.begin() + 1);
             EXPECT_EQ(page->Edid(), expected);
         } else {
-            EXPECT_EQ(Message(), "Bad EDID file!");
+            EXPECT_EQ(Message(), "Bad EDID file!\n" + full + ": " + c.said);
             PressOk();
             // Checked before it replaces anything: the accepted EDID stays.
             EXPECT_EQ(PageText(res::kEdidPathBox), before);
@@ -132,6 +151,9 @@ TEST_F(EdidPageTest, AFileIsWrittenToOneInputOrAllAndTheBlockIsTheLeadingZeroAnd
         EXPECT_EQ(model.State().edidCode[0], c.inputIndex == 8 ? 0x17 : 0x00);
         loop.Advance(1000);
         EXPECT_FALSE(dlg->Busy().Flagged());
+        // The list is read again: what the file made of the input shows.
+        EXPECT_EQ(Wire().size(), 8u);
+        EXPECT_EQ(InputText(5), "Other EDID (17)");
     }
 }
 

@@ -12,7 +12,7 @@ class EdidListTest : public EdidPageTest {
     void SetUp() override { ConnectWithPage(); }
 };
 
-TEST_F(EdidListTest, EntryListsEveryInputAndCodesAbove16KeepTheLabel) {
+TEST_F(EdidListTest, EntryListsEveryInputAndNamesCodesAbove16ByTheirCode) {
     model.State().edidCode = {0x00, 0x0E, 0x0F, 0x16, 0x17, 0x03, 0x10, 0xFF};
     EnterEdidPage();
     V queries;
@@ -20,20 +20,58 @@ TEST_F(EdidListTest, EntryListsEveryInputAndCodesAbove16KeepTheLabel) {
     EXPECT_EQ(Wire(), queries);
     const char* expected[] = {
         "1080p,Stereo Audio 2.0", "4K2K60,HD Audio 7.1",    "COPY TX A", "COPY TX H",
-        "Default EDID",           "1080i,Stereo Audio 2.0", "COPY TX B", "Default EDID"};
-    for (int n = 1; n <= 8; ++n) EXPECT_EQ(InputText(n), expected[n - 1]) << "IN" << n;
+        "Other EDID (17)",        "1080i,Stereo Audio 2.0", "COPY TX B", "Other EDID (FF)"};
+    const int codes[] = {0x00, 0x0E, 0x0F, 0x16, 0x17, 0x03, 0x10, 0xFF};
+    for (int n = 1; n <= 8; ++n) {
+        EXPECT_EQ(InputText(n), expected[n - 1]) << "IN" << n;
+        EXPECT_EQ(page->EdidCode(n), codes[n - 1]) << "IN" << n;
+    }
     EXPECT_TRUE(dlg->BusyGateOpen());
     EXPECT_FALSE(dlg->Timers().IsRunning(1000));  // the entry's time-out, stopped by IN1's answer
 
-    // "Status" reads them again; a code 17 leaves the text the label had.
+    // "Status" reads them again; a code 17 replaces what the label said.
     model.State().edidCode = {0x17, 0x01, 0x0F, 0x16, 0x17, 0x03, 0x10, 0xFF};
     page->Click(res::kEdidStatusButton);
     EXPECT_FALSE(dlg->Busy().Flagged());  // no busy dialog for the list
     loop.Advance(1000);
     EXPECT_EQ(Wire(), queries);
-    EXPECT_EQ(InputText(1), "1080p,Stereo Audio 2.0");
+    EXPECT_EQ(InputText(1), "Other EDID (17)");
     EXPECT_EQ(InputText(2), "1080p,Dolby/DTS 5.1");
     EXPECT_TRUE(dlg->BusyGateOpen());
+}
+
+TEST_F(EdidListTest, ASuccessfulSetIsFollowedByTheListOnceItsResultHasShown) {
+    EnterEdidPage();
+    Wire();
+    struct Case {
+        const char* name;
+        int copyOutput;  // 0: preset 15 on IN2 instead; output C has no display
+        bool refreshed;
+    } const cases[] = {
+        {"preset", 0, true},
+        {"copy from an output with a display", 2, true},
+        {"copy refused", 3, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.copyOutput) {
+            page->Select(res::kCopyOutputList, c.copyOutput - 1);
+            page->Select(res::kCopyInputList, 1);
+            page->Click(res::kCopySetButton);
+        } else {
+            page->Select(res::kPresetList, 14);
+            page->Select(res::kPresetInputList, 1);
+            page->Click(res::kPresetSetButton);
+        }
+        loop.Advance(100);
+        Wire();
+        loop.Advance(790);  // the result shows for 900 ms
+        EXPECT_EQ(Wire(), V{});
+        loop.Advance(1000);
+        EXPECT_EQ(Wire().size(), c.refreshed ? 8u : 0u);
+        EXPECT_TRUE(dlg->BusyGateOpen());
+    }
+    EXPECT_EQ(InputText(2), "COPY TX B");
 }
 
 TEST_F(EdidListTest, AnInputThatDoesNotAnswerIsAskedOnceMoreThenTheChainGivesUp) {
