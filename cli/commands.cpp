@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/main_timers.h"
+#include "cli/arguments.h"
 #include "cli/edid_commands.h"
 #include "cli/json.h"
 #include "cli/matrix_commands.h"
@@ -44,13 +45,11 @@ int Status(Session& session, const Printer& print) {
             inputs.AddString(std::to_string(k + 1), in);
             outputs.AddString(std::string(1, char('A' + k)), outState);
         }
-        print.out << JsonObject()
-                         .Add("ok", "true")
-                         .AddString("power", OnOff(power))
-                         .AddString("beep", beep)
-                         .Add("inputs", inputs.Text())
-                         .Add("outputs", outputs.Text())
-                         .Text()
+        print.out << print.Succeeded(JsonObject()
+                                         .AddString("power", OnOff(power))
+                                         .AddString("beep", beep)
+                                         .Add("inputs", inputs.Text())
+                                         .Add("outputs", outputs.Text()))
                   << "\n";
         return kExitDone;
     }
@@ -64,12 +63,13 @@ int Status(Session& session, const Printer& print) {
 int SetCheckBox(Session& session, const Printer& print, int box, bool wanted, int limitMs,
                 const std::string& what) {
     CTorvaneDlg& dlg = session.Dlg();
+    const JsonObject confirmed = JsonObject().AddString(what, OnOff(wanted));
     if (dlg.Controls().Checked(box) == wanted)
-        return print.Done(what + " is already " + OnOff(wanted));
+        return print.Done(what + " is already " + OnOff(wanted), confirmed);
     Outcome outcome = session.ClickAndWait(box, limitMs);
     if (!outcome.Ok()) return print.Fail(outcome);
     if (dlg.Controls().Checked(box) != wanted) return print.Fail({kExitDeviceFailure, "Time out!"});
-    return print.Done(what + " " + OnOff(wanted));
+    return print.Done(what + " " + OnOff(wanted), confirmed);
 }
 
 int Button(Session& session, const Printer& print, int id, const std::string& done) {
@@ -94,7 +94,7 @@ int Ports(const Options& options, const Printer& print) {
                         .AddString("name", ports[i].friendlyName)
                         .Text();
         }
-        print.out << JsonObject().Add("ok", "true").Add("ports", list + "]").Text() << "\n";
+        print.out << print.Succeeded(JsonObject().Add("ports", list + "]")) << "\n";
         return kExitDone;
     }
     for (const auto& port : ports)
@@ -104,26 +104,25 @@ int Ports(const Options& options, const Printer& print) {
 
 std::optional<bool> OnOffArgument(const Options& options) {
     if (options.args.size() != 1) return std::nullopt;
-    if (options.args[0] == "on") return true;
-    if (options.args[0] == "off") return false;
-    return std::nullopt;
+    return ReadOnOff(options.args[0]);
 }
 
 }  // namespace
 
 int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
-    const Printer print{options, out, err};
+    Printer print{options, out, err};
     const std::string& command = options.command;
     auto usage = [&](const std::string& error) { return print.Fail({kExitUsage, error}); };
 
     // Only discovery and network configuration have options of their own
     // (and refuse those they do not know); factory-reset's --yes is its
     // confirmation, and a device text is free text that may begin with '-'.
+    // After "--" nothing is an option.
     if (!IsNetworkCommand(command) && command != "text") {
-        for (const auto& arg : options.args) {
-            const bool confirmation = command == "factory-reset" && arg == "--yes";
-            if (arg.size() > 1 && arg[0] == '-' && !confirmation)
-                return usage("unknown option " + arg);
+        for (std::size_t i = 0; i < options.args.size(); ++i) {
+            const bool confirmation = command == "factory-reset" && options.args[i] == "--yes";
+            if (options.IsOptionAt(i) && !confirmation)
+                return usage("unknown option " + options.args[i]);
         }
     }
 
@@ -141,6 +140,8 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
         Outcome refused;
         edid = ParseEdidRequest(options.args, refused);
         if (!edid) return print.Fail(refused);
+        if (!edid->warning.empty()) print.Warn(edid->warning);
+        if (edid->action == EdidRequest::kCheck) return CheckEdid(*edid, print);
     } else if (IsMatrixCommand(command)) {
         const std::string error = MatrixUsageError(options);
         if (!error.empty()) return usage(error);
@@ -158,6 +159,7 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
 
     Session session(options, err);
     Outcome opened = session.OpenLink();
+    for (const auto& message : session.ConnectMessages()) print.Warn(message);
     if (!opened.Ok()) return print.Fail(opened);
     if (command == "status") return Status(session, print);
     if (command == "edid") return RunEdid(session, *edid, print);

@@ -1,11 +1,11 @@
 #include "cli/edid_commands.h"
 
-#include <cctype>
-#include <charconv>
 #include <ostream>
 
+#include "cli/arguments.h"
+#include "cli/standard_input.h"
+#include "pages/edid_decode.h"
 #include "pages/edid_dlg.h"
-#include "pages/edid_file.h"
 #include "pages/edid_texts.h"
 #include "res/edid_page_ids.h"
 #include "res/resource_ids.h"
@@ -17,70 +17,81 @@ namespace {
 // 7 s plus 6 s per input for the list); this is only a safety net.
 constexpr int kEdidLimitMs = 60000;
 constexpr const char* kSetDone = "Set successfully!";
-
-std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::optional<int> Number(const std::string& text, int min, int max) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max)
-        return std::nullopt;
-    return value;
-}
-
-// "1" to "8" or "all": the position in the page's input selectors.
-std::optional<int> InputIndex(const std::string& text) {
-    if (Lower(text) == "all") return kAllInputsIndex;
-    if (auto n = Number(text, 1, 8)) return *n - 1;
-    return std::nullopt;
-}
-
-// "A" to "H" or "1" to "8".
-std::optional<int> OutputIndex(const std::string& text) {
-    if (text.size() == 1) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-        if (c >= 'A' && c <= 'H') return c - 'A';
-    }
-    if (auto n = Number(text, 1, 8)) return *n - 1;
-    return std::nullopt;
-}
+constexpr const char* kStandardInput = "-";
+// A pipe that never ends its file holds the command no longer than this.
+constexpr int kStandardInputLimitMs = 5000;
 
 CEDIDDlg& EdidPage(Session& session) { return session.App().EdidPage(); }
 
-// Loads the file through the page's "..." button, as the operator would.
-Outcome OpenFile(Session& session, CEDIDDlg& page, const std::string& path) {
+// What the path box and the messages call the file.
+std::string ShownName(const std::string& name) {
+    return name == kStandardInput ? "standard input" : name;
+}
+
+// Reads the file (or standard input) as the page would judge it.
+CheckedEdidFile ReadEdid(const std::string& name) {
+    if (name != kStandardInput) return LoadEdidFile(name);
+    StandardInputRead read = ReadStandardInput(kEdidReadLimit + 1, kStandardInputLimitMs);
+    if (!read.error.empty()) {
+        CheckedEdidFile unreadable;
+        unreadable.error = read.error;
+        return unreadable;
+    }
+    return CheckEdidBytes(std::move(read.bytes));
+}
+
+// Loads the file as the operator would: a file through the page's "..."
+// button, standard input handed to the page as read.
+Outcome OpenFile(Session& session, CEDIDDlg& page, const EdidRequest& request) {
     session.TakeMessages();
-    page.Click(res::kOpenEdidButton);
-    if (!page.PendingFileChoice()) return {kExitDeviceFailure, "the EDID page is busy"};
-    page.AnswerFileChoice(path);
-    if (!page.FileError().empty()) return {kExitUsage, path + ": " + page.FileError()};
+    if (request.name == kStandardInput) {
+        page.LoadEdidFile(ShownName(request.name), request.file);
+    } else {
+        page.Click(res::kOpenEdidButton);
+        if (!page.PendingFileChoice()) return {kExitDeviceFailure, "the EDID page is busy"};
+        page.AnswerFileChoice(request.name);
+        if (!page.FileError().empty()) return {kExitUsage, request.name + ": " + page.FileError()};
+    }
     session.RunUntil([&] { return session.Settled(); }, kEdidLimitMs);
-    auto messages = session.TakeMessages();
-    if (!messages.empty()) return {kExitUsage, messages.front()};
+    // The warning was reported when the file was first read.
+    for (const auto& message : session.TakeMessages())
+        if (message.rfind("Bad EDID file!", 0) == 0) return {kExitUsage, message};
+    if (page.Controls().Text(res::kEdidPathBox).empty())
+        return {kExitUsage, request.name + ": not taken"};
     return {};
 }
 
-int Set(Session& session, CEDIDDlg& page, int button, const Printer& print) {
+// Each input's text and code as the list shows them, for `inputs` (1 to 8).
+JsonObject ListJson(CEDIDDlg& page, const std::vector<int>& inputs) {
+    JsonObject texts, codes;
+    for (int n : inputs) {
+        texts.AddString(std::to_string(n), page.Controls().Text(res::kEdidValueLabels[n - 1]));
+        const int code = page.EdidCode(n);
+        codes.Add(std::to_string(n), code < 0 ? "null" : std::to_string(code));
+    }
+    return JsonObject().Add("inputs", texts.Text()).Add("codes", codes.Text());
+}
+
+std::vector<int> AllInputs() { return {1, 2, 3, 4, 5, 6, 7, 8}; }
+
+int Set(Session& session, CEDIDDlg& page, int button, int inputIndex, const Printer& print) {
+    // Waits for the list the page reads again after a success too.
     Outcome outcome = session.ClickAndWait(page, button, kEdidLimitMs);
     if (!outcome.Ok()) return print.Fail(outcome);
     // Success and refusal both show in the busy dialog, not as a message.
     const std::string result = session.Dlg().Busy().BusyText();
     if (result != kSetDone) return print.Fail({kExitDeviceFailure, result});
-    return print.Done(result);
+    const std::vector<int> inputs =
+        inputIndex == kAllInputsIndex ? AllInputs() : std::vector<int>{inputIndex + 1};
+    return print.Done(result, ListJson(page, inputs));
 }
 
 int List(CEDIDDlg& page, const Printer& print) {
-    const auto& ui = page.Controls();
     if (print.options.json) {
-        JsonObject inputs;
-        for (int k = 0; k < 8; ++k)
-            inputs.AddString(std::to_string(k + 1), ui.Text(res::kEdidValueLabels[k]));
-        print.out << JsonObject().Add("inputs", inputs.Text()).Text() << "\n";
+        print.out << print.Succeeded(ListJson(page, AllInputs())) << "\n";
         return kExitDone;
     }
+    const auto& ui = page.Controls();
     for (int k = 0; k < 8; ++k)
         print.out << ui.Text(res::kEdidNameLabels[k]) << " " << ui.Text(res::kEdidValueLabels[k])
                   << "\n";
@@ -101,36 +112,114 @@ std::optional<EdidRequest> ParseEdidRequest(const std::vector<std::string>& args
         if (args.size() != 1) return usage("edid list takes no arguments");
         return request;
     }
+    if (action == "check") {
+        if (args.size() != 2) return usage("edid check needs one EDID file");
+        request.action = EdidRequest::kCheck;
+        request.name = args[1];
+        request.file = ReadEdid(request.name);
+        if (request.file.verdict == EdidFileVerdict::kUnreadable)
+            return usage(ShownName(request.name) + ": " + request.file.error);
+        return request;
+    }
     if (args.size() != 3)
-        return usage("edid needs preset N INPUT, copy OUTPUT INPUT, file PATH INPUT or list");
-    auto input = InputIndex(args[2]);
+        return usage(
+            "edid needs preset N INPUT, copy OUTPUT INPUT, file PATH INPUT, check PATH or list");
+    auto input = ReadInputOrAll(args[2]);
     if (!input) return usage("bad input " + args[2] + ": 1 to 8 or all");
-    request.inputIndex = *input;
+    request.inputIndex = *input == 0 ? kAllInputsIndex : *input - 1;
     if (action == "preset") {
-        auto preset = Number(args[1], 1, kEdidPresetCount);
+        auto preset = ReadNumber(args[1], 1, kEdidPresetCount);
         if (!preset) return usage("bad preset " + args[1] + ": 1 to 15");
         request.action = EdidRequest::kPreset;
         request.preset = *preset - 1;
         return request;
     }
     if (action == "copy") {
-        auto output = OutputIndex(args[1]);
+        auto output = ReadOutput(args[1]);
         if (!output) return usage("bad output " + args[1] + ": A to H or 1 to 8");
         request.action = EdidRequest::kCopy;
-        request.output = *output;
+        request.output = *output - 1;
         return request;
     }
     if (action == "file") {
         // Judged before the link opens, so a bad file sends nothing.
-        auto file = LoadEdidFile(args[1]);
-        if (!file && file.error().kind == Error::Kind::kSystem)
-            return usage(args[1] + ": " + file.error().message);
-        if (!file) return usage(file.error().message);
         request.action = EdidRequest::kFile;
-        request.path = args[1];
+        request.name = args[1];
+        request.file = ReadEdid(request.name);
+        const std::string shown = ShownName(request.name);
+        if (request.file.verdict == EdidFileVerdict::kUnreadable)
+            return usage(shown + ": " + request.file.error);
+        if (request.file.verdict == EdidFileVerdict::kBadFile)
+            return usage(BadEdidFileMessage(shown, request.file.reason));
+        if (!request.file.warning.empty()) request.warning = shown + ": " + request.file.warning;
         return request;
     }
     return usage("unknown edid action " + action);
+}
+
+int CheckEdid(const EdidRequest& request, const Printer& print) {
+    const CheckedEdidFile& file = request.file;
+    const auto decoded = DecodeEdid(file.bytes.data(), file.bytes.size());
+    const bool accepted = file.verdict == EdidFileVerdict::kAccepted;
+    const std::string verdict =
+        accepted ? "accepted" : BadEdidFileMessage(ShownName(request.name), file.reason);
+    JsonObject fields;
+    std::string text;
+    if (decoded) {
+        const DecodedEdid& d = *decoded;
+        const std::string made =
+            d.modelYear ? "model year " + std::to_string(d.year)
+            : d.week    ? "week " + std::to_string(d.week) + " of " + std::to_string(d.year)
+                        : std::to_string(d.year);
+        std::string extensions;
+        for (const auto& type : d.extensions) extensions += (extensions.empty() ? "" : ", ") + type;
+        const std::string mode = d.preferredMode ? EdidModeText(*d.preferredMode) : "none";
+        text = "Manufacturer: " + d.manufacturer +
+               "\nProduct code: " + std::to_string(d.productCode) +
+               "\nSerial number: " + std::to_string(d.serial) + "\nMade: " + made +
+               "\nEDID version: " + std::to_string(d.version) + "." + std::to_string(d.revision) +
+               "\nMonitor name: " + (d.monitorName.empty() ? "none" : d.monitorName) +
+               "\nPreferred mode: " + mode +
+               "\nExtension blocks: " + std::to_string(d.extensions.size()) +
+               (extensions.empty() ? "" : " (" + extensions + ")") + "\n";
+        JsonObject modeJson;
+        if (d.preferredMode)
+            modeJson.Add("width", std::to_string(d.preferredMode->width))
+                .Add("height", std::to_string(d.preferredMode->height))
+                .Add("interlaced", d.preferredMode->interlaced ? "true" : "false")
+                .Add("pixel_clock_khz", std::to_string(d.preferredMode->pixelClockKHz))
+                .AddString("text", mode);
+        fields.AddString("manufacturer", d.manufacturer)
+            .Add("product_code", std::to_string(d.productCode))
+            .Add("serial", std::to_string(d.serial))
+            .Add("week", std::to_string(d.week))
+            .Add("year", std::to_string(d.year))
+            .Add("model_year", d.modelYear ? "true" : "false")
+            .AddString("monitor_name", d.monitorName)
+            .Add("preferred_mode", d.preferredMode ? modeJson.Text() : "null")
+            .Add("extensions", JsonStringArray(d.extensions));
+    }
+    if (!file.warning.empty()) fields.AddString("warning", file.warning);
+    if (print.options.json) {
+        fields.Add("accepted", accepted ? "true" : "false");
+        if (accepted) {
+            print.out << print.Succeeded(fields) << "\n";
+        } else {
+            print.out
+                << JsonObject().Add("ok", "false").AddString("error", verdict).Append(fields).Text()
+                << "\n";
+            print.err << "torvanectl: " << verdict << "\n";
+        }
+        return accepted ? kExitDone : kExitUsage;
+    }
+    print.out << text;
+    if (!accepted) {
+        print.out << "Verdict: refused\n";
+        print.err << "torvanectl: " << verdict << "\n";
+        return kExitUsage;
+    }
+    print.out << "Verdict: accepted" << (file.warning.empty() ? "" : ", with a warning") << "\n";
+    return kExitDone;
 }
 
 int RunEdid(Session& session, const EdidRequest& request, const Printer& print) {
@@ -139,20 +228,21 @@ int RunEdid(Session& session, const EdidRequest& request, const Printer& print) 
     CEDIDDlg& page = EdidPage(session);
     switch (request.action) {
         case EdidRequest::kList:
+        case EdidRequest::kCheck:
             return List(page, print);
         case EdidRequest::kPreset:
             page.Select(res::kPresetList, request.preset);
             page.Select(res::kPresetInputList, request.inputIndex);
-            return Set(session, page, res::kPresetSetButton, print);
+            return Set(session, page, res::kPresetSetButton, request.inputIndex, print);
         case EdidRequest::kCopy:
             page.Select(res::kCopyOutputList, request.output);
             page.Select(res::kCopyInputList, request.inputIndex);
-            return Set(session, page, res::kCopySetButton, print);
+            return Set(session, page, res::kCopySetButton, request.inputIndex, print);
         case EdidRequest::kFile: {
-            Outcome opened = OpenFile(session, page, request.path);
+            Outcome opened = OpenFile(session, page, request);
             if (!opened.Ok()) return print.Fail(opened);
             page.Select(res::kFileInputList, request.inputIndex);
-            return Set(session, page, res::kFileSetButton, print);
+            return Set(session, page, res::kFileSetButton, request.inputIndex, print);
         }
     }
     return kExitUsage;

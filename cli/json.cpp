@@ -52,6 +52,12 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
+std::string JsonStringArray(const std::vector<std::string>& texts) {
+    std::string out = "[";
+    for (const auto& text : texts) out += (out.size() > 1 ? "," : "") + JsonString(text);
+    return out + "]";
+}
+
 std::string JsonObject::Text() const {
     std::string out = "{";
     for (std::size_t i = 0; i < members_.size(); ++i) {

@@ -8,6 +8,7 @@
 namespace torvane::cli {
 
 std::string JsonString(const std::string& text);
+std::string JsonStringArray(const std::vector<std::string>& texts);
 
 // An object built member by member; values are JSON text already.
 class JsonObject {
@@ -18,6 +19,10 @@ class JsonObject {
     }
     JsonObject& AddString(const std::string& key, const std::string& text) {
         return Add(key, JsonString(text));
+    }
+    JsonObject& Append(const JsonObject& other) {
+        members_.insert(members_.end(), other.members_.begin(), other.members_.end());
+        return *this;
     }
     std::string Text() const;
 

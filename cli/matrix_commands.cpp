@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/arguments.h"
 #include "cli/json.h"
 #include "pages/matrix_dlg.h"
 #include "res/resource_ids.h"
@@ -13,21 +14,6 @@ namespace {
 // The page's own time-outs end every path (at most seven seconds a query,
 // six a command); this is only a safety net.
 constexpr int kPageLimitMs = 150000;
-
-// "3" -> 3 for a number from 1 to 8.
-std::optional<int> PortNumber(const std::string& text) {
-    if (text.size() != 1 || text[0] < '1' || text[0] > '8') return std::nullopt;
-    return text[0] - '0';
-}
-
-// An output as A-H, a-h or 1-8.
-std::optional<int> OutputNumber(const std::string& text) {
-    if (text.size() == 1 && text[0] >= 'A' && text[0] <= 'H') return text[0] - 'A' + 1;
-    if (text.size() == 1 && text[0] >= 'a' && text[0] <= 'h') return text[0] - 'a' + 1;
-    return PortNumber(text);
-}
-
-std::string OutputLetter(int output) { return std::string(1, static_cast<char>('A' + output - 1)); }
 
 CMatrixDlg& MatrixPage(Session& session) { return session.App().MatrixPage(); }
 
@@ -87,7 +73,7 @@ int PrintMatrix(Session& session, const Printer& print) {
                                              .AddString("arc", ShownArc(ui, o))
                                              .Text());
         }
-        print.out << JsonObject().Add("outputs", outputs.Text()).Text() << "\n";
+        print.out << print.Succeeded(JsonObject().Add("outputs", outputs.Text())) << "\n";
         return kExitDone;
     }
     for (int o = 1; o <= 8; ++o) {
@@ -99,14 +85,44 @@ int PrintMatrix(Session& session, const Printer& print) {
     return kExitDone;
 }
 
-// Clicks the page's control `id` and succeeds when the switcher's
-// acknowledgement has checked it.
-int ClickOnPage(Session& session, const Printer& print, int id, const std::string& done) {
+// Clicks the input button and succeeds when the switcher's acknowledgement
+// has checked it (the acknowledgement names neither: the page shows the
+// route it sent).
+int Route(Session& session, const Printer& print, int input, int output) {
     CMatrixDlg& page = MatrixPage(session);
+    const int id = res::kMatrixOutputs[output - 1].inputs[input - 1];
     Outcome outcome = ActOnPage(session, [&] { page.Click(id); });
     if (!outcome.Ok()) return print.Fail(outcome);
     if (!page.Controls().Checked(id)) return print.Fail({kExitDeviceFailure, "Time out!"});
-    return print.Done(done);
+    return print.Done(
+        "OUTPUT " + OutputLetter(output) + ": IN" + std::to_string(input),
+        JsonObject().AddString("output", OutputLetter(output)).Add("input", std::to_string(input)));
+}
+
+std::string ArcAcknowledgementText(const CMatrixDlg::ArcAcknowledgement& ack) {
+    const std::string named =
+        ack.output >= 1 && ack.output <= 8 ? "output " + OutputLetter(ack.output) : "no output";
+    return std::string("the switcher acknowledged ARC ") + (ack.on ? "on" : "off") + " for " +
+           named;
+}
+
+// Clicks the ARC box and succeeds only when the switcher acknowledged
+// exactly that state for exactly that output; an acknowledgement of another
+// is reported as what it said.
+int Arc(Session& session, const Printer& print, int output, bool on) {
+    CMatrixDlg& page = MatrixPage(session);
+    const auto& ids = res::kMatrixOutputs[output - 1];
+    Outcome outcome = ActOnPage(session, [&] { page.Click(on ? ids.arcOn : ids.arcOff); });
+    const auto& ack = page.LastArcAcknowledgement();
+    const bool confirmed = ack && ack->output == output && ack->on == on;
+    if (ack && !confirmed && !session.LinkLost())
+        return print.Fail({kExitDeviceFailure, ArcAcknowledgementText(*ack)});
+    if (!outcome.Ok()) return print.Fail(outcome);
+    if (!confirmed) return print.Fail({kExitDeviceFailure, "Time out!"});
+    const char* state = on ? "on" : "off";
+    return print.Done(
+        "OUTPUT " + OutputLetter(output) + ": ARC " + state,
+        JsonObject().AddString("output", OutputLetter(output)).AddString("arc", state));
 }
 
 }  // namespace
@@ -119,11 +135,11 @@ std::string MatrixUsageError(const Options& options) {
     const auto& args = options.args;
     if (options.command == "matrix") return args.empty() ? "" : "matrix takes no arguments";
     if (options.command == "route") {
-        if (args.size() != 2 || !PortNumber(args[0]) || !OutputNumber(args[1]))
+        if (args.size() != 2 || !ReadInput(args[0]) || !ReadOutput(args[1]))
             return "route needs INPUT 1-8 and OUTPUT A-H (or 1-8)";
         return "";
     }
-    if (args.size() != 2 || !OutputNumber(args[0]) || (args[1] != "on" && args[1] != "off"))
+    if (args.size() != 2 || !ReadOutput(args[0]) || !ReadOnOff(args[1]))
         return "arc needs OUTPUT A-H (or 1-8) and on or off";
     return "";
 }
@@ -133,17 +149,9 @@ int RunMatrixCommand(Session& session, const Printer& print) {
     if (!entered.Ok()) return print.Fail(entered);
     const Options& options = print.options;
     if (options.command == "matrix") return PrintMatrix(session, print);
-    if (options.command == "route") {
-        const int input = *PortNumber(options.args[0]);
-        const int output = *OutputNumber(options.args[1]);
-        return ClickOnPage(session, print, res::kMatrixOutputs[output - 1].inputs[input - 1],
-                           "OUTPUT " + OutputLetter(output) + ": IN" + std::to_string(input));
-    }
-    const int output = *OutputNumber(options.args[0]);
-    const bool on = options.args[1] == "on";
-    const auto& ids = res::kMatrixOutputs[output - 1];
-    return ClickOnPage(session, print, on ? ids.arcOn : ids.arcOff,
-                       "OUTPUT " + OutputLetter(output) + ": ARC " + options.args[1]);
+    if (options.command == "route")
+        return Route(session, print, *ReadInput(options.args[0]), *ReadOutput(options.args[1]));
+    return Arc(session, print, *ReadOutput(options.args[0]), *ReadOnOff(options.args[1]));
 }
 
 }  // namespace torvane::cli

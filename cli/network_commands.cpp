@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <ostream>
 
+#include "cli/arguments.h"
 #include "cli/json.h"
 #include "cli/printer.h"
 #include "cli/session.h"
@@ -34,8 +34,9 @@ bool IsIpv4(const std::string& text) {
 }
 
 bool ParseNumber(const std::string& text, int min, int max, int* value) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return ec == std::errc() && end == text.data() + text.size() && *value >= min && *value <= max;
+    const auto read = ReadNumber(text, min, max);
+    if (read) *value = *read;
+    return read.has_value();
 }
 
 // Pieces of `text` between `separators`.
@@ -77,6 +78,7 @@ std::string ParseArgs(const Options& options, NetworkArgs* args) {
     const auto& a = options.args;
     for (std::size_t i = 0; i < a.size(); ++i) {
         const std::string& name = a[i];
+        if (!options.IsOptionAt(i)) return options.command + " takes no argument " + name;
         if (netconfig && name == "--auto") {
             args->automatic = true;
             continue;
@@ -126,12 +128,12 @@ class NetworkCommand {
     }
 
     int Discover() {
-        Search();
+        if (!Search()) return SocketFailure();
         return Done("");
     }
 
     int Configure() {
-        Search();
+        if (!Search()) return SocketFailure();
         CTorvaneDlg& dlg = session_.Dlg();
         const auto& listed = dlg.SwitcherDiscovery().Listed();
         const auto found = std::find_if(listed.begin(), listed.end(),
@@ -154,6 +156,7 @@ class NetworkCommand {
             config.Click(res::kConfigCancelButton);
             return Fail(kExitUsage, said);
         }
+        if (!dlg.SwitcherDiscovery().SocketError().empty()) return SocketFailure();
         session_.RunUntil([&] { return session_.Settled(); }, kConfigureLimitMs);
         const auto messages = session_.TakeMessages();
         if (!messages.empty()) return Fail(kExitDeviceFailure, messages.front());
@@ -163,12 +166,19 @@ class NetworkCommand {
     }
 
   private:
-    void Search() {
+    // False when the socket could not be bound or used: nothing could answer.
+    bool Search() {
         CTorvaneDlg& dlg = session_.Dlg();
         // Search belongs to the TCP control mode, as on the General page.
         dlg.Click(res::kTcpModeRadio);
         dlg.Click(res::kSearchButton);
+        if (!dlg.SwitcherDiscovery().SocketError().empty()) return false;
         session_.RunUntil([] { return false; }, args_.waitMs);
+        return true;
+    }
+
+    int SocketFailure() {
+        return Fail(kExitLinkFailure, session_.Dlg().SwitcherDiscovery().SocketError());
     }
 
     // Types the values into the dialog as the operator would. A group whose
@@ -210,9 +220,7 @@ class NetworkCommand {
 
     int Done(const std::string& text) {
         if (options_.json) {
-            JsonObject answer;
-            if (!text.empty()) answer.Add("ok", "true");
-            out_ << answer.Add("switchers", SwitchersJson()).Text() << "\n";
+            out_ << JsonObject().Add("ok", "true").Add("switchers", SwitchersJson()).Text() << "\n";
             return kExitDone;
         }
         if (!text.empty()) out_ << text << "\n";

@@ -1,6 +1,6 @@
 #include "cli/options.h"
 
-#include <charconv>
+#include "cli/arguments.h"
 
 namespace torvane::cli {
 
@@ -24,7 +24,11 @@ Commands:
   edid preset N INPUT     give INPUT (1-8 or all) EDID preset N (1-15, in the
                           EDID page's order: 1 is 1080p,Stereo Audio 2.0)
   edid copy OUTPUT INPUT  copy the EDID of the display on OUTPUT (A-H or 1-8)
-  edid file PATH INPUT    write the EDID file PATH (128 or 256 bytes)
+  edid file PATH INPUT    write the EDID file PATH (128 or 256 bytes; "-" reads
+                          it from standard input)
+  edid check PATH         what the EDID file PATH says (maker, name, preferred
+                          mode, extension blocks) and whether it can be
+                          written; opens no link
   edid list               the EDID each input presents
   upgrade FILE            send the firmware image FILE (at most 100,000 bytes;
                           serial only) and wait for the switcher's restart
@@ -44,12 +48,18 @@ Network options (NET) of discover and netconfig:
   --discovery-port N      default 30600
   --config-port N         default 30601
 
+Numbers may have leading zeros, on and off and output letters any case; "--"
+ends the options (edid file -- -name.bin 1).
+
 Options:
   --serial PATH           use the serial port PATH (such as /dev/ttyUSB0)
   --tcp HOST[:PORT]       use the switcher's network module (default 127.0.0.1:8000)
   --json                  print one JSON object on standard output, also for
                           failures ({"ok":false,"error":"..."}, the error on
-                          standard error too)
+                          standard error too); a command that changes the
+                          switcher's state gives the state it confirmed, and
+                          warnings (such as "Power off!" on connecting) are
+                          listed in "warnings"
   --trace                 write every unit sent ("> ") and every frame received
                           ("< ") to standard error
   --help                  show this text
@@ -62,7 +72,8 @@ Exit status:
      could not be listed
   2  a usage error or a bad input file
   3  the link could not be opened ("Open COM failed!" or "Connect to Matrix
-     failed!", with the system's reason) or failed during the command
+     failed!", with the system's reason) or failed during the command, or
+     discover's and netconfig's socket could not be bound or used
 )";
 }
 
@@ -76,20 +87,26 @@ bool ParseHostPort(const std::string& text, std::string& host, std::uint16_t& po
         return valid(host);
     }
     host = text.substr(0, colon);
-    const std::string digits = text.substr(colon + 1);
-    unsigned value = 0;
-    auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc() || end != digits.data() + digits.size() || value == 0 || value > 65535)
-        return false;
-    port = static_cast<std::uint16_t>(value);
+    const auto value = ReadNumber(text.substr(colon + 1), 1, 65535);
+    if (!value) return false;
+    port = static_cast<std::uint16_t>(*value);
     return valid(host);
+}
+
+bool Options::IsOptionAt(std::size_t i) const {
+    return i < literalFrom && i < args.size() && LooksLikeOption(args[i]);
 }
 
 std::optional<Options> ParseOptions(int argc, const char* const* argv, std::string& error) {
     Options o;
     bool sawTcp = false;
+    bool literal = false;  // after "--"
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (literal) {
+            (o.command.empty() ? o.command : o.args.emplace_back()) = arg;
+            continue;
+        }
         auto value = [&](const char* name) -> std::optional<std::string> {
             if (i + 1 >= argc) {
                 error = std::string(name) + " needs a value";
@@ -97,7 +114,10 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
             }
             return std::string(argv[++i]);
         };
-        if (arg == "--help" || arg == "-h") {
+        if (arg == "--") {
+            literal = true;
+            o.literalFrom = o.args.size();
+        } else if (arg == "--help" || arg == "-h") {
             o.help = true;
         } else if (arg == "--version") {
             o.version = true;
@@ -118,7 +138,7 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
                 return std::nullopt;
             }
             sawTcp = true;
-        } else if (o.command.empty() && arg.size() > 1 && arg[0] == '-') {
+        } else if (o.command.empty() && LooksLikeOption(arg)) {
             // After the command, options are the command's own (its parser
             // refuses those it does not know).
             error = "unknown option " + arg;

@@ -1,6 +1,7 @@
 #pragma once
 // The command line of torvanectl.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +28,9 @@ struct Options {
     bool version = false;
     std::string command;
     std::vector<std::string> args;
+    // Arguments from this position on came after "--": never options.
+    std::size_t literalFrom = static_cast<std::size_t>(-1);
+    bool IsOptionAt(std::size_t i) const;
 };
 
 // Parses argv; on a usage error returns nothing and sets `error`.

@@ -130,15 +130,26 @@ Outcome Session::Act(const std::function<void()>& action, int maxMs) {
     return {};
 }
 
+bool Session::WaitForChain(const std::function<bool()>& done, int answerMs) {
+    // Each unit sent (the next query, often sent by the very reply that
+    // answered the last one) starts its own answer time.
+    for (;;) {
+        const unsigned long sent = dlg_->UnitsSent();
+        if (!RunUntil([&] { return done() || dlg_->UnitsSent() != sent; }, answerMs)) return false;
+        if (done()) return true;
+    }
+}
+
 Outcome Session::OpenLink() {
     Outcome opened = options_.serial ? OpenSerial() : OpenTcp();
     if (!opened.Ok()) return opened;
     linkOpened_ = true;
     // The power state query goes out on connecting, and the beep state query
     // after a power-on answer.
-    if (!RunUntil([this] { return Quiet() || LinkLost(); }, kReplyLimitMs))
-        return {kExitDeviceFailure, "Time out!"};
+    const bool answered = WaitForChain([this] { return Quiet() || LinkLost(); }, kReplyLimitMs);
+    connectMessages_ = TakeMessages();
     if (LinkLost()) return LinkLostOutcome();
+    if (!answered) return {kExitDeviceFailure, "Time out!"};
     return {};
 }
 

@@ -32,8 +32,15 @@ class Session : private WindowObserver {
     CTorvaneApp& App() { return app_; }
 
     // Opens the link and waits for the switcher's answers to the queries that
-    // follow (power state, then beep state).
+    // follow (power state, then beep state), each its own reply time.
     Outcome OpenLink();
+    // Messages the window showed while the link opened ("Power off!"): not
+    // failures of the command, but worth the user's knowing.
+    const std::vector<std::string>& ConnectMessages() const { return connectMessages_; }
+
+    // Runs a chain of queries until `done`, giving each answer `answerMs`;
+    // false when one of them went unanswered.
+    bool WaitForChain(const std::function<bool()>& done, int answerMs);
 
     // Runs the loop until `done()` holds, `maxMs` have passed or the link
     // is lost; returns done().
@@ -76,6 +83,7 @@ class Session : private WindowObserver {
     CTorvaneApp app_;
     CTorvaneDlg* dlg_ = nullptr;
     std::vector<std::string> messages_;
+    std::vector<std::string> connectMessages_;
     std::string expectedQuestion_;
     bool linkOpened_ = false;
 };

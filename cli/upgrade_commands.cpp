@@ -19,9 +19,6 @@ namespace {
 // The device-information chain and the device-text exchange have no time-out
 // of their own: each answer gets this long.
 constexpr int kAnswerLimitMs = 3000;
-// Between an answer and the next query of a chain (a posted send, or a
-// message the session closes first).
-constexpr int kNextQueryLimitMs = 200;
 // The page's own timers end every path of an upgrade (at most 10 s of ready
 // polls, 6 s per unanswered block, 36 s of restart); this is only a safety net.
 constexpr int kUpgradeLimitMs = 15 * 60 * 1000;
@@ -33,16 +30,8 @@ const char* const kFailureLine = "->MCU upgrade failed";
 
 CFWDlg& UpgradePage(Session& session) { return session.App().UpgradePage(); }
 
-// Runs a chain of queries until `done`, giving each answer kAnswerLimitMs.
 bool WaitForChain(Session& session, const std::function<bool()>& done) {
-    CTorvaneDlg& dlg = session.Dlg();
-    for (;;) {
-        if (!session.RunUntil([&] { return done() || !dlg.AwaitingReply(); }, kAnswerLimitMs))
-            return false;
-        if (done()) return true;
-        if (!session.RunUntil([&] { return done() || dlg.AwaitingReply(); }, kNextQueryLimitMs))
-            return false;
-    }
+    return session.WaitForChain(done, kAnswerLimitMs);
 }
 
 // Enters the page, which reads the device line and the device text.
@@ -64,10 +53,9 @@ std::string DeviceText(CFWDlg& page) { return page.Controls().Text(res::kDeviceT
 
 int Info(CFWDlg& page, const Printer& print) {
     if (print.options.json) {
-        print.out << JsonObject()
-                         .AddString("device", DeviceLine(page))
-                         .AddString("text", DeviceText(page))
-                         .Text()
+        print.out << print.Succeeded(JsonObject()
+                                         .AddString("device", DeviceLine(page))
+                                         .AddString("text", DeviceText(page)))
                   << "\n";
         return kExitDone;
     }
@@ -89,8 +77,7 @@ int SetText(Session& session, CFWDlg& page, const std::string& text, const Print
         return print.Fail(
             {kExitDeviceFailure, !messages.empty() ? messages.front() : std::string("Time out!")});
     if (print.options.json) {
-        print.out << JsonObject().Add("ok", "true").AddString("text", DeviceText(page)).Text()
-                  << "\n";
+        print.out << print.Succeeded(JsonObject().AddString("text", DeviceText(page))) << "\n";
         return kExitDone;
     }
     print.out << messages.front() << "\n" << TerminalText(DeviceText(page)) << "\n";
@@ -188,8 +175,7 @@ class UpgradeWatch {
     int lastTenth_ = 0;
 };
 
-int Upgrade(Session& session, CFWDlg& page, const std::string& path,
-            const std::vector<std::string>& warnings, const Printer& print) {
+int Upgrade(Session& session, CFWDlg& page, const std::string& path, const Printer& print) {
     session.TakeMessages();
     page.Click(res::kFirmwareOpenButton);
     if (!page.PendingFileChoice())
@@ -220,14 +206,7 @@ int Upgrade(Session& session, CFWDlg& page, const std::string& path,
     // The switcher answered again: the device line shows its new version.
     WaitForChain(session, [&] { return page.DeviceTextReads() > reads; });
     if (print.options.json) {
-        JsonObject result;
-        result.Add("ok", "true").AddString("device", DeviceLine(page));
-        if (!warnings.empty()) {
-            std::string list;
-            for (const auto& w : warnings) list += (list.empty() ? "" : ",") + JsonString(w);
-            result.Add("warnings", "[" + list + "]");
-        }
-        print.out << result.Text() << "\n";
+        print.out << print.Succeeded(JsonObject().AddString("device", DeviceLine(page))) << "\n";
         return kExitDone;
     }
     if (!DeviceLine(page).empty()) print.out << TerminalText(DeviceLine(page)) << "\n";
@@ -295,12 +274,14 @@ int RunUpgradePage(Session& session, const UpgradeRequest& request, const Printe
     // identity (its firmware may be what is broken): so does the tool.
     if (!entered.Ok() && (request.action != UpgradeRequest::kUpgrade || session.LinkLost()))
         return print.Fail(entered);
-    std::vector<std::string> warnings;
     if (!entered.Ok()) {
-        warnings.push_back("the switcher did not tell its identity (" + entered.error +
-                           "); upgrading all the same");
-        if (!print.options.json)
-            print.err << "torvanectl: warning: " << warnings.back() << std::endl;
+        const std::string warning = "the switcher did not tell its identity (" + entered.error +
+                                    "); upgrading all the same";
+        // With --json, standard error carries the progress as JSON lines.
+        if (print.options.json)
+            print.warnings.push_back(warning);
+        else
+            print.Warn(warning);
     }
     switch (request.action) {
         case UpgradeRequest::kInfo:
@@ -308,7 +289,7 @@ int RunUpgradePage(Session& session, const UpgradeRequest& request, const Printe
         case UpgradeRequest::kTextSet:
             return SetText(session, page, request.text, print);
         case UpgradeRequest::kUpgrade:
-            return Upgrade(session, page, request.path, warnings, print);
+            return Upgrade(session, page, request.path, print);
     }
     return kExitDone;
 }

@@ -20,11 +20,12 @@ class TorvanectlMatrix : public TorvanectlAgainstSim {
 TEST_F(TorvanectlMatrix, MatrixReadsRoutingAndArcOverBothLinks) {
     auto json = Ctl(Tcp({"--json", "matrix"}));
     EXPECT_EQ(json.exitCode, 0) << json.err;
-    EXPECT_EQ(json.out, R"({"outputs":{"A":{"input":3,"arc":"on"},"B":{"input":1,"arc":"off"},)"
-                        R"("C":{"input":8,"arc":"off"},"D":{"input":2,"arc":"off"},)"
-                        R"("E":{"input":5,"arc":"off"},"F":{"input":5,"arc":"off"},)"
-                        R"("G":{"input":7,"arc":"off"},"H":{"input":4,"arc":"on"}}})"
-                        "\n");
+    EXPECT_EQ(json.out,
+              R"({"ok":true,"outputs":{"A":{"input":3,"arc":"on"},"B":{"input":1,"arc":"off"},)"
+              R"("C":{"input":8,"arc":"off"},"D":{"input":2,"arc":"off"},)"
+              R"("E":{"input":5,"arc":"off"},"F":{"input":5,"arc":"off"},)"
+              R"("G":{"input":7,"arc":"off"},"H":{"input":4,"arc":"on"}}})"
+              "\n");
     auto text = Ctl(Serial({"--trace", "matrix"}));
     EXPECT_EQ(text.exitCode, 0) << text.err;
     EXPECT_EQ(text.out.rfind("OUTPUT A: IN3, ARC on\nOUTPUT B: IN1, ARC off\n", 0), 0u) << text.out;
@@ -42,7 +43,12 @@ TEST_F(TorvanectlMatrix, RouteAndArcAreConfirmedAndShown) {
         << route.err;
     auto arc = Ctl(Tcp({"--json", "arc", "8", "off"}));
     EXPECT_EQ(arc.exitCode, 0) << arc.err;
-    EXPECT_EQ(arc.out, "{\"ok\":true}\n");
+    EXPECT_EQ(arc.out, R"({"ok":true,"output":"H","arc":"off"})"
+                       "\n");
+    auto json = Ctl(Tcp({"--json", "route", "2", "d"}));
+    EXPECT_EQ(json.out, R"({"ok":true,"output":"D","input":2})"
+                        "\n")
+        << json.err;
     EXPECT_EQ(Ctl(Tcp({"arc", "C", "on"})).out, "OUTPUT C: ARC on\n");
     // Routing an output to the input it already shows is sent and confirmed too.
     EXPECT_EQ(Ctl(Tcp({"route", "7", "G"})).exitCode, 0);
@@ -67,12 +73,44 @@ TEST(TorvanectlMatrixFaults, UnacknowledgedRouteTimesOut) {
     EXPECT_NE(r.err.find(sent, first + 1), std::string::npos);
 }
 
+TEST(TorvanectlMatrixFaults, AnAcknowledgementOfAnotherArcIsReportedAsWhatItSaid) {
+    const struct {
+        const char* answer;  // the switcher's answer to every ARC command
+        std::vector<std::string> arc;
+        const char* error;
+    } cases[] = {
+        {"A5 5B 10 01 00 00 03 00 00 00 0F",
+         {"A", "on"},
+         "the switcher acknowledged ARC on for output C"},
+        {"A5 5B 10 01 00 00 00 00 00 00 0F",
+         {"A", "on"},
+         "the switcher acknowledged ARC on for no output"},
+        {"A5 5B 10 01 00 00 01 00 00 00 F0",
+         {"A", "on"},
+         "the switcher acknowledged ARC off for output A"},
+        // ARC of output H is on already: a mark the page shows is no confirmation.
+        {"A5 5B 10 01 00 00 03 00 00 00 0F",
+         {"H", "on"},
+         "the switcher acknowledged ARC on for output C"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        SimProcess sim;
+        ASSERT_TRUE(sim.Start(
+            LoopbackSimArgs({"--arc", "8", "--answer", std::string("10:01=") + c.answer})))
+            << sim.Output();
+        auto r = Ctl({"--tcp", sim.TcpAddress(), "--json", "arc", c.arc[0], c.arc[1]});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, std::string(R"({"ok":false,"error":")") + c.error + "\"}\n");
+    }
+}
+
 TEST(TorvanectlMatrixUsage, BadArgumentsAreRefusedBeforeAnythingIsSent) {
     // Nothing listens on port 1: a command that got as far as the link would end in 3.
     const std::vector<std::vector<std::string>> bad = {
         {"matrix", "A"},     {"route", "0", "A"}, {"route", "9", "A"},     {"route", "1", "I"},
         {"route", "1", "9"}, {"route", "1"},      {"route", "a", "1"},     {"arc", "A"},
-        {"arc", "A", "ON"},  {"arc", "0", "on"},  {"arc", "A", "on", "x"},
+        {"arc", "A", "onn"}, {"arc", "0", "on"},  {"arc", "A", "on", "x"},
     };
     for (const auto& args : bad) {
         std::vector<std::string> full = {"--tcp", "127.0.0.1:1"};

@@ -1,6 +1,11 @@
 // torvanectl discover and netconfig as processes against three torvane-sim
 // processes on loopback.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "network/three_sims.h"
 #include "processes.h"
 
@@ -26,7 +31,7 @@ TEST_F(NetworkCommands, DiscoverListsTheSwitchersInTheListsOrder) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(
         r.out,
-        R"({"switchers":[)"
+        R"({"ok":true,"switchers":[)"
         R"({"ip":"127.0.0.2","mac":"02-00-00-00-00-02","gateway":"127.0.0.1","netmask":"255.0.0.0"},)"
         R"({"ip":"127.0.0.3","mac":"02-00-00-00-00-03","gateway":"127.0.0.1","netmask":"255.0.0.0"},)"
         R"({"ip":"127.0.0.4","mac":"02-00-00-00-00-04","gateway":"127.0.0.1","netmask":"255.0.0.0"}]})"
@@ -79,6 +84,40 @@ TEST_F(NetworkCommands, NetconfigFailures) {
         << "nothing was sent";
     EXPECT_EQ(
         RunProgram(BuiltProgram("torvanectl"), {"discover", "--discovery-port", "0"}).exitCode, 2);
+}
+
+TEST(NetworkCommandsSocket, ASocketThatCannotBeBoundIsALinkFailureWithTheSystemsReason) {
+    // A port held by a socket that does not share it.
+    const int held = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(held, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ::getsockname(held, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
+        {{"discover", "--bind", "127.0.0.1", "--discovery-port", port},
+         "cannot bind 127.0.0.1:" + port + ": Address already in use"},
+        {{"netconfig", "--bind", "127.0.0.1", "--discovery-port", port, "--mac",
+          "02-00-00-00-00-02", "--auto"},
+         "cannot bind 127.0.0.1:" + port + ": Address already in use"},
+        // An address this machine does not have (no datagram is sent).
+        {{"discover", "--bind", "192.0.2.1", "--discovery-port", port},
+         "cannot bind 192.0.2.1:" + port + ": Cannot assign requested address"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+        std::vector<std::string> args = {"--json"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto r = RunProgram(BuiltProgram("torvanectl"), args);
+        EXPECT_EQ(r.exitCode, 3);
+        EXPECT_EQ(r.out, R"({"ok":false,"error":")" + c.error + "\"}\n");
+    }
+    ::close(held);
 }
 
 }  // namespace

@@ -30,8 +30,14 @@ struct RunResult {
 };
 
 // Runs `program` with `args` and waits for it (killed after `timeoutMs`).
+// Its standard input is /dev/null, or a pipe that carries `input` and is
+// then closed (or, with `keepInputOpen`, held open until the program ends).
+struct StandardInput {
+    std::string bytes;
+    bool keepOpen = false;
+};
 inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                            int timeoutMs = 60000);
+                            int timeoutMs = 60000, const StandardInput* input = nullptr);
 
 using sim::test::SimProcess;
 
@@ -66,13 +72,12 @@ class TorvanectlAgainstSim : public ::testing::Test {
 namespace detail {
 
 inline pid_t Spawn(const std::string& program, const std::vector<std::string>& args, int outFd,
-                   int errFd) {
+                   int errFd, int inFd = -1) {
     pid_t pid = fork();
     if (pid == 0) {
         dup2(outFd, 1);
         dup2(errFd, 2);
-        int devnull = open("/dev/null", O_RDONLY);
-        dup2(devnull, 0);
+        dup2(inFd >= 0 ? inFd : open("/dev/null", O_RDONLY), 0);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -91,12 +96,18 @@ inline long NowMs() {
 }  // namespace detail
 
 inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                            int timeoutMs) {
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return {};
-    pid_t pid = detail::Spawn(program, args, out[1], err[1]);
+                            int timeoutMs, const StandardInput* input) {
+    int out[2], err[2], in[2] = {-1, -1};
+    if (pipe(out) != 0 || pipe(err) != 0 || (input && pipe2(in, O_CLOEXEC) != 0)) return {};
+    pid_t pid = detail::Spawn(program, args, out[1], err[1], in[0]);
     close(out[1]);
     close(err[1]);
+    if (input) {
+        close(in[0]);
+        // Small enough for the pipe's buffer: the write never waits.
+        if (write(in[1], input->bytes.data(), input->bytes.size()) < 0) return {};
+        if (!input->keepOpen) close(in[1]);
+    }
     RunResult result;
     const long deadline = detail::NowMs() + timeoutMs;
     bool outOpen = true, errOpen = true;
@@ -119,6 +130,7 @@ inline RunResult RunProgram(const std::string& program, const std::vector<std::s
     close(err[0]);
     int status = 0;
     waitpid(pid, &status, 0);
+    if (input && input->keepOpen) close(in[1]);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

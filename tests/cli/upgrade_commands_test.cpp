@@ -37,9 +37,10 @@ TEST(TorvanectlUpgrade, UpgradesOverThePseudoTerminalAndShowsTheNewVersion) {
 
     RunResult info = Ctl(serial, {"--json", "info"});
     EXPECT_EQ(info.exitCode, 0) << info.err;
-    EXPECT_EQ(info.out,
-              "{\"device\":\"Device: HDMI Matrix 8x8     Version:2.9\",\"text\":\"Rack 2" +
-                  std::string(26, ' ') + "\"}\n");
+    EXPECT_EQ(
+        info.out,
+        "{\"ok\":true,\"device\":\"Device: HDMI Matrix 8x8     Version:2.9\",\"text\":\"Rack 2" +
+            std::string(26, ' ') + "\"}\n");
 
     RunResult up = Ctl(serial, {"upgrade", WriteImage("fw.bin", 5000)});
     EXPECT_EQ(up.exitCode, 0) << up.err;
