@@ -48,12 +48,13 @@ torvanectl route |1 2 3 4 5 6 7 8
 torvanectl route 3 |A B C D E F G H
 torvanectl route 3 B |
 torvanectl arc C |off on
-torvanectl edid |copy file list preset
+torvanectl edid |check copy file list preset
 torvanectl edid preset 1|1 10 11 12 13 14 15
 torvanectl edid preset 12 |1 2 3 4 5 6 7 8 all
 torvanectl edid copy |A B C D E F G H
 torvanectl edid copy A |1 2 3 4 5 6 7 8
 torvanectl edid file $files/edid|$files/edid-1080p.bin $files/edid-4k.bin
+torvanectl edid check $files/edid-4|$files/edid-4k.bin
 torvanectl upgrade $files/f|$files/firmware.bin
 torvanectl text |set
 torvanectl factory-reset |--yes
