@@ -127,8 +127,9 @@ INSTANTIATE_TEST_SUITE_P(
                  ""},
         TextCase{{"--json", "info"},
                  0,
-                 "{\"device\":\"" + kDeviceLine + "\",\"text\":\"Caf\xC3\xA9 \\u001b[2J\xC2\x85" +
-                     std::string(22, ' ') + "\"}\n",
+                 "{\"ok\":true,\"device\":\"" + kDeviceLine +
+                     "\",\"text\":\"Caf\xC3\xA9 \\u001b[2J\xC2\x85" + std::string(22, ' ') +
+                     "\"}\n",
                  ""},
         TextCase{{"--trace", "text", "set", "Caf\xC3\xA9"},
                  0,
