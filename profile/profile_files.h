@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "profile/profile_result.h"
+#include "platform/result.h"
 
 namespace torvane::profile {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/result.h"
 #include "profile/profile.h"
-#include "profile/profile_result.h"
 
 namespace torvane::profile {
 

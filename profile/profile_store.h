@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
 #include "profile/profile.h"
 #include "profile/profile_json.h"
-#include "profile/profile_result.h"
 
 namespace torvane::profile {
 
