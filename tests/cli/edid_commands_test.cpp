@@ -43,7 +43,7 @@ std::string WriteEdid(const std::string& name, bool valid) {
 
 TEST(TorvanectlEdid, ListPresetCopyAndFileOverBothLinks) {
     SimProcess sim;
-    ASSERT_TRUE(sim.Start({"--edid", "00,0E,0F,16,17,03,10,01"}));
+    ASSERT_TRUE(sim.Start(LoopbackSimArgs({"--edid", "00,0E,0F,16,17,03,10,01"}))) << sim.Output();
     const std::vector<std::string> tcp = {"--tcp", sim.TcpAddress()};
     const std::vector<std::string> serial = {"--serial", sim.SerialPath()};
     auto with = [](std::vector<std::string> link, std::vector<std::string> rest) {

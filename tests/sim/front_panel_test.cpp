@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
 
 #include "sim/front_panel_command.h"
 #include "sim/posix_front_panel.h"
@@ -94,7 +97,11 @@ class FrontPanelProcess : public ::testing::Test {
             all.insert(all.end(), read.begin(), read.end());
         return ToHex(all);
     }
-    const std::string link = ::testing::TempDir() + "torvane-sim-panel-link";
+    // One name per test process: ctest runs these tests side by side, and one
+    // of them takes its link away.
+    const std::string link = ::testing::TempDir() + "torvane-sim-panel-link-" +
+                             std::to_string(::getpid()) + "-" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
     SimProcess sim;
 };
 
