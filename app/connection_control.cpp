@@ -91,6 +91,7 @@ void CTorvaneDlg::OnSerialFailure() {
     if (!serialOpen_) return;
     CloseComPort();
     ReportLostLink(kSerialPortFailed);
+    Activity();
 }
 
 void CTorvaneDlg::CloseTcpLink() {
@@ -139,11 +140,13 @@ void CTorvaneDlg::OnTcpConnect(int error) {
     if (error != 0) {
         lastLinkError_ = std::error_code(error, std::generic_category()).message();
         message_.ShowMessage(ConnectFailedText(lastLinkError_));
+        Activity();
         return;
     }
     tcpConnected_ = true;
     Table().SetText(res::kTcpConnectButton, "Disconnect");
     SendPowerStateQuery();
+    Activity();
 }
 
 void CTorvaneDlg::OnTcpRead(const std::uint8_t* bytes, long readResult) {
@@ -159,6 +162,7 @@ void CTorvaneDlg::OnTcpClose() {
     }
     CloseTcpLink();
     ReportLostLink(kConnectionLost);
+    Activity();
 }
 
 }  // namespace torvane

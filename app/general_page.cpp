@@ -27,6 +27,8 @@ void CTorvaneDlg::ClearConnectionLabels() {
     for (int k = 0; k < 8; ++k) {
         Table().SetText(res::kFirstInputLabel + k, "");
         Table().SetText(res::kFirstOutputLabel + k, "");
+        inputConnected_[static_cast<std::size_t>(k)].reset();
+        outputConnected_[static_cast<std::size_t>(k)].reset();
     }
 }
 
@@ -172,6 +174,8 @@ void CTorvaneDlg::OnStatusReply(const ReplyView& reply) {
     commands_.Confirm(input ? InputStatusTimer(n) : OutputStatusTimer(n), reply);
     const int label = (input ? res::kFirstInputLabel : res::kFirstOutputLabel) + n - 1;
     Table().SetText(label, ConnectionText(input, n, reply.Third()));
+    (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)] =
+        reply.Third() == kConnected;
     if (!input && n == 8) {
         busyGate_ = true;
         busy_.CloseBusy();

@@ -32,6 +32,7 @@ void CTorvaneDlg::OnTimer(int id) {
         RefreshPortList();
         return;
     }
+    Activity();
     if (commands_.OnTimer(id)) return;
     timers_.KillTimer(id);
     switch (id) {

@@ -336,6 +336,7 @@ void CTorvaneDlg::SendFrame(std::uint8_t* buffer, std::size_t length) {
         tcp_->Send(buffer, length);
     sendLog_.Echo(buffer, length);
     if (trace_) trace_('>', buffer, length);
+    Activity();
 }
 
 void CTorvaneDlg::SendCommandFrame() { SendFrame(out_.Command().data(), kCommandFrameSize); }
@@ -356,6 +357,7 @@ void CTorvaneDlg::OnFrame(const std::uint8_t* frame, std::size_t length) {
     // The Receive log shows only the frame the dispatch accepts.
     if (trace_ && dispatcher_.AwaitingReply()) trace_('<', frame, length);
     dispatcher_.DispatchFrame(frame, length);
+    Activity();
 }
 
 void CTorvaneDlg::ClearLogs() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/about_dlg.h"
@@ -68,6 +69,12 @@ class CTorvaneDlg : public Window,
     bool PageEntryPending() const;
     // The main window's commands that wait for an answer, and how they ended.
     const CommandOwner& Commands() const { return commands_; }
+    CommandOwner& Commands() { return commands_; }
+    // Whether the switcher reported a device on input or output `n` (1 to
+    // 8) at the last status reading; nothing until it has.
+    std::optional<bool> Connected(bool input, int n) const {
+        return (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)];
+    }
     CAboutDlg& About() { return about_; }
     const std::string& AboutItemText() const { return aboutItem_; }
     // The title the skin draws in the header band.
@@ -101,6 +108,10 @@ class CTorvaneDlg : public Window,
     // Sees every unit sent ('>') and every frame the Receive log shows ('<').
     using Trace = std::function<void(char direction, const std::uint8_t* bytes, std::size_t count)>;
     void SetTrace(Trace trace) { trace_ = std::move(trace); }
+    // Runs whenever the window's state may have moved on without a control
+    // changing: a unit sent, a frame received, a timer, the gate reopened,
+    // a link event. The operation API waits on it.
+    void SetOnActivity(std::function<void()> onActivity) { onActivity_ = std::move(onActivity); }
     // Runs (after the current task) when Close asks the program to end.
     void SetOnQuit(std::function<void(int exitCode)> onQuit) { onQuit_ = std::move(onQuit); }
 
@@ -114,7 +125,10 @@ class CTorvaneDlg : public Window,
     // PageHost
     bool PassBusyGate() override;
     bool BusyGateOpen() const override { return busyGate_; }
-    void ReopenBusyGate() override { busyGate_ = true; }
+    void ReopenBusyGate() override {
+        busyGate_ = true;
+        Activity();
+    }
     void PostSendRequest(SendRequest request) override;
     OutgoingBuffers& Buffers() override { return out_; }
     CMessageDlg& Message() override { return message_; }
@@ -182,6 +196,9 @@ class CTorvaneDlg : public Window,
     void OnConfig();
 
     void PostTask(std::function<void()> task);
+    void Activity() {
+        if (onActivity_) onActivity_();
+    }
 
     EventLoop& loop_;
     OutgoingBuffers out_;
@@ -216,6 +233,9 @@ class CTorvaneDlg : public Window,
     std::string lastLinkError_;
     // Why the link is closed when it failed by itself; empty otherwise.
     std::string lostLinkText_;
+    std::array<std::optional<bool>, 8> inputConnected_;
+    std::array<std::optional<bool>, 8> outputConnected_;
+    std::function<void()> onActivity_;
     Trace trace_;
     std::function<void(int)> onQuit_;
     // Posted tasks check it, so none runs after the window is gone.

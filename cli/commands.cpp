@@ -5,7 +5,6 @@
 #include <ostream>
 #include <string>
 
-#include "app/main_timers.h"
 #include "cli/arguments.h"
 #include "cli/edid_commands.h"
 #include "cli/json.h"
@@ -14,90 +13,81 @@
 #include "cli/printer.h"
 #include "cli/session.h"
 #include "cli/upgrade_commands.h"
-#include "res/resource_ids.h"
 
 namespace torvane::cli {
 namespace {
 
-// Commands whose own timers end every path; this is only a safety net.
-constexpr int kTimedCommandLimitMs = 60000;
-// Power off and beep have no time-out of their own: the switcher answers
-// within a command's time-out or not at all.
-constexpr int kUntimedCommandLimitMs = main_timer::kCommandTimeoutMs;
-
 const char* OnOff(bool on) { return on ? "on" : "off"; }
 
+std::string ConnectionText(bool input, int n, bool connected) {
+    std::string text =
+        input ? "HDMI IN" + std::to_string(n) : std::string("HDMI OUT") + char('A' + n - 1);
+    return text + (connected ? ": Connect" : ": Disconnect");
+}
+
 int Status(Session& session, const Printer& print) {
-    CTorvaneDlg& dlg = session.Dlg();
-    Outcome outcome = session.ClickAndWait(res::kStatusButton, kTimedCommandLimitMs);
-    if (!outcome.Ok()) return print.Fail(outcome);
-    const auto& ui = dlg.Controls();
-    const bool power = ui.Checked(res::kPowerOnBox);
+    const auto read = session.Run<SwitcherStatus>(
+        [&](Operations::Done<SwitcherStatus> done) { session.Ops().Status(done); });
+    if (!read.result) return print.Fail(OutcomeOf(read.result.error()));
+    const SwitcherStatus& status = *read.result;
     // The beep state is read only from a switcher that is on.
-    const char* beep = power ? OnOff(ui.Checked(res::kEnableBeepBox)) : "unknown";
-    auto connected = [&](int id) { return ui.Text(id).ends_with(": Connect"); };
+    const char* beep = status.beep ? OnOff(*status.beep) : "unknown";
     if (print.options.json) {
         JsonObject inputs, outputs;
         for (int k = 0; k < 8; ++k) {
-            const char* in = connected(res::kFirstInputLabel + k) ? "connected" : "disconnected";
-            const char* outState =
-                connected(res::kFirstOutputLabel + k) ? "connected" : "disconnected";
-            inputs.AddString(std::to_string(k + 1), in);
-            outputs.AddString(std::string(1, char('A' + k)), outState);
+            inputs.AddString(std::to_string(k + 1),
+                             status.inputConnected[k] ? "connected" : "disconnected");
+            outputs.AddString(std::string(1, char('A' + k)),
+                              status.outputConnected[k] ? "connected" : "disconnected");
         }
         print.out << print.Succeeded(JsonObject()
-                                         .AddString("power", OnOff(power))
+                                         .AddString("power", OnOff(status.power))
                                          .AddString("beep", beep)
                                          .Add("inputs", inputs.Text())
                                          .Add("outputs", outputs.Text()))
                   << "\n";
         return kExitDone;
     }
-    print.out << "Power: " << OnOff(power) << "\nBeep: " << beep << "\n";
-    for (int k = 0; k < 16; ++k) print.out << ui.Text(res::kFirstInputLabel + k) << "\n";
+    print.out << "Power: " << OnOff(status.power) << "\nBeep: " << beep << "\n";
+    for (int n = 1; n <= 8; ++n)
+        print.out << ConnectionText(true, n, status.inputConnected[n - 1]) << "\n";
+    for (int n = 1; n <= 8; ++n)
+        print.out << ConnectionText(false, n, status.outputConnected[n - 1]) << "\n";
     return kExitDone;
 }
 
-// "Power On" and "Enable Beep": a click on the box asks for the other state,
-// so a box already in the wanted state is left alone, as the operator would.
-int SetCheckBox(Session& session, const Printer& print, int box, bool wanted, int limitMs,
-                const std::string& what) {
-    CTorvaneDlg& dlg = session.Dlg();
+// Power and beep: a state already confirmed is left alone.
+int Switch(Session& session, const Printer& print, bool power, bool wanted) {
+    const std::string what = power ? "power" : "beep";
+    const auto set = session.Run<SwitchState>([&](Operations::Done<SwitchState> done) {
+        if (power)
+            session.Ops().Power(wanted, done);
+        else
+            session.Ops().Beep(wanted, done);
+    });
+    if (!set.result) return print.Fail(OutcomeOf(set.result.error()));
     const JsonObject confirmed = JsonObject().AddString(what, OnOff(wanted));
-    if (dlg.Controls().Checked(box) == wanted)
-        return print.Done(what + " is already " + OnOff(wanted), confirmed);
-    Outcome outcome = session.ClickAndWait(box, limitMs);
-    if (!outcome.Ok()) return print.Fail(outcome);
-    if (dlg.Controls().Checked(box) != wanted) return print.Fail({kExitDeviceFailure, "Time out!"});
+    if (set.result->already) return print.Done(what + " is already " + OnOff(wanted), confirmed);
     return print.Done(what + " " + OnOff(wanted), confirmed);
-}
-
-int Button(Session& session, const Printer& print, int id, const std::string& done) {
-    Outcome outcome = session.ClickAndWait(id, kTimedCommandLimitMs);
-    if (!outcome.Ok()) return print.Fail(outcome);
-    return print.Done(done);
 }
 
 int Ports(const Options& options, const Printer& print) {
     Session session(options, print.err);
-    PortListRefresher& refresher = session.Dlg().Ports();
-    if (!refresher.LastError().empty())
-        return print.Fail(
-            {kExitDeviceFailure, "cannot list the serial ports: " + refresher.LastError()});
-    const auto& ports = refresher.Ports();
+    const auto ports = session.Ops().Ports();
+    if (!ports) return print.Fail({kExitDeviceFailure, ports.error().message});
     if (options.json) {
         std::string list = "[";
-        for (std::size_t i = 0; i < ports.size(); ++i) {
+        for (std::size_t i = 0; i < ports->size(); ++i) {
             if (i) list += ",";
             list += JsonObject()
-                        .AddString("path", ports[i].devicePath)
-                        .AddString("name", ports[i].friendlyName)
+                        .AddString("path", (*ports)[i].devicePath)
+                        .AddString("name", (*ports)[i].friendlyName)
                         .Text();
         }
         print.out << print.Succeeded(JsonObject().Add("ports", list + "]")) << "\n";
         return kExitDone;
     }
-    for (const auto& port : ports)
+    for (const auto& port : *ports)
         print.out << port.devicePath << "\t" << port.friendlyName << "\n";
     return kExitDone;
 }
@@ -158,28 +148,24 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     }
 
     Session session(options, err);
-    Outcome opened = session.OpenLink();
-    for (const auto& message : session.ConnectMessages()) print.Warn(message);
-    if (!opened.Ok()) return print.Fail(opened);
+    const auto opened = session.OpenLink();
+    for (const auto& message : opened.notes) print.Warn(message);
+    if (!opened.result) return print.Fail(OutcomeOf(opened.result.error()));
     if (command == "status") return Status(session, print);
     if (command == "edid") return RunEdid(session, *edid, print);
     if (upgrade) return RunUpgradePage(session, *upgrade, print);
     if (IsMatrixCommand(command)) return RunMatrixCommand(session, print);
-    if (command == "power" && !*onOff) session.AnswerYesTo("Are you sure you want to power off?");
-    if (command == "factory-reset")
-        session.AnswerYesTo("Do you want to reset to factory settings?");
-    if (command == "power")
-        return SetCheckBox(session, print, res::kPowerOnBox, *onOff,
-                           *onOff ? kTimedCommandLimitMs : kUntimedCommandLimitMs, "power");
-    // Without power the beep state was never read: the box shows nothing
-    // the switcher said, so neither "already" nor a click would be honest.
-    if (command == "beep" && !session.Dlg().Controls().Checked(res::kPowerOnBox))
-        return print.Fail({kExitDeviceFailure, "Power off!"});
-    if (command == "beep")
-        return SetCheckBox(session, print, res::kEnableBeepBox, *onOff, kUntimedCommandLimitMs,
-                           "beep");
-    if (command == "reboot") return Button(session, print, res::kRebootButton, "rebooted");
-    return Button(session, print, res::kFactoryResetButton, "factory settings restored");
+    if (command == "power" || command == "beep")
+        return Switch(session, print, command == "power", *onOff);
+    const bool reboot = command == "reboot";
+    const auto done = session.Run<void>([&](Operations::Done<void> then) {
+        if (reboot)
+            session.Ops().Reboot(then);
+        else
+            session.Ops().FactoryReset(then);
+    });
+    if (!done.result) return print.Fail(OutcomeOf(done.result.error()));
+    return print.Done(reboot ? "rebooted" : "factory settings restored");
 }
 
 }  // namespace torvane::cli

@@ -5,23 +5,16 @@
 #include "cli/arguments.h"
 #include "cli/standard_input.h"
 #include "pages/edid_decode.h"
-#include "pages/edid_dlg.h"
 #include "pages/edid_texts.h"
 #include "res/edid_page_ids.h"
-#include "res/resource_ids.h"
 
 namespace torvane::cli {
 namespace {
 
-// The page's own timers end every path (at most 7 s for a set operation,
-// 7 s plus 6 s per input for the list); this is only a safety net.
-constexpr int kEdidLimitMs = 60000;
 constexpr const char* kSetDone = "Set successfully!";
-constexpr const char* kStandardInput = "-";
+constexpr const char* kStandardInput = kStandardInputName;
 // A pipe that never ends its file holds the command no longer than this.
 constexpr int kStandardInputLimitMs = 5000;
-
-CEDIDDlg& EdidPage(Session& session) { return session.App().EdidPage(); }
 
 // What the path box and the messages call the file.
 std::string ShownName(const std::string& name) {
@@ -40,33 +33,12 @@ CheckedEdidFile ReadEdid(const std::string& name) {
     return CheckEdidBytes(std::move(read.bytes));
 }
 
-// Loads the file as the operator would: a file through the page's "..."
-// button, standard input handed to the page as read.
-Outcome OpenFile(Session& session, CEDIDDlg& page, const EdidRequest& request) {
-    session.TakeMessages();
-    if (request.name == kStandardInput) {
-        page.LoadEdidFile(ShownName(request.name), request.file);
-    } else {
-        page.Click(res::kOpenEdidButton);
-        if (!page.PendingFileChoice()) return {kExitDeviceFailure, "the EDID page is busy"};
-        page.AnswerFileChoice(request.name);
-        if (!page.FileError().empty()) return {kExitUsage, request.name + ": " + page.FileError()};
-    }
-    session.RunUntil([&] { return session.Settled(); }, kEdidLimitMs);
-    // The warning was reported when the file was first read.
-    for (const auto& message : session.TakeMessages())
-        if (message.rfind("Bad EDID file!", 0) == 0) return {kExitUsage, message};
-    if (page.Controls().Text(res::kEdidPathBox).empty())
-        return {kExitUsage, request.name + ": not taken"};
-    return {};
-}
-
 // Each input's text and code as the list shows them, for `inputs` (1 to 8).
-JsonObject ListJson(CEDIDDlg& page, const std::vector<int>& inputs) {
+JsonObject ListJson(const EdidInputs& list, const std::vector<int>& inputs) {
     JsonObject texts, codes;
     for (int n : inputs) {
-        texts.AddString(std::to_string(n), page.Controls().Text(res::kEdidValueLabels[n - 1]));
-        const int code = page.EdidCode(n);
+        texts.AddString(std::to_string(n), list.texts[n - 1]);
+        const int code = list.codes[n - 1];
         codes.Add(std::to_string(n), code < 0 ? "null" : std::to_string(code));
     }
     return JsonObject().Add("inputs", texts.Text()).Add("codes", codes.Text());
@@ -74,27 +46,12 @@ JsonObject ListJson(CEDIDDlg& page, const std::vector<int>& inputs) {
 
 std::vector<int> AllInputs() { return {1, 2, 3, 4, 5, 6, 7, 8}; }
 
-int Set(Session& session, CEDIDDlg& page, int button, int inputIndex, const Printer& print) {
-    // Waits for the list the page reads again after a success too.
-    Outcome outcome = session.ClickAndWait(page, button, kEdidLimitMs);
-    if (!outcome.Ok()) return print.Fail(outcome);
-    // Success and refusal both show in the busy dialog, not as a message.
-    const std::string result = session.Dlg().Busy().BusyText();
-    if (result != kSetDone) return print.Fail({kExitDeviceFailure, result});
-    const std::vector<int> inputs =
-        inputIndex == kAllInputsIndex ? AllInputs() : std::vector<int>{inputIndex + 1};
-    return print.Done(result, ListJson(page, inputs));
-}
-
-int List(CEDIDDlg& page, const Printer& print) {
+int List(const EdidInputs& list, const Printer& print) {
     if (print.options.json) {
-        print.out << print.Succeeded(ListJson(page, AllInputs())) << "\n";
+        print.out << print.Succeeded(ListJson(list, AllInputs())) << "\n";
         return kExitDone;
     }
-    const auto& ui = page.Controls();
-    for (int k = 0; k < 8; ++k)
-        print.out << ui.Text(res::kEdidNameLabels[k]) << " " << ui.Text(res::kEdidValueLabels[k])
-                  << "\n";
+    for (int k = 0; k < 8; ++k) print.out << list.names[k] << " " << list.texts[k] << "\n";
     return kExitDone;
 }
 
@@ -223,29 +180,26 @@ int CheckEdid(const EdidRequest& request, const Printer& print) {
 }
 
 int RunEdid(Session& session, const EdidRequest& request, const Printer& print) {
-    Outcome entered = session.EnterPage(res::kEdidLabel, kEdidLimitMs);
-    if (!entered.Ok()) return print.Fail(entered);
-    CEDIDDlg& page = EdidPage(session);
-    switch (request.action) {
-        case EdidRequest::kList:
-        case EdidRequest::kCheck:
-            return List(page, print);
-        case EdidRequest::kPreset:
-            page.Select(res::kPresetList, request.preset);
-            page.Select(res::kPresetInputList, request.inputIndex);
-            return Set(session, page, res::kPresetSetButton, request.inputIndex, print);
-        case EdidRequest::kCopy:
-            page.Select(res::kCopyOutputList, request.output);
-            page.Select(res::kCopyInputList, request.inputIndex);
-            return Set(session, page, res::kCopySetButton, request.inputIndex, print);
-        case EdidRequest::kFile: {
-            Outcome opened = OpenFile(session, page, request);
-            if (!opened.Ok()) return print.Fail(opened);
-            page.Select(res::kFileInputList, request.inputIndex);
-            return Set(session, page, res::kFileSetButton, request.inputIndex, print);
+    Operations& ops = session.Ops();
+    const auto done = session.Run<EdidInputs>([&](Operations::Done<EdidInputs> then) {
+        switch (request.action) {
+            case EdidRequest::kList:
+            case EdidRequest::kCheck:
+                return ops.ReadEdid(then);
+            case EdidRequest::kPreset:
+                return ops.SetEdidPreset(request.preset, request.inputIndex, then);
+            case EdidRequest::kCopy:
+                return ops.CopyEdid(request.output, request.inputIndex, then);
+            case EdidRequest::kFile:
+                return ops.WriteEdidFile(request.name, request.file, request.inputIndex, then);
         }
-    }
-    return kExitUsage;
+    });
+    if (!done.result) return print.Fail(OutcomeOf(done.result.error()));
+    if (request.action == EdidRequest::kList) return List(*done.result, print);
+    const std::vector<int> inputs = request.inputIndex == kAllInputsIndex
+                                        ? AllInputs()
+                                        : std::vector<int>{request.inputIndex + 1};
+    return print.Done(kSetDone, ListJson(*done.result, inputs));
 }
 
 }  // namespace torvane::cli

@@ -1,15 +1,16 @@
 #pragma once
 // A headless operator at the Torvane window: the main window model on a real
-// poll() loop with the POSIX links. It opens the link as the operator would,
-// closes every message the window shows (answering "Ok" to the power-off
-// question) and remembers what the messages said.
+// poll() loop with the POSIX links, and the operation API over it. Each
+// command runs one operation and waits for its result; the operations close
+// every message the window shows.
 
 #include <functional>
 #include <iosfwd>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/operations.h"
 #include "app/torvane_app.h"
 #include "cli/options.h"
 #include "links/posix_link_factory.h"
@@ -23,69 +24,46 @@ struct Outcome {
     bool Ok() const { return code == kExitDone; }
 };
 
-class Session : private WindowObserver {
+// The exit status and text of an operation's error.
+Outcome OutcomeOf(const Error& error);
+
+class Session {
   public:
     Session(const Options& options, std::ostream& trace);
-    ~Session() override;
 
     CTorvaneDlg& Dlg() { return *dlg_; }
     CTorvaneApp& App() { return app_; }
+    Operations& Ops() { return *ops_; }
+    EventLoop& Loop() { return loop_; }
 
-    // Opens the link and waits for the switcher's answers to the queries that
-    // follow (power state, then beep state), each its own reply time.
-    Outcome OpenLink();
-    // Messages the window showed while the link opened ("Power off!"): not
-    // failures of the command, but worth the user's knowing.
-    const std::vector<std::string>& ConnectMessages() const { return connectMessages_; }
+    // Opens the link of the options, resolving a host name.
+    Completed<void> OpenLink();
 
-    // Runs a chain of queries until `done`, giving each answer `answerMs`;
-    // false when one of them went unanswered.
-    bool WaitForChain(const std::function<bool()>& done, int answerMs);
+    // Starts an operation and runs the loop until it has completed.
+    template <class T>
+    Completed<T> Run(const std::function<void(Operations::Done<T>)>& start) {
+        std::optional<Completed<T>> completed;
+        start([&completed](const Completed<T>& c) { completed = c; });
+        while (!completed) loop_.RunOnce(kIdleWaitMs);
+        return std::move(*completed);
+    }
 
-    // Runs the loop until `done()` holds, `maxMs` have passed or the link
-    // is lost; returns done().
+    // Runs the loop until `done()` holds or `maxMs` have passed; returns done().
     bool RunUntil(const std::function<bool()>& done, int maxMs);
-    // The link opened by OpenLink has failed or been closed by the far end:
-    // whatever the command waited for, it ends with LinkLostOutcome().
-    bool LinkLost() const;
-    Outcome LinkLostOutcome() const;
     // Gate open, no busy dialog, no message showing.
     bool Settled() const;
-    // Settled, and no reply awaited.
-    bool Quiet() const;
-    // Clicks `id` and waits until the window is quiet again (or `maxMs`).
-    // A message shown meanwhile is the failure it reports.
-    Outcome ClickAndWait(int id, int maxMs);
-    // The same for a control of another window (a page).
-    Outcome ClickAndWait(Window& window, int id, int maxMs);
-    // Clicks a page label of the main window and waits for the page's entry
-    // queries to end, as ClickAndWait does.
-    Outcome EnterPage(int labelId, int maxMs);
-
     // Messages shown (and closed) since the last call.
-    std::vector<std::string> TakeMessages();
-
-    // The one question the command asked for, answered "Ok" when the window
-    // asks exactly that. Any other question is closed unanswered and ends the
-    // command like a message does.
-    void AnswerYesTo(std::string question) { expectedQuestion_ = std::move(question); }
+    std::vector<std::string> TakeMessages() { return ops_->TakeMessages(); }
 
   private:
-    void OnOpened(Window& window) override;
-    // Runs the operator's action and waits until the window is quiet again.
-    Outcome Act(const std::function<void()>& action, int maxMs);
-    Outcome OpenSerial();
-    Outcome OpenTcp();
+    static constexpr int kIdleWaitMs = 1000;
 
     const Options& options_;
     PollLoop loop_;
     PosixLinkFactory links_;
     CTorvaneApp app_;
     CTorvaneDlg* dlg_ = nullptr;
-    std::vector<std::string> messages_;
-    std::vector<std::string> connectMessages_;
-    std::string expectedQuestion_;
-    bool linkOpened_ = false;
+    std::optional<Operations> ops_;
 };
 
 }  // namespace torvane::cli

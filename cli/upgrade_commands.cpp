@@ -8,79 +8,34 @@
 
 #include "cli/terminal_text.h"
 #include "pages/firmware_image.h"
-#include "pages/fw_dlg.h"
-#include "res/resource_ids.h"
-#include "res/upgrade_page_ids.h"
 #include "ui/text_codec.h"
 
 namespace torvane::cli {
 namespace {
 
-// The device-information chain and the device-text exchange have no time-out
-// of their own: each answer gets this long.
-constexpr int kAnswerLimitMs = 3000;
-// The page's own timers end every path of an upgrade (at most 10 s of ready
-// polls, 6 s per unanswered block, 36 s of restart); this is only a safety net.
-constexpr int kUpgradeLimitMs = 15 * 60 * 1000;
 constexpr std::size_t kDeviceTextLength = 32;
-constexpr std::size_t kHalfLength = 16;
 
-const char* const kSuccessLine = "->Firmware upgrade successfully ";
-const char* const kFailureLine = "->MCU upgrade failed";
-
-CFWDlg& UpgradePage(Session& session) { return session.App().UpgradePage(); }
-
-bool WaitForChain(Session& session, const std::function<bool()>& done) {
-    return session.WaitForChain(done, kAnswerLimitMs);
-}
-
-// Enters the page, which reads the device line and the device text.
-Outcome EnterAndRead(Session& session, CFWDlg& page) {
-    const int reads = page.DeviceTextReads();
-    const Rect label = session.Dlg().Controls().At(res::kUpgradeLabel).rect;
-    session.TakeMessages();
-    session.Dlg().PressAt({label.x + label.width / 2, label.y + label.height / 2});
-    if (!WaitForChain(session, [&] { return page.DeviceTextReads() > reads; })) {
-        if (session.LinkLost()) return session.LinkLostOutcome();
-        auto messages = session.TakeMessages();
-        return {kExitDeviceFailure, messages.empty() ? "Time out!" : messages.front()};
-    }
-    return {};
-}
-
-std::string DeviceLine(CFWDlg& page) { return page.Controls().Text(res::kDeviceLineLabel); }
-std::string DeviceText(CFWDlg& page) { return page.Controls().Text(res::kDeviceTextLabel); }
-
-int Info(CFWDlg& page, const Printer& print) {
+int Info(const DeviceIdentity& identity, const Printer& print) {
     if (print.options.json) {
         print.out << print.Succeeded(JsonObject()
-                                         .AddString("device", DeviceLine(page))
-                                         .AddString("text", DeviceText(page)))
+                                         .AddString("device", identity.device)
+                                         .AddString("text", identity.text))
                   << "\n";
         return kExitDone;
     }
-    print.out << TerminalText(DeviceLine(page)) << "\n" << TerminalText(DeviceText(page)) << "\n";
+    print.out << TerminalText(identity.device) << "\n" << TerminalText(identity.text) << "\n";
     return kExitDone;
 }
 
-int SetText(Session& session, CFWDlg& page, const std::string& text, const Printer& print) {
-    // The hidden editor holds the text as two halves of 16 characters.
-    const std::string first = FirstCharacters(text, kHalfLength);
-    page.EditText(res::kDeviceTextFirstHalf, first);
-    page.EditText(res::kDeviceTextSecondHalf, text.substr(first.size()));
-    const int reads = page.DeviceTextReads();
-    session.TakeMessages();
-    page.WriteDeviceText();
-    const bool readBack = WaitForChain(session, [&] { return page.DeviceTextReads() > reads; });
-    auto messages = session.TakeMessages();
-    if (!readBack || messages.empty() || messages.front() != "Set successfully!")
-        return print.Fail(
-            {kExitDeviceFailure, !messages.empty() ? messages.front() : std::string("Time out!")});
+int SetText(Session& session, const std::string& text, const Printer& print) {
+    const auto set = session.Run<DeviceIdentity>(
+        [&](Operations::Done<DeviceIdentity> done) { session.Ops().SetDeviceText(text, done); });
+    if (!set.result) return print.Fail(OutcomeOf(set.result.error()));
     if (print.options.json) {
-        print.out << print.Succeeded(JsonObject().AddString("text", DeviceText(page))) << "\n";
+        print.out << print.Succeeded(JsonObject().AddString("text", set.result->text)) << "\n";
         return kExitDone;
     }
-    print.out << messages.front() << "\n" << TerminalText(DeviceText(page)) << "\n";
+    print.out << "Set successfully!\n" << TerminalText(set.result->text) << "\n";
     return kExitDone;
 }
 
@@ -89,47 +44,30 @@ int SetText(Session& session, CFWDlg& page, const std::string& text, const Print
 // line with --json), so a script or a log file sees it too.
 class UpgradeWatch {
   public:
-    UpgradeWatch(CFWDlg& page, const Printer& print, EventLoop& loop)
-        : page_(page),
-          print_(print),
-          loop_(loop),
-          bar_(!print.options.json && ::isatty(STDERR_FILENO)),
-          blocks_(FirmwareBlockCount(page.ImageLength())) {}
+    UpgradeWatch(const Printer& print, EventLoop& loop)
+        : print_(print), loop_(loop), bar_(!print.options.json && ::isatty(STDERR_FILENO)) {}
 
-    void Update() {
-        const std::string log = page_.Controls().Text(res::kUpgradeLog);
-        if (log.size() < printed_) printed_ = 0;  // emptied by the Upgrade button
-        std::size_t end;
-        while ((end = log.find("\r\n", printed_)) != std::string::npos) {
-            const std::string line = log.substr(printed_, end - printed_);
-            printed_ = end + 2;
-            lines_.push_back(line);
+    void Update(const UpgradeProgress& progress) {
+        for (const auto& line : progress.newLines) {
             if (print_.options.json) continue;
             EndBar();
             print_.out << line << std::endl;
         }
-        if (bar_ && page_.State() == UpgradeState::kSending) DrawBar();
-        if (!bar_) WriteProgressLine();
+        if (bar_ && progress.sending) DrawBar(progress);
+        if (!bar_) WriteProgressLine(progress);
     }
     void EndBar() {
         if (barShown_) print_.err << "\n";
         barShown_ = false;
     }
-    bool Ended() const {
-        return page_.State() == UpgradeState::kIdle && !lines_.empty() &&
-               (lines_.back() == kSuccessLine || lines_.back() == kFailureLine);
-    }
-    bool Succeeded() const { return !lines_.empty() && lines_.back() == kSuccessLine; }
-    const std::vector<std::string>& Lines() const { return lines_; }
 
   private:
     // The share of the image the switcher has confirmed, as the page's
     // progress bar shows it.
-    void WriteProgressLine() {
-        const Control& bar = page_.Controls().At(res::kUpgradeProgress);
-        if (bar.rangeMax <= 0) return;
+    void WriteProgressLine(const UpgradeProgress& progress) {
+        if (progress.range <= 0) return;
         const int percent =
-            static_cast<int>(std::min<long long>(100, 100LL * bar.position / bar.rangeMax));
+            static_cast<int>(std::min<long long>(100, 100LL * progress.confirmed / progress.range));
         // One line for every tenth, also when several pass at once.
         while (lastTenth_ < percent / 10) {
             const std::string shown = std::to_string(++lastTenth_ * 10);
@@ -140,8 +78,8 @@ class UpgradeWatch {
         }
     }
 
-    void DrawBar() {
-        const int sent = page_.TransferOffset() / static_cast<int>(kDataPayloadSize);
+    void DrawBar(const UpgradeProgress& progress) {
+        const int sent = progress.blocksSent;
         if (!started_) {
             started_ = true;
             startMs_ = loop_.Now();
@@ -152,22 +90,19 @@ class UpgradeWatch {
         const double rate =
             seconds > 0 ? sent * static_cast<double>(kDataPayloadSize) / seconds : 0;
         constexpr int kWidth = 30;
-        const int filled = blocks_ ? sent * kWidth / blocks_ : 0;
+        const int blocks = progress.blocks;
+        const int filled = blocks ? sent * kWidth / blocks : 0;
         char text[128];
         std::snprintf(text, sizeof text, "\r[%-*s] %d/%d blocks %.0f B/s", kWidth,
-                      std::string(static_cast<std::size_t>(filled), '#').c_str(), sent, blocks_,
+                      std::string(static_cast<std::size_t>(filled), '#').c_str(), sent, blocks,
                       rate);
         print_.err << text << std::flush;
         barShown_ = true;
     }
 
-    CFWDlg& page_;
     const Printer& print_;
     EventLoop& loop_;
     bool bar_;
-    int blocks_;
-    std::size_t printed_ = 0;
-    std::vector<std::string> lines_;
     bool barShown_ = false;
     bool started_ = false;
     TimeMs startMs_ = 0;
@@ -175,41 +110,20 @@ class UpgradeWatch {
     int lastTenth_ = 0;
 };
 
-int Upgrade(Session& session, CFWDlg& page, const std::string& path, const Printer& print) {
-    session.TakeMessages();
-    page.Click(res::kFirmwareOpenButton);
-    if (!page.PendingFileChoice())
-        return print.Fail({kExitDeviceFailure, "the Upgrade page is busy"});
-    page.AnswerFileChoice(path);
-    if (auto messages = session.TakeMessages(); !messages.empty())
-        return print.Fail({kExitUsage, messages.front()});
-    if (page.Controls().Text(res::kFirmwarePathBox).empty())
-        return print.Fail({kExitUsage, path + ": cannot be read"});
-
-    const int reads = page.DeviceTextReads();
-    UpgradeWatch watch(page, print, session.Dlg().Loop());
-    page.Click(res::kUpgradeButton);
-    session.RunUntil(
-        [&] {
-            watch.Update();
-            return watch.Ended();
-        },
-        kUpgradeLimitMs);
+int Upgrade(Session& session, const std::string& path, const Printer& print) {
+    UpgradeWatch watch(print, session.Loop());
+    const auto upgraded = session.Run<DeviceIdentity>([&](Operations::Done<DeviceIdentity> done) {
+        session.Ops().Upgrade(
+            path, [&](const UpgradeProgress& progress) { watch.Update(progress); }, done);
+    });
     watch.EndBar();
-    if (session.LinkLost()) return print.Fail(session.LinkLostOutcome());
-    auto messages = session.TakeMessages();
-    if (!watch.Succeeded()) {
-        std::string error = !messages.empty() ? messages.front() : "MCU upgrade failed";
-        if (!watch.Ended()) error = "Time out!";
-        return print.Fail({kExitDeviceFailure, error});
-    }
-    // The switcher answered again: the device line shows its new version.
-    WaitForChain(session, [&] { return page.DeviceTextReads() > reads; });
+    if (!upgraded.result) return print.Fail(OutcomeOf(upgraded.result.error()));
+    const std::string& device = upgraded.result->device;
     if (print.options.json) {
-        print.out << print.Succeeded(JsonObject().AddString("device", DeviceLine(page))) << "\n";
+        print.out << print.Succeeded(JsonObject().AddString("device", device)) << "\n";
         return kExitDone;
     }
-    if (!DeviceLine(page).empty()) print.out << TerminalText(DeviceLine(page)) << "\n";
+    if (!device.empty()) print.out << TerminalText(device) << "\n";
     return kExitDone;
 }
 
@@ -268,14 +182,16 @@ std::optional<UpgradeRequest> ParseUpgradeRequest(const Options& options, Outcom
 }
 
 int RunUpgradePage(Session& session, const UpgradeRequest& request, const Printer& print) {
-    CFWDlg& page = UpgradePage(session);
-    Outcome entered = EnterAndRead(session, page);
+    // Entering the page reads the identity.
+    const auto entered = session.Run<DeviceIdentity>(
+        [&](Operations::Done<DeviceIdentity> done) { session.Ops().ReadIdentity(done); });
     // The window lets the operator upgrade a switcher that does not tell its
     // identity (its firmware may be what is broken): so does the tool.
-    if (!entered.Ok() && (request.action != UpgradeRequest::kUpgrade || session.LinkLost()))
-        return print.Fail(entered);
-    if (!entered.Ok()) {
-        const std::string warning = "the switcher did not tell its identity (" + entered.error +
+    if (!entered.result) {
+        const Error& error = entered.result.error();
+        if (request.action != UpgradeRequest::kUpgrade || error.kind == Error::Kind::kLinkLost)
+            return print.Fail(OutcomeOf(error));
+        const std::string warning = "the switcher did not tell its identity (" + error.message +
                                     "); upgrading all the same";
         // With --json, standard error carries the progress as JSON lines.
         if (print.options.json)
@@ -285,11 +201,11 @@ int RunUpgradePage(Session& session, const UpgradeRequest& request, const Printe
     }
     switch (request.action) {
         case UpgradeRequest::kInfo:
-            return Info(page, print);
+            return Info(*entered.result, print);
         case UpgradeRequest::kTextSet:
-            return SetText(session, page, request.text, print);
+            return SetText(session, request.text, print);
         case UpgradeRequest::kUpgrade:
-            return Upgrade(session, page, request.path, print);
+            return Upgrade(session, request.path, print);
     }
     return kExitDone;
 }

@@ -61,6 +61,14 @@ void CommandOwner::Refuse(int timer, const ReplyView& reply) {
     End(timer, CommandOutcome::kRefused, &reply);
 }
 
+void CommandOwner::Heard(int timer, const ReplyView& reply) {
+    auto it = waiting_.find(timer);
+    if (it == waiting_.end()) return;
+    CommandFrame bytes{};
+    std::copy_n(reply.Bytes(), bytes.size(), bytes.begin());
+    it->second.record.reply = bytes;
+}
+
 void CommandOwner::LinkLost() {
     while (!waiting_.empty()) {
         const int timer = waiting_.begin()->first;
@@ -89,7 +97,7 @@ void CommandOwner::End(int timer, CommandOutcome outcome, const ReplyView* reply
         record.reply = bytes;
     }
     lastEnded_ = record;
-    if (observer_) observer_(lastEnded_);
+    for (const auto& observer : observers_) observer(lastEnded_);
 }
 
 }  // namespace torvane

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "platform/window_timers.h"
 #include "protocol/commands.h"
@@ -71,7 +72,11 @@ class CommandOwner {
     const CommandRecord& LastEnded() const { return lastEnded_; }
     const CommandRecord& LastStarted() const { return lastStarted_; }
     // Called with every command that ends, whatever its outcome.
-    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+    void AddObserver(Observer observer) { observers_.push_back(std::move(observer)); }
+    // The switcher said something about the command waiting on `timer`
+    // that does not end it (an acknowledgement of the other state, say):
+    // the record keeps it as its reply, should the command end unanswered.
+    void Heard(int timer, const ReplyView& reply);
 
   private:
     struct InFlight {
@@ -85,7 +90,7 @@ class CommandOwner {
     WindowTimers& timers_;
     Send send_;
     GiveUp giveUp_;
-    Observer observer_;
+    std::vector<Observer> observers_;
     std::map<int, InFlight> waiting_;
     std::uint64_t serial_ = 0;
     CommandRecord lastStarted_;

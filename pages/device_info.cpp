@@ -124,6 +124,7 @@ void CFWDlg::OnDeviceTextReply(const ReplyView& f) {
     }
     if (command >= kFirstTextWrite && command <= kLastTextWrite && f.First() == kAcknowledged) {
         if (command == kLastTextWrite) {
+            ++deviceTextWrites_;
             host_.Message().ShowMessage("Set successfully!", [this] {
                 host_.Buffers().Write(DeviceTextRead(kFirstTextRead));
                 host_.PostSendRequest(SendRequest::kCommandFromUpgrade);

@@ -147,6 +147,7 @@ void CEDIDDlg::OnFileChosen(const std::string& path) {
     const CheckedEdidFile file = torvane::LoadEdidFile(path);
     if (file.verdict == EdidFileVerdict::kUnreadable) {
         fileError_ = file.error;
+        fileTaken_ = false;
         SetFileProblem("Open EDID", "Cannot read " + path + ": " + fileError_);
         return;
     }
@@ -156,7 +157,8 @@ void CEDIDDlg::OnFileChosen(const std::string& path) {
 }
 
 void CEDIDDlg::LoadEdidFile(const std::string& name, const CheckedEdidFile& file) {
-    if (file.verdict != EdidFileVerdict::kAccepted) {
+    fileTaken_ = file.verdict == EdidFileVerdict::kAccepted;
+    if (!fileTaken_) {
         // Checked before it replaces anything: the accepted EDID stays.
         host_.Message().ShowMessage(BadEdidFileMessage(name, file.reason));
         return;

@@ -55,6 +55,9 @@ class CEDIDDlg : public Window, public Page {
     const std::string& FileError() const { return fileError_; }
     const WindowTimers& Timers() const { return timers_; }
     const CommandOwner& Commands() const { return commands_; }
+    CommandOwner& Commands() { return commands_; }
+    // The last file offered (by "..." or LoadEdidFile) was taken.
+    bool FileTaken() const { return fileTaken_; }
 
     static const char* const kFileFilter;
 
@@ -96,6 +99,7 @@ class CEDIDDlg : public Window, public Page {
     CommandOwner commands_;
     EdidBuffer edid_{};
     std::string fileError_;
+    bool fileTaken_ = false;
     std::array<int, 8> codes_{-1, -1, -1, -1, -1, -1, -1, -1};
     // The last set operation succeeded: the list is read again once its
     // result has been shown, so it shows what the inputs now present.

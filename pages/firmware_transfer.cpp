@@ -66,6 +66,7 @@ void CFWDlg::OnUpgrade() {
     AppendLog("->Upgrading MCU...");
     offset_ = 0;
     state_ = UpgradeState::kRequesting;
+    lastEnd_ = UpgradeEnd::kNone;
     host_.PostSendRequest(kSendCommand);
     timers_.SetTimer(kRequestTimer, kRequestMs);
 }
@@ -196,12 +197,14 @@ void CFWDlg::OnRebootAnswer() {
     AppendLog("->System reboot ok ");
     AppendLog("->MCU upgrading complete ");
     AppendLog("->Firmware upgrade successfully ");
+    lastEnd_ = UpgradeEnd::kSucceeded;
 }
 
 // Every failure ends the same way: the failure line drawn red, the progress
 // bar and the transfer reset, the gate open for the next command.
 void CFWDlg::EndInFailure() {
     state_ = UpgradeState::kIdle;
+    if (lastEnd_ == UpgradeEnd::kNone) lastEnd_ = UpgradeEnd::kFailed;
     SetFailureMark(true);
     AppendLog(kFailedLine);
     Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
@@ -221,7 +224,10 @@ void CFWDlg::OnTimer(int id) {
             // A late answer while the message shows must not resume the
             // transfer.
             state_ = UpgradeState::kIdle;
-            host_.Message().ShowMessage("Time out!", [this] { EndInFailure(); });
+            host_.Message().ShowMessage("Time out!", [this] {
+                lastEnd_ = UpgradeEnd::kTimedOut;
+                EndInFailure();
+            });
             break;
         case kReadyPollTimer:
             SendReadyPoll();

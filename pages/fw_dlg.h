@@ -24,6 +24,14 @@ enum class UpgradeState {
     kRebooting,   // last block taken; waiting for the switcher to answer again
 };
 
+// How the last upgrade run ended.
+enum class UpgradeEnd {
+    kNone,       // none has ended since the last one began
+    kSucceeded,  // the switcher answered after its restart
+    kFailed,     // the switcher refused or aborted
+    kTimedOut,   // the switcher stopped answering
+};
+
 class CFWDlg : public Window, public Page {
   public:
     explicit CFWDlg(PageHost& host);
@@ -54,8 +62,12 @@ class CFWDlg : public Window, public Page {
     bool FailureMark() const { return failureMark_; }
     int ImageLength() const { return imageLength_; }
     int TransferOffset() const { return offset_; }
+    bool ImageLoaded() const { return imageLength_ > 0; }
+    UpgradeEnd LastUpgradeEnd() const { return lastEnd_; }
     // How many times the device text has been read back and shown.
     int DeviceTextReads() const { return deviceTextReads_; }
+    // How many times the switcher has taken a whole device text.
+    int DeviceTextWrites() const { return deviceTextWrites_; }
     const WindowTimers& Timers() const { return timers_; }
 
   protected:
@@ -103,6 +115,8 @@ class CFWDlg : public Window, public Page {
     std::uint8_t outgoingFirst_[16] = {};
     std::uint8_t outgoingSecond_[16] = {};
     int deviceTextReads_ = 0;
+    int deviceTextWrites_ = 0;
+    UpgradeEnd lastEnd_ = UpgradeEnd::kNone;
 };
 
 }  // namespace torvane

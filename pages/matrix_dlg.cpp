@@ -119,9 +119,12 @@ void CMatrixDlg::OnReply(const std::uint8_t* frame) {
 
 void CMatrixDlg::OnArcAcknowledged(const ReplyView& reply, bool on) {
     const int output = reply.Third();
-    lastArcAck_ = ArcAcknowledgement{output, on};
-    // The acknowledgement settles every pending ARC command of its direction.
+    // The acknowledgement settles every pending ARC command of its direction;
+    // one of the other direction keeps waiting, with what the switcher said.
     ConfirmAll(on ? kArcOnTimers : kArcOffTimers, kLastArcCommandTimer, kArcTimersPerOutput, reply);
+    for (int id = on ? kArcOffTimers : kArcOnTimers; id <= kLastArcCommandTimer;
+         id += kArcTimersPerOutput)
+        commands_.Heard(id, reply);
     if (IsPort(output)) ShowArcState(output, on ? kStateOn : kStateOff);
     // Also when it names no output: no timer is left that would reopen it.
     host_.ReopenBusyGate();
@@ -189,6 +192,20 @@ void CMatrixDlg::ShowArcState(int output, std::uint8_t state) {
     const res::MatrixOutputIds& ids = res::kMatrixOutputs[Slot(output)];
     Table().SetChecked(ids.arcOn, state == kStateOn);
     Table().SetChecked(ids.arcOff, state == kStateOff);
+}
+
+std::optional<int> CMatrixDlg::ShownInput(int output) const {
+    const res::MatrixOutputIds& ids = res::kMatrixOutputs[Slot(output)];
+    for (int i = 1; i <= kOutputs; ++i)
+        if (Controls().Checked(ids.inputs[i - 1])) return i;
+    return std::nullopt;
+}
+
+std::optional<bool> CMatrixDlg::ShownArc(int output) const {
+    const res::MatrixOutputIds& ids = res::kMatrixOutputs[Slot(output)];
+    if (Controls().Checked(ids.arcOn)) return true;
+    if (Controls().Checked(ids.arcOff)) return false;
+    return std::nullopt;
 }
 
 void CMatrixDlg::ConfirmAll(int first, int last, int step, const ReplyView& reply) {

@@ -42,14 +42,11 @@ class CMatrixDlg : public Window, public Page {
     bool AwaitingSwitcher() const { return commands_.AnyWaiting(); }
     const WindowTimers& Timers() const { return timers_; }
     const CommandOwner& Commands() const { return commands_; }
-
-    // What the last ARC acknowledgement the page took said: the output its
-    // byte 6 named (any value, 1 to 8 being an output) and the state.
-    struct ArcAcknowledgement {
-        int output = 0;
-        bool on = false;
-    };
-    const std::optional<ArcAcknowledgement>& LastArcAcknowledgement() const { return lastArcAck_; }
+    CommandOwner& Commands() { return commands_; }
+    // What the page shows for `output` (1 to 8): the input whose button is
+    // checked, and the ARC state, until the switcher has said nothing.
+    std::optional<int> ShownInput(int output) const;
+    std::optional<bool> ShownArc(int output) const;
 
   protected:
     void OnCommand(int id) override;
@@ -81,7 +78,6 @@ class CMatrixDlg : public Window, public Page {
     WindowTimers timers_;
     CommandOwner commands_;
     std::array<int, kOutputs> currentInput_;
-    std::optional<ArcAcknowledgement> lastArcAck_;
 };
 
 }  // namespace torvane

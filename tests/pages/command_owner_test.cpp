@@ -22,7 +22,7 @@ struct OwnerFixture : ::testing::Test {
                        [this](const CommandRecord& command) { gaveUp.push_back(command); }};
 
     void SetUp() override {
-        owner.SetObserver([this](const CommandRecord& command) { ended.push_back(command); });
+        owner.AddObserver([this](const CommandRecord& command) { ended.push_back(command); });
     }
 };
 

@@ -1,0 +1,139 @@
+// The operator's tasks as calls, on virtual time against the in-process
+// switcher: each completes once, with what the switcher confirmed or how it
+// failed, and the window is left as the operator would leave it.
+
+#include "app/operations.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "platform/virtual_loop.h"
+#include "res/resource_ids.h"
+#include "sim/in_process_links.h"
+#include "sim/switcher_model.h"
+
+namespace torvane::test {
+namespace {
+
+// The window on virtual time with the simulated switcher on its serial port
+// and TCP port, and the operations over it.
+struct Rig {
+    Rig() {
+        links.AddSwitcher(model);
+        app.InitInstance(nullptr);
+        ops.emplace(app, loop);
+    }
+
+    // Starts an operation and lets virtual time run until it completes.
+    template <class T>
+    Completed<T> Complete(const std::function<void(Operations::Done<T>)>& start) {
+        std::optional<Completed<T>> completed;
+        start([&](const Completed<T>& c) { completed = c; });
+        for (int ms = 0; !completed && ms < 20 * 60 * 1000; ms += 10) loop.Advance(10);
+        EXPECT_TRUE(completed.has_value());
+        return completed ? *completed : Completed<T>{Error{Error::Kind::kTimedOut, "never"}, {}};
+    }
+    Completed<void> Connect(bool serial = true) {
+        LinkChoice link;
+        link.serial = serial;
+        link.serialPath = sim::kDefaultSerialPath;
+        link.ipv4 = "127.0.0.1";
+        link.port = sim::kDefaultTcpPort;
+        return Complete<void>([&](Operations::Done<void> done) { ops->Connect(link, done); });
+    }
+    CTorvaneDlg& Dlg() { return *app.MainWindow(); }
+
+    VirtualLoop loop;
+    sim::SwitcherModel model{loop};
+    sim::SimLinkFactory links{loop};
+    CTorvaneApp app{loop, links};
+    std::optional<Operations> ops;
+};
+
+class OperationsTest : public ::testing::Test, public Rig {};
+
+TEST_F(OperationsTest, StatusReturnsWhatTheSwitcherReported) {
+    model.State().inputConnected = {false, true, false, false, false, false, false, true};
+    model.State().outputConnected = {true, false, false, false, false, false, false, false};
+    model.State().beepOn = false;
+    ASSERT_TRUE(Connect().result.ok());
+    const auto status =
+        Complete<SwitcherStatus>([&](Operations::Done<SwitcherStatus> done) { ops->Status(done); });
+    ASSERT_TRUE(status.result.ok()) << status.result.error().message;
+    EXPECT_TRUE(status.result->power);
+    EXPECT_EQ(status.result->beep, std::optional<bool>(false));
+    EXPECT_EQ(status.result->inputConnected,
+              (std::array<bool, 8>{false, true, false, false, false, false, false, true}));
+    EXPECT_EQ(status.result->outputConnected,
+              (std::array<bool, 8>{true, false, false, false, false, false, false, false}));
+}
+
+TEST(Operations, AFailedCommandSaysHowItFailed) {
+    struct Case {
+        const char* name;
+        std::function<void(Rig&)> fault;
+        Error::Kind kind;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"silent switcher", [](Rig& r) { r.model.Faults().silent = true; }, Error::Kind::kTimedOut,
+         "Time out!"},
+        {"serial line cut", [](Rig& r) { r.links.UnplugSerial(); }, Error::Kind::kLinkLost,
+         "Serial port failed!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig;
+        ASSERT_TRUE(rig.Connect().result.ok());
+        const auto status =
+            rig.Complete<SwitcherStatus>([&](Operations::Done<SwitcherStatus> done) {
+                rig.ops->Status(done);
+                c.fault(rig);
+            });
+        ASSERT_FALSE(status.result.ok());
+        EXPECT_EQ(status.result.error().kind, c.kind);
+        EXPECT_EQ(status.result.error().message, c.message);
+    }
+}
+
+TEST_F(OperationsTest, CallsRunOneAtATimeInTheOrderMade) {
+    ASSERT_TRUE(Connect().result.ok());
+    std::vector<std::string> order;
+    ops->Route(3, 1, [&](const Completed<void>& c) {
+        EXPECT_TRUE(c.result.ok());
+        order.push_back("route");
+    });
+    ops->Arc(2, true, [&](const Completed<ArcAcknowledgement>& c) {
+        EXPECT_TRUE(c.result.ok());
+        order.push_back("arc");
+    });
+    const auto matrix =
+        Complete<MatrixState>([&](Operations::Done<MatrixState> done) { ops->ReadMatrix(done); });
+    EXPECT_EQ(order, (std::vector<std::string>{"route", "arc"}));
+    ASSERT_TRUE(matrix.result.ok());
+    EXPECT_EQ(matrix.result->input[0], 3);
+    EXPECT_EQ(matrix.result->arc[1], std::optional<bool>(true));
+    EXPECT_EQ(model.State().routing[0], 3);
+    EXPECT_TRUE(model.State().arcOn[1]);
+}
+
+TEST_F(OperationsTest, PowerOffConfirmsItsOwnQuestionOnly) {
+    ASSERT_TRUE(Connect().result.ok());
+    const auto off =
+        Complete<SwitchState>([&](Operations::Done<SwitchState> done) { ops->Power(false, done); });
+    ASSERT_TRUE(off.result.ok()) << off.result.error().message;
+    EXPECT_FALSE(model.State().powerOn);
+    EXPECT_FALSE(off.result->already);
+    // A question no call asked for is closed unanswered.
+    int answer = 0;
+    Dlg().Message().Ask("Do you want to reset to factory settings?", true,
+                        [&](int result) { answer = result; });
+    loop.RunPending();
+    EXPECT_EQ(answer, CMessageDlg::kResultCancel);
+    EXPECT_EQ(ops->TakeMessages(),
+              (std::vector<std::string>{"Do you want to reset to factory settings?"}));
+}
+
+}  // namespace
+}  // namespace torvane::test
