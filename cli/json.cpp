@@ -1,70 +1,45 @@
 #include "cli/json.h"
 
-#include <cstdio>
-
-#include "ui/text_codec.h"
+#include <nlohmann/json.hpp>
 
 namespace torvane::cli {
+namespace {
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const auto c = static_cast<unsigned char>(text[at]);
-        if (c >= 0x80) {
-            // Names come from the system (a USB product string, a path) and
-            // need not be UTF-8; a byte that is not part of a well-formed
-            // sequence is replaced so the output stays valid JSON.
-            const std::size_t length = Utf8SequenceAt(text, at);
-            if (length == 0) {
-                out += "\\ufffd";
-                continue;
-            }
-            out.append(text, at, length);
-            at += length - 1;
-            continue;
-        }
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char esc[8];
-                    std::snprintf(esc, sizeof esc, "\\u%04x", c);
-                    out += esc;
-                } else {
-                    out += static_cast<char>(c);
-                }
+using Json = nlohmann::ordered_json;
+
+// Names come from the system (a USB product string, a path) and need not be
+// UTF-8. The library replaces each byte that is not part of a well-formed
+// sequence with U+FFFD; written as the escape \ufffd, the replacement stays
+// visible in the raw text and the output is ASCII wherever the input was.
+std::string Dump(const Json& value) {
+    const std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    static const std::string kReplacement = "\xEF\xBF\xBD";
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.compare(at, kReplacement.size(), kReplacement) == 0) {
+            out += "\\ufffd";
+            at += kReplacement.size();
+        } else {
+            out += text[at++];
         }
     }
-    return out + "\"";
+    return out;
 }
 
-std::string JsonStringArray(const std::vector<std::string>& texts) {
-    std::string out = "[";
-    for (const auto& text : texts) out += (out.size() > 1 ? "," : "") + JsonString(text);
-    return out + "]";
-}
+}  // namespace
+
+std::string JsonString(const std::string& text) { return Dump(Json(text)); }
+
+std::string JsonStringArray(const std::vector<std::string>& texts) { return Dump(Json(texts)); }
 
 std::string JsonObject::Text() const {
-    std::string out = "{";
-    for (std::size_t i = 0; i < members_.size(); ++i) {
-        if (i) out += ",";
-        out += JsonString(members_[i].first) + ":" + members_[i].second;
-    }
-    return out + "}";
+    Json object = Json::object();
+    // The values were written by this file's functions (or are literals such
+    // as "null"), so each reads back as one JSON value.
+    for (const auto& [key, value] : members_)
+        object[key] = Json::parse(value, nullptr, true, false);
+    return Dump(object);
 }
 
 }  // namespace torvane::cli

@@ -1,5 +1,5 @@
 #pragma once
-// Just enough JSON for torvanectl's one-object answers.
+// torvanectl's one-object answers, written by the JSON library.
 
 #include <string>
 #include <utility>
