@@ -78,6 +78,7 @@ void CTorvaneDlg::OnComConnect() {
     Table().SetEnabled(res::kPortList, false);
     // The busy gate is not involved: the reply sets "Power On" on the General page.
     SendPowerStateQuery();
+    LinkChanged();
 }
 
 void CTorvaneDlg::OnSerialBytes(const std::uint8_t* bytes, std::size_t count) {
@@ -112,6 +113,11 @@ void CTorvaneDlg::ClearLinkState() {
     ClearConnectionLabels();
     Table().SetChecked(res::kPowerOnBox, false);
     Table().SetChecked(res::kEnableBeepBox, false);
+    LinkChanged();
+}
+
+void CTorvaneDlg::LinkChanged() {
+    if (onLinkChanged_) onLinkChanged_();
 }
 
 void CTorvaneDlg::OnTcpConnectButton() {
@@ -147,6 +153,7 @@ void CTorvaneDlg::OnTcpConnect(int error) {
     Table().SetText(res::kTcpConnectButton, "Disconnect");
     SendPowerStateQuery();
     Activity();
+    LinkChanged();
 }
 
 void CTorvaneDlg::OnTcpRead(const std::uint8_t* bytes, long readResult) {

@@ -24,12 +24,34 @@ std::string ConnectionText(bool input, int n, std::uint8_t state) {
 }  // namespace
 
 void CTorvaneDlg::ClearConnectionLabels() {
+    for (std::string& text : connectionTexts_) text.clear();
     for (int k = 0; k < 8; ++k) {
         Table().SetText(res::kFirstInputLabel + k, "");
         Table().SetText(res::kFirstOutputLabel + k, "");
         inputConnected_[static_cast<std::size_t>(k)].reset();
         outputConnected_[static_cast<std::size_t>(k)].reset();
     }
+}
+
+// The state first, so a label too narrow for a long name still shows it;
+// the tooltip holds the whole text.
+void CTorvaneDlg::ShowConnectionLabel(int index) {
+    const bool input = index < 8;
+    const int k = index % 8;
+    const int label = (input ? res::kFirstInputLabel : res::kFirstOutputLabel) + k;
+    const std::string& state = connectionTexts_[static_cast<std::size_t>(index)];
+    const std::string& name = (input ? inputNames_ : outputNames_)[static_cast<std::size_t>(k)];
+    const std::string text = state.empty() || name.empty() ? state : state + " \u00B7 " + name;
+    Table().SetText(label, text);
+    Table().SetTooltip(label, name.empty() ? "" : text);
+}
+
+void CTorvaneDlg::ShowPortNames(const PortNames& inputs, const PortNames& outputs) {
+    inputNames_ = inputs;
+    outputNames_ = outputs;
+    for (int index = 0; index < 16; ++index) ShowConnectionLabel(index);
+    for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
+        PageFor(code).ShowPortNames(inputs, outputs);
 }
 
 void CTorvaneDlg::OnStatus() {
@@ -172,8 +194,9 @@ void CTorvaneDlg::OnStatusReply(const ReplyView& reply) {
     const bool input = reply.Is(op::kInputState);
     const int n = reply.First();
     commands_.Confirm(input ? InputStatusTimer(n) : OutputStatusTimer(n), reply);
-    const int label = (input ? res::kFirstInputLabel : res::kFirstOutputLabel) + n - 1;
-    Table().SetText(label, ConnectionText(input, n, reply.Third()));
+    const int index = (input ? 0 : 8) + n - 1;
+    connectionTexts_[static_cast<std::size_t>(index)] = ConnectionText(input, n, reply.Third());
+    ShowConnectionLabel(index);
     (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)] =
         reply.Third() == kConnected;
     if (!input && n == 8) {

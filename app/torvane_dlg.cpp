@@ -134,6 +134,7 @@ CTorvaneDlg::~CTorvaneDlg() {
 }
 
 void CTorvaneDlg::SetPage(std::unique_ptr<Page> page) {
+    page->ShowPortNames(inputNames_, outputNames_);
     pages_[PageSlot(page->Code())] = std::move(page);
 }
 

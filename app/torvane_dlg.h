@@ -112,6 +112,18 @@ class CTorvaneDlg : public Window,
     // changing: a unit sent, a frame received, a timer, the gate reopened,
     // a link event. The operation API waits on it.
     void SetOnActivity(std::function<void()> onActivity) { onActivity_ = std::move(onActivity); }
+    // Runs when a link opens or closes: which switcher the window talks to
+    // (for its names and presets) may have changed.
+    void SetOnLinkChanged(std::function<void()> onLinkChanged) {
+        onLinkChanged_ = std::move(onLinkChanged);
+    }
+    // The serial port the open COM link uses.
+    const std::string& SerialPath() const { return serialPath_; }
+    // The operator's names of the inputs and outputs ("" for none), shown
+    // after each connection state on the General page and on the Matrix
+    // page.
+    using PortNames = Page::PortNames;
+    void ShowPortNames(const PortNames& inputs, const PortNames& outputs);
     // Runs (after the current task) when Close asks the program to end.
     void SetOnQuit(std::function<void(int exitCode)> onQuit) { onQuit_ = std::move(onQuit); }
 
@@ -161,6 +173,8 @@ class CTorvaneDlg : public Window,
 
     // General page: status and system commands.
     void ClearConnectionLabels();
+    void ShowConnectionLabel(int index);
+    void LinkChanged();
     void OnStatus();
     void ParseGeneralReply(const std::uint8_t* frame);
     void OnPowerState(std::uint8_t state);
@@ -238,6 +252,12 @@ class CTorvaneDlg : public Window,
     std::function<void()> onActivity_;
     Trace trace_;
     std::function<void(int)> onQuit_;
+    std::function<void()> onLinkChanged_;
+    // The General page's connection labels, IN1 to IN8 then OUTA to OUTH:
+    // what the switcher said ("" before it did), and the names shown after it.
+    std::array<std::string, 16> connectionTexts_;
+    PortNames inputNames_;
+    PortNames outputNames_;
     // Posted tasks check it, so none runs after the window is gone.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -50,6 +50,26 @@ CMatrixDlg::CMatrixDlg(PageHost& host)
 
 CMatrixDlg::~CMatrixDlg() { timers_.KillAll(); }
 
+// --- names ---
+
+void CMatrixDlg::ShowPortNames(const PortNames& inputs, const PortNames& outputs) {
+    inputNames_ = inputs;
+    outputNames_ = outputs;
+    if (IsOpen()) OnInitDialog();
+}
+
+void CMatrixDlg::OnInitDialog() {
+    for (int o = 1; o <= kOutputs; ++o) {
+        const res::MatrixOutputIds& ids = res::kMatrixOutputs[Slot(o)];
+        const std::string& name = outputNames_[Slot(o)];
+        std::string caption = std::string("OUTPUT ") + char('A' + o - 1);
+        if (!name.empty()) caption += " \u00B7 " + name;
+        Table().SetText(ids.group, caption);
+        for (int i = 1; i <= kOutputs; ++i)
+            Table().SetTooltip(ids.inputs[i - 1], inputNames_[Slot(i)]);
+    }
+}
+
 // --- commands ---
 
 void CMatrixDlg::OnCommand(int id) {

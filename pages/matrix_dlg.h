@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "pages/command_owner.h"
 #include "pages/page.h"
@@ -48,7 +49,13 @@ class CMatrixDlg : public Window, public Page {
     std::optional<int> ShownInput(int output) const;
     std::optional<bool> ShownArc(int output) const;
 
+    // The operator's names of the switcher's inputs and outputs ("" for
+    // none): each output's group is captioned "OUTPUT B · Projector" and each
+    // IN button's tooltip names its input. Kept for a page not yet created.
+    void ShowPortNames(const PortNames& inputs, const PortNames& outputs) override;
+
   protected:
+    void OnInitDialog() override;
     void OnCommand(int id) override;
 
   private:
@@ -78,6 +85,8 @@ class CMatrixDlg : public Window, public Page {
     WindowTimers timers_;
     CommandOwner commands_;
     std::array<int, kOutputs> currentInput_;
+    PortNames inputNames_;
+    PortNames outputNames_;
 };
 
 }  // namespace torvane

@@ -3,7 +3,9 @@
 // may ask of the controller. Pages never write to a link: they fill a shared
 // buffer and post a send request.
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/event_loop.h"
 #include "protocol/commands.h"
@@ -60,6 +62,10 @@ class Page {
     // Where the page sits in the main window, and how it is entered.
     virtual Point Placement() const = 0;
     virtual PageEntry Entry() const = 0;
+    // The operator's names of the switcher's inputs and outputs ("" for
+    // none), for a page that shows them.
+    using PortNames = std::array<std::string, 8>;
+    virtual void ShowPortNames(const PortNames& /*inputs*/, const PortNames& /*outputs*/) {}
 };
 
 // The stand-in for a page whose window is not built yet: it is created,

@@ -19,7 +19,7 @@ void AddOutputGroup(std::vector<ControlTemplate>& c, int output) {
     auto at = [&](int x, int y, int width, int height, int shift = 0) {
         return Rect{g.x + x, g.y + y + shift, width, height};
     };
-    c.push_back(MakeControl(kNoControlId, K::kGroupBox, std::string("OUTPUT ") + char('A' + output),
+    c.push_back(MakeControl(ids.group, K::kGroupBox, std::string("OUTPUT ") + char('A' + output),
                             at(0, 0, 82, 130)));
     // The picture's size is in pixels: the bitmap's own. It shows a digit
     // only once the switcher has confirmed the output's input.

@@ -1,0 +1,61 @@
+#include "network/mac_query.h"
+
+#include "network/network_fields.h"
+
+namespace torvane {
+
+void MacQuery::Ask(const std::string& ip, const DiscoverySettings& settings, int waitMs,
+                   Done done) {
+    Cancel();
+    socket_ = links_.MakeUdpSocket();
+    const unsigned question = ++question_;
+    auto onDatagram = [this, question](const Datagram& datagram) {
+        if (!IsSwitcherAnswer(datagram.bytes.data(), datagram.bytes.size())) return;
+        MacAddress mac;
+        for (std::size_t i = 0; i < mac.size(); ++i) mac[i] = datagram.bytes[i];
+        // Finishing destroys the socket that called: leave it first.
+        loop_.Post([this, alive = alive_, question, mac] {
+            if (*alive && socket_ && question == question_) Finish(mac);
+        });
+    };
+    // Switchers answer on the discovery port, as Search listens; where that
+    // port is taken (by the window's own Search), any port does for a
+    // switcher that answers the sender.
+    if (!socket_->Open(settings.bindIp, settings.discoveryPort, onDatagram) &&
+        !socket_->Open(settings.bindIp, 0, onDatagram)) {
+        const std::string why = socket_->LastError();
+        socket_.reset();
+        done(SystemError("cannot ask " + ip + " which switcher it is: " + why));
+        return;
+    }
+    const std::uint8_t request = kDiscoveryRequest;
+    if (socket_->SendTo(ip, settings.discoveryPort, &request, 1) < 0) {
+        const std::string why = socket_->LastError();
+        socket_.reset();
+        done(SystemError("cannot ask " + ip + " which switcher it is: " + why));
+        return;
+    }
+    done_ = std::move(done);
+    timer_ = loop_.StartTimer(waitMs, [this, ip, waitMs, port = settings.discoveryPort] {
+        Finish(Error{Error::Kind::kTimedOut,
+                     "the switcher at " + ip + " did not say which it is: no answer to discovery " +
+                         "on UDP port " + std::to_string(port) + " within " +
+                         std::to_string(waitMs) + " ms"});
+    });
+}
+
+void MacQuery::Cancel() {
+    if (timer_) loop_.CancelTimer(timer_);
+    timer_ = 0;
+    if (socket_) socket_->Close();
+    socket_.reset();
+    done_ = nullptr;
+}
+
+void MacQuery::Finish(const Result<MacAddress>& mac) {
+    Done done = std::move(done_);
+    Cancel();
+    if (done) done(mac);
+}
+
+}  // namespace torvane
