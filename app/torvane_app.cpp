@@ -8,7 +8,17 @@ CTorvaneApp::CTorvaneApp(EventLoop& loop, LinkFactory& links,
                          std::unique_ptr<PortListRefresher> ports)
     : loop_(loop), links_(links), ports_(std::move(ports)) {}
 
-CTorvaneApp::~CTorvaneApp() = default;
+CTorvaneApp::~CTorvaneApp() {
+    // The binding watches the window; it goes first.
+    binding_.reset();
+}
+
+void CTorvaneApp::KeepProfiles(std::optional<profile::ProfileStore> store) {
+    binding_.reset();
+    profile_ = std::make_unique<SwitcherProfile>(std::move(store));
+    names_ = std::make_unique<CNamesDlg>(*profile_);
+    if (dlg_) binding_ = std::make_unique<ProfileBinding>(*dlg_, links_, *profile_);
+}
 
 CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
     // A peer that closes the control connection must end a send with an
@@ -27,6 +37,7 @@ CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
     dlg_->SetOnQuit([this, onExit = std::move(onExit)](int code) {
         // Runs as a posted task of the window; destroy it after that task.
         loop_.Post([this, code, onExit] {
+            binding_.reset();
             dlg_.reset();
             if (onExit) onExit(code);
         });

@@ -4,6 +4,9 @@
 
 #include <memory>
 
+#include "app/names_dlg.h"
+#include "app/profile_binding.h"
+#include "app/switcher_profile.h"
 #include "app/torvane_dlg.h"
 #include "pages/edid_dlg.h"
 #include "pages/fw_dlg.h"
@@ -27,6 +30,14 @@ class CTorvaneApp {
     CMatrixDlg& MatrixPage() { return *matrix_; }
     CFWDlg& UpgradePage() { return *upgrade_; }
 
+    // Keeps names and presets in `store` for each switcher the window
+    // connects to, and offers the dialogs that edit them. Call after
+    // InitInstance.
+    void KeepProfiles(std::optional<profile::ProfileStore> store);
+    // Nothing until KeepProfiles.
+    SwitcherProfile* Profiles() { return profile_.get(); }
+    CNamesDlg* NamesDialog() { return names_.get(); }
+
   private:
     EventLoop& loop_;
     LinkFactory& links_;
@@ -35,6 +46,9 @@ class CTorvaneApp {
     CEDIDDlg* edid_ = nullptr;
     CMatrixDlg* matrix_ = nullptr;
     CFWDlg* upgrade_ = nullptr;
+    std::unique_ptr<SwitcherProfile> profile_;
+    std::unique_ptr<ProfileBinding> binding_;
+    std::unique_ptr<CNamesDlg> names_;
 };
 
 }  // namespace torvane

@@ -60,15 +60,18 @@ FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
     // Its paint covers the whole client area; nothing is erased first.
     main_->setAttribute(Qt::WA_OpaquePaintEvent);
     // The system menu's About item, on a frameless window: the header's
-    // context menu.
+    // context menu, with the dialogs the program adds to it.
+    if (!dlg.AboutItemText().empty())
+        menu_.push_back({dlg.AboutItemText(), [this] { dlg_.SystemCommand(res::kAboutCommand); }});
     main_->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(
-        main_.get(), &QWidget::customContextMenuRequested, main_.get(), [this](const QPoint& at) {
-            if (dlg_.AboutItemText().empty()) return;
-            QMenu menu;
-            QAction* about = menu.addAction(QString::fromStdString(dlg_.AboutItemText()));
-            if (menu.exec(main_->mapToGlobal(at)) == about) dlg_.SystemCommand(res::kAboutCommand);
-        });
+    QObject::connect(main_.get(), &QWidget::customContextMenuRequested, main_.get(),
+                     [this](const QPoint& at) {
+                         if (menu_.empty()) return;
+                         QMenu menu;
+                         for (const MenuItem& item : menu_)
+                             menu.addAction(QString::fromStdString(item.text), item.choose);
+                         menu.exec(main_->mapToGlobal(at));
+                     });
     message_ = MakeDialogView(dlg.Message(), std::make_unique<MessageSkin>(dlg.Message()), false);
     busy_ = MakeDialogView(dlg.Busy(), std::make_unique<BusySkin>(), false);
     about_ = MakeDialogView(dlg.About(), std::make_unique<DialogSkin>(), true);
@@ -116,6 +119,31 @@ WindowView* FrontEnd::MakeDialogView(Window& window, std::unique_ptr<Skin> skin,
 
 WindowView& FrontEnd::AddDialog(Window& window, std::unique_ptr<Skin> skin) {
     return *MakeDialogView(window, std::move(skin), false);
+}
+
+WindowView& FrontEnd::AddMenuDialog(const std::string& item, Window& window,
+                                    std::function<void()> open) {
+    WindowView* view = MakeDialogView(window, std::make_unique<DialogSkin>(), true);
+    QString title = QString::fromStdString(item);
+    if (title.endsWith(QStringLiteral("..."))) title.chop(3);
+    view->setWindowTitle(title);
+    menu_.push_back({item, std::move(open)});
+    return *view;
+}
+
+bool FrontEnd::ChooseMenuItem(const std::string& item) {
+    for (const MenuItem& entry : menu_) {
+        if (entry.text != item) continue;
+        entry.choose();
+        return true;
+    }
+    return false;
+}
+
+WindowView* FrontEnd::ViewOf(const Window& window) const {
+    for (WindowView* view : views_)
+        if (&view->Model() == &window) return view;
+    return nullptr;
 }
 
 WindowView* FrontEnd::PageView(PageCode code) {

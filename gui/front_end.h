@@ -4,8 +4,10 @@
 // window-modally over the main window when its model opens and hidden when
 // it closes. The models decide everything; this only shows them.
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/torvane_dlg.h"
@@ -36,6 +38,13 @@ class FrontEnd {
     // Shows another modal dialog of the program (the network configuration
     // dialog) with its look, window-modal over the main window.
     WindowView& AddDialog(Window& window, std::unique_ptr<Skin> skin);
+    // A framed dialog the header's right-click menu opens: `open` runs when
+    // the operator chooses `item`.
+    WindowView& AddMenuDialog(const std::string& item, Window& window, std::function<void()> open);
+    // What choosing `item` of that menu does; false when the menu has none.
+    bool ChooseMenuItem(const std::string& item);
+    // The view of a dialog window, or nullptr.
+    WindowView* ViewOf(const Window& window) const;
 
   private:
     WindowView* MakeDialogView(Window& window, std::unique_ptr<Skin> skin, bool framed);
@@ -49,6 +58,11 @@ class FrontEnd {
     WindowView* about_ = nullptr;
     WindowView* netConfig_ = nullptr;
     std::map<PageCode, WindowView*> pages_;
+    struct MenuItem {
+        std::string text;
+        std::function<void()> choose;
+    };
+    std::vector<MenuItem> menu_;
     // Every view but the main one (its Qt children).
     std::vector<WindowView*> views_;
 };

@@ -11,6 +11,7 @@
 #include "gui/demo_switcher.h"
 #include "gui/front_end.h"
 #include "gui/gui_options.h"
+#include "gui/profile_dialogs.h"
 #include "gui/qt_loop.h"
 #include "gui/screenshot_tour.h"
 #include "links/posix_link_factory.h"
@@ -82,7 +83,14 @@ int main(int argc, char** argv) {
         dlg.SetDiscoverySettings(demo->Discovery());
     }
 
+    // Names and presets live in the user's configuration folder; without
+    // one the window works as before, only without them.
+    auto folder =
+        profile::ProfileStore::DefaultFolder([](const char* name) { return std::getenv(name); });
+    if (!folder) std::cerr << "torvane: warning: " << folder.error().message << "\n";
+    app.KeepProfiles(folder ? std::optional(profile::ProfileStore(*folder)) : std::nullopt);
     front = std::make_unique<FrontEnd>(dlg);
+    OfferProfileDialogs(*front, app);
     MappedReporter reporter;
     if (std::getenv("TORVANE_REPORT_MAPPED")) front->MainView().installEventFilter(&reporter);
     front->Show();

@@ -7,11 +7,13 @@
 
 #include <fstream>
 
+#include "app/names_dlg.h"
 #include "app/profile_binding.h"
 #include "operator_fixture.h"
 #include "pages/matrix_dlg.h"
 #include "profile/switcher_key.h"
 #include "profile_folder.h"
+#include "res/names_dialog.h"
 
 namespace torvane::test {
 namespace {
@@ -113,6 +115,33 @@ TEST_F(NamesShown, AnUnreadableProfileIsMovedAsideAndTheOperatorTold) {
     EXPECT_TRUE(profile.Known());
     EXPECT_NE(Message().find("moved"), std::string::npos) << Message();
     EXPECT_NE(Message().find(key + ".json"), std::string::npos) << Message();
+}
+
+}  // namespace
+}  // namespace torvane::test
+
+namespace torvane::test {
+namespace {
+
+TEST_F(NamesShown, TheNamesDialogKeepsAllNamesOrNone) {
+    const std::string key = profile::KeyForSerialPort(sim::kDefaultSerialPath);
+    ConnectCom();
+    CNamesDlg names(profile);
+    names.Open();
+    names.EditText(res::kNamesFirstInputEdit + 2, "Apple TV");
+    names.EditText(res::kNamesFirstOutputEdit + 7, "Rack\tleft");
+    names.Click(res::kNamesOkButton);
+    EXPECT_TRUE(names.Running());
+    EXPECT_EQ(names.Controls().Text(res::kNamesProblemLabel),
+              "the name of output H holds a control character (such as a tab or a new line)");
+    EXPECT_EQ(profile::ProfileStore(folder.Profiles()).Load(key)->profile, profile::Profile{});
+
+    names.EditText(res::kNamesFirstOutputEdit + 7, "Rack left");
+    names.Click(res::kNamesOkButton);
+    EXPECT_FALSE(names.Running());
+    const auto kept = profile::ProfileStore(folder.Profiles()).Load(key)->profile;
+    EXPECT_EQ(kept.inputNames[2], "Apple TV");
+    EXPECT_EQ(kept.outputNames[7], "Rack left");
 }
 
 }  // namespace

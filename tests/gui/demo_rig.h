@@ -9,10 +9,13 @@
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "app/torvane_app.h"
 #include "gui/demo_switcher.h"
 #include "gui/front_end.h"
+#include "gui/profile_dialogs.h"
 #include "gui/qt_loop.h"
 #include "links/posix_link_factory.h"
 #include "res/resource_ids.h"
@@ -22,7 +25,10 @@ namespace torvane::gui {
 
 class DemoRig {
   public:
-    DemoRig() : links_(loop_), demo_(loop_), app_(loop_, links_) {
+    // With `profiles`, names and presets are kept in that folder, as the
+    // program keeps them in the user's configuration folder.
+    explicit DemoRig(std::optional<std::string> profiles = std::nullopt)
+        : links_(loop_), demo_(loop_), app_(loop_, links_) {
         std::string error;
         started_ = demo_.Start(&error);
         links_.AddExtraPort({demo_.SerialPath(), "Demo switcher", "", ""});
@@ -30,12 +36,15 @@ class DemoRig {
         dlg_->AddSwitcherAddress(demo_.Address());
         dlg_->SetControlPort(demo_.TcpPort());
         dlg_->SetDiscoverySettings(demo_.Discovery());
+        if (profiles) app_.KeepProfiles(profile::ProfileStore(*profiles));
         front_ = std::make_unique<FrontEnd>(*dlg_);
+        OfferProfileDialogs(*front_, app_);
         front_->Show();
     }
 
     bool Started() const { return started_; }
     CTorvaneDlg& Dlg() { return *dlg_; }
+    CTorvaneApp& App() { return app_; }
     FrontEnd& Front() { return *front_; }
     DemoSwitcher& Demo() { return demo_; }
     QWidget* Main(int id) { return front_->MainView().ControlWidget(id); }

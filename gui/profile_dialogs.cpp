@@ -1,0 +1,10 @@
+#include "gui/profile_dialogs.h"
+
+namespace torvane::gui {
+
+void OfferProfileDialogs(FrontEnd& front, CTorvaneApp& app) {
+    if (CNamesDlg* names = app.NamesDialog())
+        front.AddMenuDialog(CNamesDlg::ItemText(), *names, [names] { names->Open(); });
+}
+
+}  // namespace torvane::gui
