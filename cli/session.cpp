@@ -1,8 +1,5 @@
 #include "cli/session.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-
 #include <cstdio>
 #include <ostream>
 
@@ -21,19 +18,6 @@ std::string TraceLine(char direction, const std::uint8_t* bytes, std::size_t cou
         line += hex;
     }
     return line;
-}
-
-// Dotted IPv4 as given, or the first IPv4 address of a host name.
-std::string ResolveIpv4(const std::string& host) {
-    if (ParseIpv4(host)) return host;
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return {};
-    const std::string text = Ipv4Text(*reinterpret_cast<sockaddr_in*>(found->ai_addr));
-    freeaddrinfo(found);
-    return text;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "links/ipv4_address.h"
 
 #include <arpa/inet.h>
+#include <netdb.h>
 
 #include <cstring>
 
@@ -32,6 +33,18 @@ std::string Ipv4Text(const sockaddr_in& address) {
     Ipv4Octets ip{};
     std::memcpy(ip.data(), &address.sin_addr.s_addr, ip.size());
     return FormatIpv4(ip);
+}
+
+std::string ResolveIpv4(const std::string& host) {
+    if (ParseIpv4(host)) return host;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return {};
+    const std::string text = Ipv4Text(*reinterpret_cast<sockaddr_in*>(found->ai_addr));
+    freeaddrinfo(found);
+    return text;
 }
 
 }  // namespace torvane

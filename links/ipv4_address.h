@@ -22,4 +22,8 @@ std::string FormatIpv4(const Ipv4Octets& ip);
 bool MakeIpv4Address(const std::string& ipv4, std::uint16_t port, sockaddr_in* address);
 std::string Ipv4Text(const sockaddr_in& address);
 
+// Dotted IPv4 as given, or the first IPv4 address of a host name; "" when
+// the name resolves to none.
+std::string ResolveIpv4(const std::string& host);
+
 }  // namespace torvane

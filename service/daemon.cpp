@@ -1,0 +1,60 @@
+#include "service/daemon.h"
+
+namespace torvane::service {
+namespace {
+
+// A link that could not open is tried again after this long.
+constexpr int kRetryMs = 5000;
+
+}  // namespace
+
+Daemon::Daemon(EventLoop& loop, LinkFactory& links, DaemonSettings settings)
+    : loop_(loop), settings_(std::move(settings)), app_(loop, links) {
+    dlg_ = &app_.InitInstance(nullptr);
+    ops_.emplace(app_, loop_);
+    commands_.emplace(
+        *ops_, [this] { return LinkUp(); }, settings_.queueLimit);
+    commands_->AddListener([this](const ApiCall&, const CallOutcome& outcome) {
+        // A command that found the link gone starts the way back.
+        if (outcome.status == 503 && !LinkUp() && !retry_) Connect();
+    });
+    api_.emplace(*commands_, settings_.web, settings_.access);
+    api_->SetLinkUp([this] { return LinkUp(); });
+    api_->SetLinkProblem([this] { return linkProblem_; });
+    server_.emplace(
+        loop_,
+        [this](const HttpRequest& request, Respond respond) { api_->Handle(request, respond); },
+        settings_.http);
+}
+
+Daemon::~Daemon() {
+    *alive_ = false;
+    loop_.CancelTimer(retry_);
+    server_.reset();
+}
+
+bool Daemon::LinkUp() const { return dlg_->SerialOpen() || dlg_->TcpConnected(); }
+
+Result<std::uint16_t> Daemon::Start() {
+    auto port = server_->Listen(settings_.listen);
+    if (port) Connect();
+    return port;
+}
+
+void Daemon::Connect() {
+    loop_.CancelTimer(retry_);
+    retry_ = 0;
+    ops_->Connect(settings_.link,
+                  [this, alive = std::weak_ptr<bool>(alive_)](const Completed<void>& done) {
+                      if (alive.expired()) return;
+                      if (done.result) {
+                          linkProblem_.clear();
+                          return;
+                      }
+                      linkProblem_ = done.result.error().message;
+                      if (log_) log_(linkProblem_);
+                      retry_ = loop_.StartTimer(kRetryMs, [this] { Connect(); });
+                  });
+}
+
+}  // namespace torvane::service

@@ -1,0 +1,34 @@
+#pragma once
+// The command line of torvaned.
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace torvane::service {
+
+struct DaemonOptions {
+    enum class Link { kSerial, kTcp, kDemo };
+    Link link = Link::kDemo;
+    std::string serialPath;
+    std::string host;
+    std::uint16_t port = 8000;
+    sockaddr_in listen{};  // 127.0.0.1:8080 unless given
+    std::string listenText = "127.0.0.1:8080";
+    std::string tokenFile;  // "" for the default place
+    std::string webRoot;    // "" for the installed page
+    bool help = false;
+    bool version = false;
+
+    bool ListensOnLoopback() const;
+};
+
+// Parses argv; on a usage error returns nothing and sets `error`.
+std::optional<DaemonOptions> ParseDaemonOptions(int argc, const char* const* argv,
+                                                std::string& error);
+
+const char* DaemonUsageText();
+
+}  // namespace torvane::service

@@ -1,0 +1,57 @@
+#pragma once
+// The one command path of the service: each call runs through the
+// operations (one at a time, in order, as the window would run it), and each
+// client gets its own outcome as a status and a JSON body. A bounded number
+// of calls may wait; past that the client is asked to come back later. Every
+// outcome is also told to the listeners (the event stream, a bridge).
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/operations.h"
+#include "platform/event_loop.h"
+#include "service/api_request.h"
+
+namespace torvane::service {
+
+struct CallOutcome {
+    int status = 200;
+    std::string body;  // a JSON object with "ok"
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+// The status and JSON body of a failure: `kind` names it for programs,
+// `message` for people.
+CallOutcome FailureOutcome(int status, const std::string& kind, const std::string& message);
+// A failure the core reported, with the status its kind stands for.
+CallOutcome FailureOutcome(const Error& error);
+
+class SwitcherCommands {
+  public:
+    static constexpr std::size_t kDefaultQueueLimit = 16;
+    using Outcome = std::function<void(const CallOutcome&)>;
+    using Listener = std::function<void(const ApiCall&, const CallOutcome&)>;
+
+    // `linkUp` tells whether the link is open now: with it down a call is
+    // answered at once rather than queued.
+    SwitcherCommands(Operations& ops, std::function<bool()> linkUp,
+                     std::size_t queueLimit = kDefaultQueueLimit);
+
+    void Run(const ApiCall& call, Outcome done);
+    std::size_t Waiting() const { return waiting_; }
+    void AddListener(Listener listener) { listeners_.push_back(std::move(listener)); }
+
+  private:
+    void Start(const ApiCall& call, Outcome done);
+
+    Operations& ops_;
+    std::function<bool()> linkUp_;
+    std::size_t queueLimit_;
+    std::size_t waiting_ = 0;
+    std::vector<Listener> listeners_;
+};
+
+}  // namespace torvane::service

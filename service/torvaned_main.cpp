@@ -1,0 +1,152 @@
+// torvaned: one switcher shared on the network.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "links/ipv4_address.h"
+#include "links/posix_link_factory.h"
+#include "platform/poll_loop.h"
+#include "profile/profile_files.h"
+#include "profile/profile_store.h"
+#include "service/daemon.h"
+#include "service/daemon_options.h"
+#include "service/token_file.h"
+#include "sim/in_process_links.h"
+#include "sim/switcher_model.h"
+
+namespace {
+
+using namespace torvane;
+using namespace torvane::service;
+
+constexpr int kUsage = 2;
+constexpr int kCannotStart = 3;
+
+// A signal only writes a byte; the loop reads it and ends.
+int stopPipe[2] = {-1, -1};
+
+void StopOnSignal(int) {
+    const char byte = 0;
+    [[maybe_unused]] const auto written = ::write(stopPipe[1], &byte, 1);
+}
+
+// The installed page next to the program (PREFIX/bin -> PREFIX/share), else
+// the one in the source tree this program was built from.
+std::string DefaultWebRoot() {
+    std::error_code error;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const auto installed = self.parent_path().parent_path() / "share/torvane/web";
+        if (std::filesystem::exists(installed / "index.html", error)) return installed.string();
+    }
+    return TORVANE_WEB_SOURCE_DIR;
+}
+
+Result<std::string> TokenPath(const DaemonOptions& options) {
+    if (!options.tokenFile.empty()) return options.tokenFile;
+    auto folder =
+        profile::ProfileStore::DefaultFolder([](const char* name) { return std::getenv(name); });
+    if (!folder) return folder.error();
+    if (auto made = profile::MakePrivateFolder(*folder); !made) return made.error();
+    return *folder + "/torvaned.token";
+}
+
+int Serve(const DaemonOptions& options) {
+    DaemonSettings settings;
+    settings.listen = options.listen;
+    const std::string webRoot = options.webRoot.empty() ? DefaultWebRoot() : options.webRoot;
+    auto web = LoadWebFiles(webRoot);
+    if (!web) {
+        std::cerr << "torvaned: " << web.error().message << "\n";
+        return kCannotStart;
+    }
+    settings.web = std::move(*web);
+    if (!options.ListensOnLoopback()) {
+        auto path = TokenPath(options);
+        auto token = path ? ReadOrCreateToken(*path) : Result<std::string>(path.error());
+        if (!token) {
+            std::cerr << "torvaned: " << token.error().message << "\n";
+            return kCannotStart;
+        }
+        settings.access.requireToken = true;
+        settings.access.token = *token;
+        std::cout << "torvaned: changes need the token in " << *path << std::endl;
+    }
+
+    PollLoop loop;
+    PosixLinkFactory systemLinks(loop);
+    sim::SimLinkFactory demoLinks(loop);
+    sim::SwitcherModel demoSwitcher(loop);
+    LinkFactory* links = &systemLinks;
+    switch (options.link) {
+        case DaemonOptions::Link::kSerial:
+            settings.link.serial = true;
+            settings.link.serialPath = options.serialPath;
+            // Listed even where the machine's enumeration does not find it (a
+            // pseudo-terminal, say).
+            systemLinks.AddExtraPort(
+                {options.serialPath, "Serial port " + options.serialPath, "", ""});
+            break;
+        case DaemonOptions::Link::kTcp:
+            settings.link.serial = false;
+            settings.link.ipv4 = ResolveIpv4(options.host);
+            settings.link.port = options.port;
+            if (settings.link.ipv4.empty()) {
+                std::cerr << "torvaned: unknown host " << options.host << "\n";
+                return kCannotStart;
+            }
+            break;
+        case DaemonOptions::Link::kDemo:
+            demoLinks.AddSwitcher(demoSwitcher);
+            links = &demoLinks;
+            settings.link.serial = true;
+            settings.link.serialPath = sim::kDefaultSerialPath;
+            break;
+    }
+
+    Daemon daemon(loop, *links, std::move(settings));
+    daemon.OnLinkProblem([](const std::string& problem) {
+        std::cerr << "torvaned: link: " << problem << std::endl;
+    });
+    auto port = daemon.Start();
+    if (!port) {
+        std::cerr << "torvaned: cannot listen on " << options.listenText << ": "
+                  << port.error().message << "\n";
+        return kCannotStart;
+    }
+    // Tests and scripts that asked for a free port read it here.
+    std::cout << "torvaned: listening on http://" << Ipv4Text(options.listen) << ":" << *port << "/"
+              << std::endl;
+    if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+        loop.WatchFd(stopPipe[0], EventLoop::kReadable, [&loop](unsigned) { loop.Quit(0); });
+        std::signal(SIGINT, StopOnSignal);
+        std::signal(SIGTERM, StopOnSignal);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    return loop.Run();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = ParseDaemonOptions(argc, argv, error);
+    if (!options) {
+        std::cerr << "torvaned: " << error << "\n" << DaemonUsageText();
+        return kUsage;
+    }
+    if (options->help) {
+        std::cout << DaemonUsageText();
+        return 0;
+    }
+    if (options->version) {
+        std::cout << "torvaned " << TORVANE_VERSION << "\n";
+        return 0;
+    }
+    return Serve(*options);
+}
