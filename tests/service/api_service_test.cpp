@@ -131,13 +131,14 @@ TEST(ApiService, FailuresHaveTheirStatus) {
         {"switcher acknowledges another output",
          [](Rig& r) {
              r.model.Faults().replacedAnswers.push_back(
-                 {{0x10, 0x01}, {0xA5, 0x5B, 0x10, 0x01, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x0F}});
+                 {{0x10, 0x01},
+                  {0xA5, 0x5B, 0x10, 0x01, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x0F}});
          },
          nullptr, "/api/arc", R"({"output":"A","on":true})", 409, "refused"},
         {"switcher silent", [](Rig& r) { r.model.Faults().silent = true; }, nullptr, "/api/status",
          "", 504, "timed-out"},
-        {"line cut mid-command", nullptr, [](Rig& r) { r.links.UnplugSerial(); }, "/api/status",
-         "", 503, "link-lost"},
+        {"line cut mid-command", nullptr, [](Rig& r) { r.links.UnplugSerial(); }, "/api/status", "",
+         503, "link-lost"},
         {"link down before", [](Rig& r) { r.links.UnplugSerial(); }, nullptr, "/api/status", "",
          503, "link-down"},
     };
