@@ -15,6 +15,7 @@ endmacro()
 torvane_program(torvane "control an 8x8 HDMI matrix switcher in a window")
 torvane_program(torvanectl "drive an 8x8 HDMI matrix switcher from scripts")
 torvane_program(torvane-sim "serve a simulated 8x8 HDMI matrix switcher on loopback")
+torvane_program(torvaned "share an 8x8 HDMI matrix switcher on the network: a JSON API, live events and a web page")
 
 set(packaging_dir ${CMAKE_SOURCE_DIR}/packaging)
 set(generated_dir ${CMAKE_BINARY_DIR}/packaging)
@@ -78,6 +79,32 @@ endif()
 
 install(FILES ${packaging_dir}/torvanectl.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME torvanectl)
+
+# torvaned's web page (found by the program next to its bin/) and its
+# systemd unit, in the folder systemd names for units (/lib/systemd/system on
+# Debian) when installing for /usr, else under the prefix (an installation in
+# a home folder needs no write access to the system's folders).
+if(TARGET torvaned)
+  install(FILES ${CMAKE_SOURCE_DIR}/service/web/index.html ${CMAKE_SOURCE_DIR}/service/web/app.js
+                ${CMAKE_SOURCE_DIR}/service/web/style.css ${CMAKE_SOURCE_DIR}/service/web/openapi.json
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/torvane/web)
+  set(systemd_unit_dir /lib/systemd/system)
+  if(PkgConfig_FOUND)
+    pkg_get_variable(found_unit_dir systemd systemdsystemunitdir)
+    if(found_unit_dir)
+      set(systemd_unit_dir ${found_unit_dir})
+    endif()
+  endif()
+  configure_file(${packaging_dir}/torvaned.service.in ${generated_dir}/torvaned.service @ONLY)
+  # Decided when installing, as --prefix may differ from the configured one.
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+      set(unit_dir \"${systemd_unit_dir}\")
+    else()
+      set(unit_dir \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/system\")
+    endif()
+    file(INSTALL \"${generated_dir}/torvaned.service\" DESTINATION \"\${unit_dir}\")")
+endif()
 
 # The copyright notice and the changelog, compressed as Debian keeps them.
 set(changelog ${generated_dir}/changelog.gz)
