@@ -183,6 +183,7 @@ std::variant<ApiCall, ApiRefusal> ReadApiCall(const HttpRequest& request, const 
     if (!found) return ApiRefusal{405, request.method + " is not allowed on " + request.path};
     ApiCall call;
     call.action = found->action;
+    call.path = found->path;
     call.queued = found->queued;
     call.changes = found->changes;
     try {

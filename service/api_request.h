@@ -51,6 +51,7 @@ const std::vector<ApiRoute>& ApiRoutes();
 
 struct ApiCall {
     ApiAction action = ApiAction::kHealth;
+    std::string path;  // the route's, as served
     bool queued = false;
     bool changes = false;
     int input = 0;   // 1-8

@@ -13,6 +13,7 @@
 #include "app/torvane_app.h"
 #include "platform/event_loop.h"
 #include "service/api_service.h"
+#include "service/event_hub.h"
 #include "service/http_server.h"
 #include "service/switcher_commands.h"
 
@@ -36,6 +37,10 @@ class Daemon {
     Result<std::uint16_t> Start();
 
     bool LinkUp() const;
+    // What every client of the event stream hears; a bridge publishes and
+    // listens here too.
+    EventHub& Events() { return *events_; }
+    SwitcherCommands& Commands() { return *commands_; }
     // Why the link is down, when it is.
     const std::string& LinkProblem() const { return linkProblem_; }
     // Called with every problem the link meets, for the log.
@@ -43,6 +48,9 @@ class Daemon {
 
   private:
     void Connect();
+    // The link's state as events and GET /api/state tell it.
+    std::string LinkJson() const;
+    void TellLink();
 
     EventLoop& loop_;
     DaemonSettings settings_;
@@ -50,6 +58,8 @@ class Daemon {
     CTorvaneDlg* dlg_ = nullptr;
     std::optional<Operations> ops_;
     std::optional<SwitcherCommands> commands_;
+    std::optional<EventHub> events_;
+    std::string toldLink_;  // the last link event
     std::optional<ApiService> api_;
     std::optional<HttpServer> server_;
     std::string linkProblem_ = "connecting";

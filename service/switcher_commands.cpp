@@ -97,6 +97,27 @@ CallOutcome FailureOutcome(const Error& error) {
     return FailureOutcome(503, "link-down", error.message);
 }
 
+std::string CallJson(const ApiCall& call) {
+    json told = {{"command", call.path}};
+    switch (call.action) {
+        case ApiAction::kRoute:
+            told["output"] = OutputLetter(call.output);
+            told["input"] = call.input;
+            break;
+        case ApiAction::kArc:
+            told["output"] = OutputLetter(call.output);
+            told["on"] = call.on;
+            break;
+        case ApiAction::kPower:
+        case ApiAction::kBeep:
+            told["on"] = call.on;
+            break;
+        default:
+            break;
+    }
+    return Dump(told);
+}
+
 SwitcherCommands::SwitcherCommands(Operations& ops, std::function<bool()> linkUp,
                                    std::size_t queueLimit)
     : ops_(ops), linkUp_(std::move(linkUp)), queueLimit_(queueLimit) {}

@@ -29,6 +29,10 @@ CallOutcome FailureOutcome(int status, const std::string& kind, const std::strin
 // A failure the core reported, with the status its kind stands for.
 CallOutcome FailureOutcome(const Error& error);
 
+// What `call` asked for, as the event stream tells it: its route and
+// arguments ({"command":"/api/route","output":"B","input":3}).
+std::string CallJson(const ApiCall& call);
+
 class SwitcherCommands {
   public:
     static constexpr std::size_t kDefaultQueueLimit = 16;

@@ -218,7 +218,24 @@ function listen() {
   events.addEventListener("error", () => { eventsLive = false; });
   events.addEventListener("state", (e) => { takeState(JSON.parse(e.data)); render(); });
   events.addEventListener("change", (e) => { takeState(JSON.parse(e.data)); render(); });
-  events.addEventListener("link", (e) => { takeState(JSON.parse(e.data)); render(); });
+  events.addEventListener("link", (e) => {
+    const link = JSON.parse(e.data);
+    takeState(link);
+    render();
+    if (link.link === "up") reload();
+  });
+  // A change any client made, as the switcher confirmed it.
+  events.addEventListener("command", (e) => {
+    const told = JSON.parse(e.data);
+    if (told.status !== 200) return;
+    const o = told.output ? OUTPUTS.indexOf(told.output) : -1;
+    if (told.command === "/api/route") view.routes[o] = told.input;
+    else if (told.command === "/api/arc") view.arc[o] = told.on;
+    else if (told.command === "/api/power") view.power = told.on;
+    else if (told.command === "/api/beep") view.beep = told.on;
+    else if (told.command === "/api/matrix") takeMatrix(told.outcome);
+    render();
+  });
 }
 
 function start() {

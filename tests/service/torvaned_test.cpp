@@ -58,6 +58,40 @@ TEST(Torvaned, ServesTheSwitcherOverTcp) {
     EXPECT_EQ(daemon.Stop(), 0);
 }
 
+// An open event stream: what arrived so far, read until `text` shows.
+struct EventClient {
+    explicit EventClient(std::uint16_t port, const std::string& lastEventId = "") {
+        fd = ConnectLoopback(port);
+        std::string request = "GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\n";
+        if (!lastEventId.empty()) request += "Last-Event-ID: " + lastEventId + "\r\n";
+        SendAll(fd, request + "\r\n");
+    }
+    ~EventClient() { ::close(fd); }
+    bool WaitFor(const std::string& text) {
+        sim::test::ReadFor(fd, 10000, [&](const sim::test::Bytes& all) {
+            seen.assign(all.begin(), all.end());
+            return seen.find(text) != std::string::npos;
+        });
+        return seen.find(text) != std::string::npos;
+    }
+    int fd;
+    std::string seen;
+};
+
+TEST(Torvaned, EventsReachEveryListeningClient) {
+    TorvanedProcess daemon;
+    ASSERT_TRUE(daemon.Start({"--demo"})) << daemon.Output();
+    HealthOnceLinked(daemon.Port());
+    EventClient first(daemon.Port()), second(daemon.Port());
+    ASSERT_TRUE(first.WaitFor("event: state\n")) << first.seen;
+    EXPECT_NE(first.seen.find("Content-Type: text/event-stream"), std::string::npos) << first.seen;
+    ASSERT_TRUE(second.WaitFor("event: state\n")) << second.seen;
+    ASSERT_EQ(Request(daemon.Port(), "POST", "/api/route", R"({"output":"A","input":5})").status,
+              200);
+    for (EventClient* client : {&first, &second})
+        EXPECT_TRUE(client->WaitFor(R"("command":"/api/route")")) << client->seen;
+}
+
 TEST(Torvaned, BodiesAndHeadsAreBounded) {
     TorvanedProcess daemon;
     ASSERT_TRUE(daemon.Start({"--demo"})) << daemon.Output();
