@@ -146,19 +146,18 @@ struct HttpServerCallbacks {
         request.body = std::move(connection->body);
         request.fromLoopback = PeerOnLoopback(mhd);
         std::weak_ptr<HttpServer::Connection> weak = connection;
-        bool inside = true;
-        server.handler_(request, [&server, weak, mhd, &inside,
+        server.handler_(request, [&server, weak, mhd,
                                   alive = std::weak_ptr<bool>(server.alive_)](HttpResponse r) {
             auto c = weak.lock();
             if (!c || alive.expired() || c->answer) return;
             c->answer = std::move(r);
-            if (inside || !c->suspended) return;
+            // An answer given while the handler runs is queued when it returns.
+            if (!c->suspended) return;
             c->suspended = false;
             server.suspended_.erase(mhd);
             MHD_resume_connection(mhd);
             server.PostRun();
         });
-        inside = false;
         if (connection->answer)
             return server.Queue(mhd, std::move(*connection->answer)) ? MHD_YES : MHD_NO;
         connection->suspended = true;
