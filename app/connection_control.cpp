@@ -63,6 +63,7 @@ void CTorvaneDlg::OnComConnect() {
         return;
     }
     lostLinkText_.clear();
+    state_.Forget();
     serialPath_ = ports_->DevicePathForEntry(Controls().Text(res::kPortList));
     if (Status opened = serial_->InitPort(this, serialPath_, serialSettings_); !opened) {
         lastLinkError_ = opened.error().message;
@@ -127,6 +128,7 @@ void CTorvaneDlg::OnTcpConnectButton() {
     }
     tcp_->Close();
     lostLinkText_.clear();
+    state_.Forget();
     switcherIp_ = Controls().Text(res::kSwitcherIpList);
     lastLinkError_.clear();
     if (switcherIp_.empty()) {

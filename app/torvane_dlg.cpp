@@ -335,6 +335,7 @@ void CTorvaneDlg::SendFrame(std::uint8_t* buffer, std::size_t length) {
         serial_->WriteToPort(buffer, length);
     else
         tcp_->Send(buffer, length);
+    if (length == kCommandFrameSize) std::copy_n(buffer, length, lastSent_.begin());
     sendLog_.Echo(buffer, length);
     if (trace_) trace_('>', buffer, length);
     Activity();
@@ -356,8 +357,13 @@ void CTorvaneDlg::OnSendRequest(SendRequest request) {
 
 void CTorvaneDlg::OnFrame(const std::uint8_t* frame, std::size_t length) {
     // The Receive log shows only the frame the dispatch accepts.
-    if (trace_ && dispatcher_.AwaitingReply()) trace_('<', frame, length);
+    const bool accepted = dispatcher_.AwaitingReply();
+    if (trace_ && accepted) trace_('<', frame, length);
+    // The reply handler may send the next unit before the state hears of this one.
+    const CommandFrame answered = lastSent_;
     dispatcher_.DispatchFrame(frame, length);
+    if (accepted && length == kCommandFrameSize && HasValidChecksum(frame))
+        state_.OnReply(ReplyView(frame), ReplyView(answered.data()));
     Activity();
 }
 

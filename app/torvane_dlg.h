@@ -14,6 +14,7 @@
 
 #include "app/about_dlg.h"
 #include "app/port_list_combo.h"
+#include "app/switcher_state.h"
 #include "links/link_factory.h"
 #include "links/port_list_refresher.h"
 #include "network/config_ip_dlg.h"
@@ -75,6 +76,9 @@ class CTorvaneDlg : public Window,
     std::optional<bool> Connected(bool input, int n) const {
         return (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)];
     }
+    // What the switcher confirmed, from every reply accepted on any page.
+    const SwitcherState& State() const { return state_; }
+    SwitcherState& State() { return state_; }
     CAboutDlg& About() { return about_; }
     const std::string& AboutItemText() const { return aboutItem_; }
     // The title the skin draws in the header band.
@@ -226,6 +230,9 @@ class CTorvaneDlg : public Window,
     CAboutDlg about_;
     WindowTimers timers_;
     CommandOwner commands_;
+    SwitcherState state_;
+    // The last command unit sent: what an accepted reply answers.
+    CommandFrame lastSent_{};
     std::unique_ptr<SerialPort> serial_;
     std::unique_ptr<TcpControlSocket> tcp_;
     std::unique_ptr<PortListRefresher> ports_;
