@@ -22,6 +22,7 @@ const int kTcpGroupControls[] = {res::kTcpConnectButton, res::kTcpGroup,     res
 void CTorvaneDlg::ApplyLinkMode() {
     const bool com = linkMode_ == kComControlMode;
     lostLinkText_.clear();
+    supervisor_.OperatorDisconnected();
     // Leaving COM mode lets an open port go, and its list is probed again;
     // a port not open is not monitored, and its list refreshes already.
     if (com)
@@ -34,6 +35,7 @@ void CTorvaneDlg::ApplyLinkMode() {
 
 void CTorvaneDlg::CloseComPort() {
     const bool wasOpen = serialOpen_;
+    StopReading();
     serial_->StopMonitoring();
     serialOpen_ = false;
     Table().SetText(res::kComConnectButton, "Connect");
@@ -60,16 +62,29 @@ void CTorvaneDlg::ChooseSerialPort(const std::string& devicePath) {
 void CTorvaneDlg::OnComConnect() {
     if (serialOpen_) {
         CloseComPort();
+        supervisor_.OperatorDisconnected();
         return;
     }
     lostLinkText_.clear();
     state_.Forget();
+    supervisor_.OperatorConnecting();
     serialPath_ = ports_->DevicePathForEntry(Controls().Text(res::kPortList));
-    if (Status opened = serial_->InitPort(this, serialPath_, serialSettings_); !opened) {
-        lastLinkError_ = opened.error().message;
+    if (Status opened = OpenSerialPort(serialPath_); !opened) {
         message_.ShowMessage("Open COM failed!");
-        serialOpen_ = false;
+        supervisor_.OpenFailed(lastLinkError_);
         return;
+    }
+    reopenPath_ = serialPath_;
+    supervisor_.Connected();
+    // The busy gate is not involved: the reply sets "Power On" on the General page.
+    SendPowerStateQuery();
+}
+
+Status CTorvaneDlg::OpenSerialPort(const std::string& path) {
+    if (Status opened = serial_->InitPort(this, path, serialSettings_); !opened) {
+        lastLinkError_ = opened.error().message;
+        serialOpen_ = false;
+        return opened;
     }
     lastLinkError_.clear();
     Table().SetText(res::kComConnectButton, "Disconnect");
@@ -77,9 +92,8 @@ void CTorvaneDlg::OnComConnect() {
     serialOpen_ = true;
     timers_.KillTimer(main_timer::kPortRefresh);
     Table().SetEnabled(res::kPortList, false);
-    // The busy gate is not involved: the reply sets "Power On" on the General page.
-    SendPowerStateQuery();
     LinkChanged();
+    return {};
 }
 
 void CTorvaneDlg::OnSerialBytes(const std::uint8_t* bytes, std::size_t count) {
@@ -98,15 +112,32 @@ void CTorvaneDlg::OnSerialFailure() {
 
 void CTorvaneDlg::CloseTcpLink() {
     const bool wasConnected = tcpConnected_;
+    StopReading();
     tcpConnected_ = false;
     tcp_->Close();
     Table().SetText(res::kTcpConnectButton, "Connect");
     if (wasConnected) ClearLinkState();
 }
 
+// While the link is reopened by itself, the status line tells the operator;
+// a command tried meanwhile still names the failure.
 void CTorvaneDlg::ReportLostLink(const char* text) {
     lostLinkText_ = text;
-    message_.ShowMessage(text);
+    if (supervisor_.Settings().reconnect)
+        EndCommandsWithTheLink();
+    else
+        message_.ShowMessage(text);
+    supervisor_.Lost(text);
+}
+
+// Commands are never sent again on a reopened link: whatever waited ends as
+// lost, and the operator may start afresh.
+void CTorvaneDlg::EndCommandsWithTheLink() {
+    commands_.LinkLost();
+    for (auto& page : pages_) page->OnLinkLost();
+    timers_.KillTimer(main_timer::kPageEntryTimeout);
+    busy_.CloseBusy();
+    busyGate_ = true;
 }
 
 // What the General page showed came from the link that is gone.
@@ -124,35 +155,51 @@ void CTorvaneDlg::LinkChanged() {
 void CTorvaneDlg::OnTcpConnectButton() {
     if (tcpConnected_) {
         CloseTcpLink();
+        supervisor_.OperatorDisconnected();
         return;
     }
     tcp_->Close();
     lostLinkText_.clear();
     state_.Forget();
+    supervisor_.OperatorConnecting();
     switcherIp_ = Controls().Text(res::kSwitcherIpList);
     lastLinkError_.clear();
     if (switcherIp_.empty()) {
         lastLinkError_ = "no Switcher IP chosen";
         message_.ShowMessage(ConnectFailedText(lastLinkError_));
+        supervisor_.OpenFailed(lastLinkError_);
         return;
     }
     if (Status started = tcp_->Connect(switcherIp_, controlPort_, this); !started) {
         lastLinkError_ = started.error().message;
         message_.ShowMessage(ConnectFailedText(lastLinkError_));
+        supervisor_.OpenFailed(lastLinkError_);
         return;
     }
     tcpConnected_ = false;
 }
 
+// The supervisor's own attempts end without a message: the status line
+// tells, and the state is read rather than the connecting queries sent.
 void CTorvaneDlg::OnTcpConnect(int error) {
+    const bool reconnecting = supervisor_.State() == LinkState::kReconnecting;
     if (error != 0) {
         lastLinkError_ = std::error_code(error, std::generic_category()).message();
-        message_.ShowMessage(ConnectFailedText(lastLinkError_));
+        if (!reconnecting) message_.ShowMessage(ConnectFailedText(lastLinkError_));
+        supervisor_.OpenFailed(lastLinkError_);
         Activity();
         return;
     }
     tcpConnected_ = true;
     Table().SetText(res::kTcpConnectButton, "Disconnect");
+    if (reconnecting) {
+        lostLinkText_.clear();
+        supervisor_.Connected();
+        Activity();
+        LinkChanged();
+        return;
+    }
+    supervisor_.Connected();
     SendPowerStateQuery();
     Activity();
     LinkChanged();
@@ -167,6 +214,8 @@ void CTorvaneDlg::OnTcpRead(const std::uint8_t* bytes, long readResult) {
 void CTorvaneDlg::OnTcpClose() {
     if (!tcpConnected_) {
         tcp_->Close();
+        if (supervisor_.State() == LinkState::kReconnecting)
+            supervisor_.OpenFailed(kConnectionLost);
         return;
     }
     CloseTcpLink();

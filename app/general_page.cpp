@@ -15,10 +15,10 @@ using namespace main_timer;
 
 namespace {
 
-std::string ConnectionText(bool input, int n, std::uint8_t state) {
+std::string ConnectionText(bool input, int n, bool connected) {
     std::string text =
         input ? "HDMI IN" + std::to_string(n) : std::string("HDMI OUT") + char('A' + n - 1);
-    return text + (state == kConnected ? ": Connect" : ": Disconnect");
+    return text + (connected ? ": Connect" : ": Disconnect");
 }
 
 }  // namespace
@@ -194,11 +194,7 @@ void CTorvaneDlg::OnStatusReply(const ReplyView& reply) {
     const bool input = reply.Is(op::kInputState);
     const int n = reply.First();
     commands_.Confirm(input ? InputStatusTimer(n) : OutputStatusTimer(n), reply);
-    const int index = (input ? 0 : 8) + n - 1;
-    connectionTexts_[static_cast<std::size_t>(index)] = ConnectionText(input, n, reply.Third());
-    ShowConnectionLabel(index);
-    (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)] =
-        reply.Third() == kConnected;
+    ShowConnection(input, n, reply.Third() == kConnected);
     if (!input && n == 8) {
         busyGate_ = true;
         busy_.CloseBusy();
@@ -210,6 +206,13 @@ void CTorvaneDlg::OnStatusReply(const ReplyView& reply) {
         StartCommand(OutputStatusTimer(next), OutputStateQuery(next));
     else
         StartCommand(InputStatusTimer(next), InputStateQuery(next));
+}
+
+void CTorvaneDlg::ShowConnection(bool input, int n, bool connected) {
+    const int index = (input ? 0 : 8) + n - 1;
+    connectionTexts_[static_cast<std::size_t>(index)] = ConnectionText(input, n, connected);
+    ShowConnectionLabel(index);
+    (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)] = connected;
 }
 
 // The ARC state chain of outputs 1 to 4; it shows nothing on this page.

@@ -101,13 +101,21 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
               busy_.CloseBusy();
               ReportTimeOut();
           }),
+      supervisor_(loop, *this),
+      reading_(loop, {[this] { return ReadingMayStart(); },
+                      [this](const CommandFrame& query) { SendForReading(query); },
+                      [this] { supervisor_.NotAnswering(); },
+                      [this](bool whole) { OnReadingFinished(whole); }}),
       serial_(links.MakeSerialPort()),
       tcp_(links.MakeTcpControlSocket()),
       ports_(ports ? std::move(ports) : DefaultPortList(links)),
       portList_(Table(), res::kPortList),
-      discovery_(
-          links, Table(), res::kSwitcherIpList, receiveLog_,
-          {[this] { CloseTcpLink(); }, [this] { timers_.SetTimer(kDiscoveryAnswered, 900); }}),
+      discovery_(links, Table(), res::kSwitcherIpList, receiveLog_,
+                 {[this] {
+                      CloseTcpLink();
+                      supervisor_.OperatorDisconnected();
+                  },
+                  [this] { timers_.SetTimer(kDiscoveryAnswered, 900); }}),
       configIp_(message_) {
     pages_[0] =
         std::make_unique<EmptyPage>(PageCode::kEdid, CEDIDDlg::kPlacement, CEDIDDlg::EntryOf());
@@ -123,6 +131,11 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
     sendLog_.SetOnChange([this](const std::string& text) { Table().SetText(res::kSendLog, text); });
     receiveLog_.SetOnChange(
         [this](const std::string& text) { Table().SetText(res::kReceiveLog, text); });
+    state_.AddListener([this](const StateChange& change) {
+        if (showingFound_) ShowFound(change.what, change.index, change.after);
+    });
+    supervisor_.SetSettings({false, 0, 0});
+    SetInputHold(this);
 }
 
 CTorvaneDlg::~CTorvaneDlg() {
@@ -135,6 +148,7 @@ CTorvaneDlg::~CTorvaneDlg() {
 
 void CTorvaneDlg::SetPage(std::unique_ptr<Page> page) {
     page->ShowPortNames(inputNames_, outputNames_);
+    page->PageWindow().SetInputHold(this);
     pages_[PageSlot(page->Code())] = std::move(page);
 }
 
@@ -336,6 +350,7 @@ void CTorvaneDlg::SendFrame(std::uint8_t* buffer, std::size_t length) {
     else
         tcp_->Send(buffer, length);
     if (length == kCommandFrameSize) std::copy_n(buffer, length, lastSent_.begin());
+    if (!sendingForReading_) lastForegroundAt_ = loop_.Now();
     sendLog_.Echo(buffer, length);
     if (trace_) trace_('>', buffer, length);
     Activity();
@@ -357,13 +372,23 @@ void CTorvaneDlg::OnSendRequest(SendRequest request) {
 
 void CTorvaneDlg::OnFrame(const std::uint8_t* frame, std::size_t length) {
     // The Receive log shows only the frame the dispatch accepts.
-    const bool accepted = dispatcher_.AwaitingReply();
-    if (trace_ && accepted) trace_('<', frame, length);
+    if (trace_ && dispatcher_.AwaitingReply()) trace_('<', frame, length);
     // The reply handler may send the next unit before the state hears of this one.
     const CommandFrame answered = lastSent_;
-    dispatcher_.DispatchFrame(frame, length);
-    if (accepted && length == kCommandFrameSize && HasValidChecksum(frame))
+    if (reading_.InFlight()) {
+        // The answer to the program's own query goes to the reading, not to a page.
+        if (dispatcher_.DispatchFrame(frame, length, [this, &answered](const std::uint8_t* f) {
+                OnReadingAnswer(f, answered);
+            }))
+            supervisor_.Answered();
+        Activity();
+        return;
+    }
+    if (dispatcher_.DispatchFrame(frame, length)) {
+        lastForegroundAt_ = loop_.Now();
+        supervisor_.Answered();
         state_.OnReply(ReplyView(frame), ReplyView(answered.data()));
+    }
     Activity();
 }
 

@@ -11,9 +11,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/about_dlg.h"
+#include "app/connection_supervisor.h"
 #include "app/port_list_combo.h"
+#include "app/state_reading.h"
 #include "app/switcher_state.h"
 #include "links/link_factory.h"
 #include "links/port_list_refresher.h"
@@ -42,7 +45,9 @@ inline constexpr std::uint16_t kSwitcherControlPort = 8000;
 class CTorvaneDlg : public Window,
                     public PageHost,
                     private SerialPortOwner,
-                    private TcpSocketEvents {
+                    private TcpSocketEvents,
+                    private SupervisedLink,
+                    private InputHold {
   public:
     // `ports` keeps the port list current; by default it lists the ports of
     // the link factory's port source.
@@ -79,6 +84,12 @@ class CTorvaneDlg : public Window,
     // What the switcher confirmed, from every reply accepted on any page.
     const SwitcherState& State() const { return state_; }
     SwitcherState& State() { return state_; }
+    // Keeps the link alive; off until a front-end turns it on, so the window
+    // behaves as it always has unless asked.
+    const ConnectionSupervisor& Supervisor() const { return supervisor_; }
+    void SetSupervision(const SupervisorSettings& settings) { supervisor_.SetSettings(settings); }
+    // The program's own queries (keep-alive, state readings).
+    const StateReading& Reading() const { return reading_; }
     CAboutDlg& About() { return about_; }
     const std::string& AboutItemText() const { return aboutItem_; }
     // The title the skin draws in the header band.
@@ -205,10 +216,31 @@ class CTorvaneDlg : public Window,
     void OnTcpRead(const std::uint8_t* bytes, long readResult) override;
     void OnTcpClose() override;
     void CloseTcpLink();
-    // The link went down without the operator asking: say so now, and
-    // again when a command finds it closed.
+    // The link went down without the operator asking: say so now (unless it
+    // is reopened by itself), and again when a command finds it closed.
     void ReportLostLink(const char* text);
+    void EndCommandsWithTheLink();
     void ClearLinkState();
+    Status OpenSerialPort(const std::string& path);
+
+    // Supervision: the link reopened, read and kept alive by the supervisor.
+    void Reopen() override;
+    void CloseQuietly() override;
+    void ReadState(bool whole) override;
+    bool SendKeepAlive() override;
+    bool ReadingMayStart() const;
+    void SendForReading(const CommandFrame& query);
+    void OnReadingAnswer(const std::uint8_t* frame, const CommandFrame& answered);
+    void OnReadingFinished(bool whole);
+    void StopReading();
+    // What a reading found, shown where the operator sees it.
+    void ShowFound(StateItem what, int index, const StateValue& value);
+    void ShowKnownState();
+    void ShowConnection(bool input, int n, bool connected);
+    // InputHold: the operator's input waits while a reading's query does.
+    bool Holding() const override { return reading_.InFlight(); }
+    void Hold(std::function<void()> input) override { held_.push_back(std::move(input)); }
+    void ReleaseHeldInput();
 
     // Discovery and network configuration.
     void OnConfig();
@@ -233,6 +265,15 @@ class CTorvaneDlg : public Window,
     SwitcherState state_;
     // The last command unit sent: what an accepted reply answers.
     CommandFrame lastSent_{};
+    ConnectionSupervisor supervisor_;
+    StateReading reading_;
+    std::vector<std::function<void()>> held_;
+    // When the operator's (or a page's) traffic last went either way: a
+    // reading waits for the link to be quiet a while.
+    TimeMs lastForegroundAt_ = 0;
+    bool sendingForReading_ = false;
+    bool showingFound_ = false;
+    std::string reopenPath_;
     std::unique_ptr<SerialPort> serial_;
     std::unique_ptr<TcpControlSocket> tcp_;
     std::unique_ptr<PortListRefresher> ports_;

@@ -234,14 +234,26 @@ void CEDIDDlg::OnStatusAnswer(const ReplyView& reply) {
     // The first answer also ends the page entry's own time-out.
     if (input == 1) host_.PostSendRequest(SendRequest::kStopEntryTimeout);
     commands_.Confirm(StatusRetryTimer(input), reply);
-    codes_[static_cast<std::size_t>(input - 1)] = reply.Third();
-    Table().SetText(res::kEdidValueLabels[input - 1], EdidCodeText(reply.Third()));
+    ShowEdidCode(input, reply.Third());
     if (input < 8) {
         SendStatusQuery(input + 1);
         return;
     }
     host_.Busy().CloseBusy();
     host_.ReopenBusyGate();
+}
+
+void CEDIDDlg::ShowEdidCode(int input, int code) {
+    if (input < 1 || input > 8) return;
+    codes_[static_cast<std::size_t>(input - 1)] = code;
+    Table().SetText(res::kEdidValueLabels[input - 1],
+                    EdidCodeText(static_cast<std::uint8_t>(code)));
+}
+
+void CEDIDDlg::OnLinkLost() {
+    commands_.LinkLost();
+    // The raw block belongs to a file write that ended with the link.
+    timers_.KillTimer(kRawBlockTimer);
 }
 
 // --- timers ---

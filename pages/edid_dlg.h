@@ -35,6 +35,8 @@ class CEDIDDlg : public Window, public Page {
     void OnReply(const std::uint8_t* frame) override;
     Point Placement() const override { return kPlacement; }
     PageEntry Entry() const override { return EntryOf(); }
+    void ShowEdidCode(int input, int code) override;
+    void OnLinkLost() override;
 
     static constexpr Point kPlacement{1, 56};
     static PageEntry EntryOf() { return {EdidStateQuery(1), true}; }

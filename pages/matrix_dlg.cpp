@@ -196,6 +196,16 @@ void CMatrixDlg::OnMatrixStatus(const ReplyView& reply) {
     // Any other output stops the chain; the entry's own time-out reports it.
 }
 
+void CMatrixDlg::ShowRoute(int output, int input) {
+    if (!IsPort(output) || !IsPort(input)) return;
+    SetPicture(output, input);
+    SelectInput(output, input);
+}
+
+void CMatrixDlg::ShowArc(int output, bool on) {
+    if (IsPort(output)) ShowArcState(output, on ? kStateOn : kStateOff);
+}
+
 void CMatrixDlg::SelectInput(int output, int input) {
     if (!IsPort(output)) return;
     currentInput_[Slot(output)] = input;

@@ -32,6 +32,9 @@ class CMatrixDlg : public Window, public Page {
     void OnReply(const std::uint8_t* frame) override;
     Point Placement() const override { return kPlacement; }
     PageEntry Entry() const override { return EntryOf(); }
+    void ShowRoute(int output, int input) override;
+    void ShowArc(int output, bool on) override;
+    void OnLinkLost() override { commands_.LinkLost(); }
 
     static constexpr Point kPlacement{1, 56};
     static PageEntry EntryOf() { return {MatrixQuery(1), true}; }

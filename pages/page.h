@@ -66,6 +66,14 @@ class Page {
     // none), for a page that shows them.
     using PortNames = std::array<std::string, 8>;
     virtual void ShowPortNames(const PortNames& /*inputs*/, const PortNames& /*outputs*/) {}
+    // What the program's own reading found the switcher to hold, shown as the
+    // page shows a confirmed reply of its own; pages that show none ignore it.
+    virtual void ShowRoute(int /*output*/, int /*input*/) {}
+    virtual void ShowArc(int /*output*/, bool /*on*/) {}
+    virtual void ShowEdidCode(int /*input*/, int /*code*/) {}
+    // The link went away and is being reopened: every command of the page
+    // that waits ends as lost with it, and nothing of it is sent again.
+    virtual void OnLinkLost() {}
 };
 
 // The stand-in for a page whose window is not built yet: it is created,

@@ -22,14 +22,16 @@ void FrameDispatcher::SetReplyHandler(PageCode page, ReplyHandler handler) {
     handlers_[Slot(page)] = std::move(handler);
 }
 
-void FrameDispatcher::DispatchFrame(const std::uint8_t* frame, std::size_t length) {
-    if (!awaitingReply_ || length != kCommandFrameSize) return;
+bool FrameDispatcher::DispatchFrame(const std::uint8_t* frame, std::size_t length,
+                                    const ReplyHandler& divert) {
+    if (!awaitingReply_ || length != kCommandFrameSize) return false;
     awaitingReply_ = false;
     receiveLog_.Echo(frame, length);
-    if (!HasValidChecksum(frame)) return;
+    if (!HasValidChecksum(frame)) return false;
     // The handler may send (and so re-arm the flag) or even replace itself.
-    auto handler = handlers_[Slot(pageCode_)];
+    auto handler = divert ? divert : handlers_[Slot(pageCode_)];
     if (handler) handler(frame);
+    return true;
 }
 
 }  // namespace torvane

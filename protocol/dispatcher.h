@@ -35,7 +35,10 @@ class FrameDispatcher {
     void SetPageCode(PageCode page) { pageCode_ = page; }
     PageCode ActivePage() const { return pageCode_; }
 
-    void DispatchFrame(const std::uint8_t* frame, std::size_t length);
+    // True when the frame was accepted with a correct checksum. `divert`,
+    // when given, takes it instead of the active page's handler.
+    bool DispatchFrame(const std::uint8_t* frame, std::size_t length,
+                       const ReplyHandler& divert = nullptr);
 
   private:
     static std::size_t Slot(PageCode page);

@@ -24,8 +24,14 @@ Window::Window(DialogTemplate dialog, KeyFilter filter)
     table_.SetListener([this](int id, ControlChange what) { NotifyChanged(id, what); });
 }
 
+bool Window::Held(std::function<void()> input) {
+    if (!hold_ || !hold_->Holding()) return false;
+    hold_->Hold(std::move(input));
+    return true;
+}
+
 void Window::Click(int id) {
-    if (!open_) return;
+    if (!open_ || Held([this, id] { Click(id); })) return;
     const Control* c = table_.Find(id);
     if (!c || !c->visible || !c->enabled) return;
     if (c->kind == ControlKind::kCheckBox && (c->style & kAutoCheck))
@@ -36,7 +42,7 @@ void Window::Click(int id) {
 }
 
 void Window::Select(int id, int index) {
-    if (!open_) return;
+    if (!open_ || Held([this, id, index] { Select(id, index); })) return;
     const Control* c = table_.Find(id);
     if (!c || !c->visible || !c->enabled || c->kind != ControlKind::kDropDownList) return;
     if (index < 0 || index >= static_cast<int>(c->items.size())) return;
@@ -60,12 +66,12 @@ void Window::EditText(int id, const std::string& text) {
 }
 
 void Window::KeyDown(int key) {
-    if (!open_ || KeyFilterDiscards(filter_, key)) return;
+    if (!open_ || KeyFilterDiscards(filter_, key) || Held([this, key] { KeyDown(key); })) return;
     OnKey(key);
 }
 
 void Window::PressAt(Point point) {
-    if (!open_) return;
+    if (!open_ || Held([this, point] { PressAt(point); })) return;
     OnLeftButtonDown(point);
 }
 

@@ -48,6 +48,15 @@ using FileChosen = std::function<void(const std::optional<std::string>& path)>;
 
 class Window;
 
+// Input the program cannot take this instant, as it waits for an answer to a
+// query of its own: held, and run in order when the answer is in.
+class InputHold {
+  public:
+    virtual ~InputHold() = default;
+    virtual bool Holding() const = 0;
+    virtual void Hold(std::function<void()> input) = 0;
+};
+
 class WindowObserver {
   public:
     virtual ~WindowObserver() = default;
@@ -113,6 +122,9 @@ class Window {
 
     void AddObserver(WindowObserver* observer);
     void RemoveObserver(WindowObserver* observer);
+    // Clicks, selections, key-downs and presses pass through `hold` (none by
+    // default); edits and file answers never wait.
+    void SetInputHold(InputHold* hold) { hold_ = hold; }
 
   protected:
     ControlTable& Table() { return table_; }
@@ -144,6 +156,7 @@ class Window {
   private:
     void NotifyChanged(int id, ControlChange what);
     void NotifyPlacement();
+    bool Held(std::function<void()> input);
 
     DialogTemplate template_;
     KeyFilter filter_;
@@ -155,6 +168,7 @@ class Window {
     FileChosen fileChosen_;
     FileProblem fileProblem_;
     std::vector<WindowObserver*> observers_;
+    InputHold* hold_ = nullptr;
 };
 
 }  // namespace torvane
