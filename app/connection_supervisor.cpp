@@ -81,7 +81,7 @@ void ConnectionSupervisor::Connected() {
     const bool returned = state_ == LinkState::kReconnecting;
     timers_.KillTimer(kAttemptTimer);
     attempts_ = 0;
-    lastAnswerAt_ = loop_.Now();
+    quietSince_ = loop_.Now();
     Enter(LinkState::kConnected);
     ArmIdleTimers();
     if (!returned) return;
@@ -107,7 +107,7 @@ void ConnectionSupervisor::Lost(const std::string& reason) {
     if (settings_.reconnect) ScheduleAttempt();
 }
 
-void ConnectionSupervisor::Answered() { lastAnswerAt_ = loop_.Now(); }
+void ConnectionSupervisor::Answered() { lastAnswerAt_ = quietSince_ = loop_.Now(); }
 
 void ConnectionSupervisor::NotAnswering() {
     if (state_ != LinkState::kConnected) return;
@@ -146,7 +146,7 @@ void ConnectionSupervisor::OnTimer(int id) {
             return;
         case kKeepAliveTimer: {
             // Only a link that has been quiet that long is asked.
-            const TimeMs due = lastAnswerAt_ + settings_.keepAliveMs;
+            const TimeMs due = quietSince_ + settings_.keepAliveMs;
             const TimeMs now = loop_.Now();
             if (now < due)
                 timers_.SetTimer(kKeepAliveTimer, static_cast<int>(due - now));

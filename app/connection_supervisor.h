@@ -115,6 +115,8 @@ class ConnectionSupervisor {
     std::string lossReason_;
     TimeMs nextAttemptAt_ = 0;
     TimeMs lastAnswerAt_ = -1;
+    // The keep-alive asks once the link has been quiet this long since then.
+    TimeMs quietSince_ = 0;
     TimeMs returnedAt_ = -1;
     TimeMs stateReadAt_ = -1;
     int attempts_ = 0;

@@ -43,6 +43,12 @@ void CTorvaneDlg::CloseQuietly() {
 
 void CTorvaneDlg::ReadState(bool whole) { reading_.Start(whole); }
 
+std::string CTorvaneDlg::LinkName() const {
+    if (linkMode_ == kComControlMode) return serialPath_;
+    if (switcherIp_.empty()) return {};
+    return switcherIp_ + ":" + std::to_string(controlPort_);
+}
+
 bool CTorvaneDlg::SendKeepAlive() {
     if (!ReadingMayStart()) return false;
     reading_.KeepAlive();

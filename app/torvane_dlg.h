@@ -88,6 +88,14 @@ class CTorvaneDlg : public Window,
     // behaves as it always has unless asked.
     const ConnectionSupervisor& Supervisor() const { return supervisor_; }
     void SetSupervision(const SupervisorSettings& settings) { supervisor_.SetSettings(settings); }
+    void SetLinkObserver(ConnectionSupervisor::Observer observer) {
+        supervisor_.SetObserver(std::move(observer));
+    }
+    // Reads the switcher's state now, as the supervisor does after a
+    // reconnect (whole) or on its refresh.
+    void ReadStateNow(bool whole) { reading_.Start(whole); }
+    // The link the operator chose: the serial port's path, or address:port.
+    std::string LinkName() const;
     // The program's own queries (keep-alive, state readings).
     const StateReading& Reading() const { return reading_; }
     CAboutDlg& About() { return about_; }

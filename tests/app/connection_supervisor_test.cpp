@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/link_status_text.h"
 #include "platform/virtual_loop.h"
 
 namespace torvane::test {
@@ -165,6 +166,39 @@ TEST_F(Supervisor, RefreshesComeEveryIntervalWhileConnectedOnly) {
     supervisor.SetSettings({false, 0, 5000});
     loop.Advance(15000);
     EXPECT_EQ(link.Take(), V{});
+}
+
+TEST_F(Supervisor, TheStatusLineTellsTheLinkItsStateTheWaitAndTheAgeOfTheLastAnswer) {
+    const std::string link = "127.0.0.1:8000";
+    auto line = [&] { return LinkStatusText(supervisor, link, loop.Now()); };
+    EXPECT_EQ(line(), "not connected");
+    supervisor.OperatorConnecting();
+    EXPECT_EQ(line(), "127.0.0.1:8000: connecting");
+    supervisor.Connected();
+    EXPECT_EQ(line(), "127.0.0.1:8000: connected");
+    supervisor.Answered();
+    loop.Advance(2900);
+    EXPECT_EQ(line(), "127.0.0.1:8000: connected, last answer 2 s ago");
+    random = 0.999;  // a first wait of 376 ms still reads 1 s
+    supervisor.Lost("Connection to Matrix lost!");
+    EXPECT_EQ(line(), "127.0.0.1:8000: lost: reconnecting in 1 s, last answer 2 s ago");
+    random = 0.0;
+    loop.Advance(376);
+    EXPECT_EQ(line(), "127.0.0.1:8000: reconnecting, last answer 3 s ago");
+    supervisor.OpenFailed("Connection refused");
+    loop.Advance(1);
+    EXPECT_EQ(line(), "127.0.0.1:8000: lost: reconnecting in 1 s, last answer 3 s ago");
+    supervisor.SetSettings({true, 0, 0});
+    loop.Advance(999);
+    supervisor.Connected();
+    supervisor.Answered();
+    supervisor.NotAnswering();
+    EXPECT_EQ(line(),
+              "127.0.0.1:8000: switcher not answering: reconnecting in 1 s, last answer 0 s ago");
+    supervisor.SetSettings({false, 0, 0});
+    EXPECT_EQ(line(), "127.0.0.1:8000: switcher not answering, last answer 0 s ago");
+    supervisor.OperatorDisconnected();
+    EXPECT_EQ(line(), "not connected");
 }
 
 }  // namespace
