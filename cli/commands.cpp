@@ -13,6 +13,7 @@
 #include "cli/printer.h"
 #include "cli/session.h"
 #include "cli/upgrade_commands.h"
+#include "cli/watch_command.h"
 
 namespace torvane::cli {
 namespace {
@@ -104,6 +105,7 @@ int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
     const std::string& command = options.command;
     auto usage = [&](const std::string& error) { return print.Fail({kExitUsage, error}); };
 
+    if (command == "watch") return RunWatch(options, out, err);
     // Only discovery and network configuration have options of their own
     // (and refuse those they do not know); factory-reset's --yes is its
     // confirmation, and a device text is free text that may begin with '-'.

@@ -41,6 +41,11 @@ Commands:
                           give the switcher with MAC new network settings, as
                           the Config... dialog does; opens no link; ADDRESS is
                           --auto, or --ip A --netmask M --gateway G
+  watch [--interval S]    print the state, then a line for every change of it
+                          (made by this program or elsewhere) and of the
+                          connection; reads the state again every S seconds
+                          (default 5), reconnects by itself; Ctrl-C or SIGTERM
+                          ends it with status 0
 
 Network options (NET) of discover and netconfig:
   --bind ADDR             local address of the UDP socket (default 0.0.0.0)

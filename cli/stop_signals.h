@@ -1,0 +1,27 @@
+#pragma once
+// SIGINT (Ctrl-C) and SIGTERM as events of the loop, for a command that runs
+// until it is told to stop: the handler only writes to a pipe the loop
+// watches, and the loop runs `onStop`.
+
+#include <functional>
+
+#include "links/wake_pipe.h"
+#include "platform/event_loop.h"
+
+namespace torvane::cli {
+
+class StopSignals {
+  public:
+    StopSignals(EventLoop& loop, std::function<void()> onStop);
+    // Puts the signals' default handling back.
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    EventLoop& loop_;
+    WakePipe pipe_;
+    EventLoop::WatchId watch_;
+};
+
+}  // namespace torvane::cli
