@@ -7,6 +7,7 @@
 #include "app/link_messages.h"
 #include "app/main_timers.h"
 #include "app/torvane_dlg.h"
+#include "links/stable_serial_path.h"
 #include "res/resource_ids.h"
 
 namespace torvane {
@@ -74,7 +75,7 @@ void CTorvaneDlg::OnComConnect() {
         supervisor_.OpenFailed(lastLinkError_);
         return;
     }
-    reopenPath_ = serialPath_;
+    reopenPath_ = StableSerialPath(serialPath_);
     supervisor_.Connected();
     // The busy gate is not involved: the reply sets "Power On" on the General page.
     SendPowerStateQuery();
