@@ -93,8 +93,9 @@ void ConnectionSupervisor::OpenFailed(const std::string& reason) {
     if (state_ == LinkState::kConnecting) return Enter(LinkState::kDisconnected);
     if (state_ != LinkState::kReconnecting) return;
     lossReason_ = reason;
-    Enter(LinkState::kLost);
+    // Scheduled first, so whoever hears of the loss also hears when the next attempt is.
     if (settings_.reconnect) ScheduleAttempt();
+    Enter(LinkState::kLost);
 }
 
 void ConnectionSupervisor::Lost(const std::string& reason) {
@@ -103,8 +104,8 @@ void ConnectionSupervisor::Lost(const std::string& reason) {
     if (state_ != LinkState::kConnected) return;
     lossReason_ = reason;
     StopIdleTimers();
-    Enter(LinkState::kLost);
     if (settings_.reconnect) ScheduleAttempt();
+    Enter(LinkState::kLost);
 }
 
 void ConnectionSupervisor::Answered() { lastAnswerAt_ = quietSince_ = loop_.Now(); }

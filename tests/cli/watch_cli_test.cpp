@@ -88,7 +88,8 @@ TEST(Watch, ShowsTheStateAFrontPanelChangeAndTheSwitcherGoneAndBackThenEndsOnSig
         << watch.Text();
 
     ASSERT_TRUE(sim.Tell("vanish 2"));
-    EXPECT_TRUE(watch.WaitForLine({R"({"event":"connection","state":"lost")"})) << watch.Text();
+    EXPECT_TRUE(watch.WaitForLine({R"({"event":"connection","state":"lost")", R"("retry_in_ms":)"}))
+        << watch.Text();
     EXPECT_TRUE(watch.WaitForLine({R"({"event":"connection","state":"reconnecting")"}))
         << watch.Text();
     EXPECT_TRUE(watch.WaitForLine({R"({"event":"connection","state":"connected"})"}))
