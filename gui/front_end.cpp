@@ -79,7 +79,12 @@ FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
     netConfig_ =
         &AddDialog(dlg.ConfigIp(), std::make_unique<NetworkConfigSkin>(res::kConfigCloseButton));
     AttachPages();
-    main_->setFixedSize(MainClientSize(*main_, pages_));
+    // The window grows by one line under the pages for the link's status.
+    const QSize client = MainClientSize(*main_, pages_);
+    const int line = LinkStatusLine::LineHeight(*main_);
+    statusLine_ = new LinkStatusLine(dlg, main_.get());
+    statusLine_->setGeometry(0, client.height(), client.width(), line);
+    main_->setFixedSize(client + QSize(0, line));
     if (dlg.IsOpen()) main_->Build();
 }
 
@@ -91,6 +96,7 @@ void FrontEnd::Show() {
 }
 
 void FrontEnd::Detach() {
+    statusLine_->Detach();
     for (WindowView* view : views_) view->Detach();
     main_->Detach();
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/torvane_dlg.h"
+#include "gui/link_status_line.h"
 #include "gui/window_view.h"
 
 namespace torvane::gui {
@@ -33,6 +34,8 @@ class FrontEnd {
     WindowView& BusyView() { return *busy_; }
     WindowView& AboutView() { return *about_; }
     WindowView& NetworkConfigView() { return *netConfig_; }
+    // The line under the pages that tells how the link is.
+    LinkStatusLine& StatusLine() { return *statusLine_; }
     // The view of a page window.
     WindowView* PageView(PageCode code);
     // Shows another modal dialog of the program (the network configuration
@@ -57,6 +60,7 @@ class FrontEnd {
     WindowView* busy_ = nullptr;
     WindowView* about_ = nullptr;
     WindowView* netConfig_ = nullptr;
+    LinkStatusLine* statusLine_ = nullptr;
     std::map<PageCode, WindowView*> pages_;
     struct MenuItem {
         std::string text;

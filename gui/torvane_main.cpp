@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QSettings>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "gui/demo_switcher.h"
 #include "gui/front_end.h"
 #include "gui/gui_options.h"
+#include "gui/live_settings_store.h"
 #include "gui/profile_dialogs.h"
 #include "gui/qt_loop.h"
 #include "gui/screenshot_tour.h"
@@ -91,6 +93,11 @@ int main(int argc, char** argv) {
     app.KeepProfiles(folder ? std::optional(profile::ProfileStore(*folder)) : std::nullopt);
     front = std::make_unique<FrontEnd>(dlg);
     OfferProfileDialogs(*front, app);
+    // The operator's choices for the link, as the last run left them.
+    QSettings settings(QStringLiteral("Torvane"), QStringLiteral("torvane"));
+    front->StatusLine().Apply(LoadLiveSettings(settings));
+    front->StatusLine().SetOnSettingsChanged(
+        [&settings](const LiveSettings& live) { SaveLiveSettings(settings, live); });
     MappedReporter reporter;
     if (std::getenv("TORVANE_REPORT_MAPPED")) front->MainView().installEventFilter(&reporter);
     front->Show();

@@ -102,6 +102,8 @@ TEST_F(StatesTest, FactoryResetAsksFirst) {
 // A link that goes down by itself is shown at once: the message, the button,
 // and a General page that no longer shows what the link said.
 TEST_F(StatesTest, ALostSerialLinkIsShownAtOnce) {
+    // With "Reconnect automatically" off the loss is the operator's to handle.
+    rig.Front().StatusLine().Apply(LiveSettings{false, 0, 0});
     rig.ConnectBySerial();
     DemoRig::Click(rig.Main(res::kStatusButton));
     ASSERT_TRUE(rig.RunUntil(
@@ -120,6 +122,7 @@ TEST_F(StatesTest, ALostSerialLinkIsShownAtOnce) {
 }
 
 TEST_F(StatesTest, ALostTcpLinkIsShownAtOnceAndDisconnectNeverReconnects) {
+    rig.Front().StatusLine().Apply(LiveSettings{false, 0, 0});
     rig.ConnectByTcp();
     auto* button = qobject_cast<QAbstractButton*>(rig.Main(res::kTcpConnectButton));
     ASSERT_EQ(button->text(), "Disconnect");
