@@ -11,6 +11,7 @@
 #include "cli/matrix_commands.h"
 #include "cli/network_commands.h"
 #include "cli/printer.h"
+#include "cli/profile_commands.h"
 #include "cli/session.h"
 #include "cli/upgrade_commands.h"
 #include "cli/watch_command.h"
@@ -100,9 +101,13 @@ std::optional<bool> OnOffArgument(const Options& options) {
 
 }  // namespace
 
-int RunCommand(const Options& options, std::ostream& out, std::ostream& err) {
+int RunCommand(const Options& given, std::ostream& out, std::ostream& err) {
+    Options options = given;
     Printer print{options, out, err};
     const std::string& command = options.command;
+    if (IsProfileCommand(command)) return RunProfileCommand(options, print);
+    // route and arc take names: each becomes its number or letter here.
+    if (auto refused = ResolveMatrixNames(options, print)) return *refused;
     auto usage = [&](const std::string& error) { return print.Fail({kExitUsage, error}); };
 
     if (command == "watch") return RunWatch(options, out, err);

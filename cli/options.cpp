@@ -19,8 +19,26 @@ Commands:
   reboot                  reboot the switcher
   factory-reset --yes     reset the switcher to its factory settings
   matrix                  the input each output (A-H) shows, and its ARC state
-  route INPUT OUTPUT      show INPUT (1-8) on OUTPUT (A-H or 1-8)
-  arc OUTPUT on|off       switch the audio return channel of OUTPUT (A-H or 1-8)
+  route INPUT OUTPUT      show INPUT (1-8 or its name) on OUTPUT (A-H, 1-8 or
+                          its name)
+  arc OUTPUT on|off       switch the audio return channel of OUTPUT (A-H, 1-8 or
+                          its name)
+  names                   the names of the inputs and outputs
+  name input|output PORT NAME
+                          name an input or output (at most 32 characters);
+                          --clear instead of NAME takes the name away
+  preset list|show NAME|delete NAME|rename OLD NEW
+                          the presets: routings of some or all outputs, with
+                          their ARC state, kept under a name
+  preset save NAME [--outputs A,B,...]
+                          save the routing and ARC state the switcher
+                          confirms, of all outputs or those listed
+  preset apply NAME [--dry-run]
+                          send what differs, one confirmed command at a time;
+                          each output's result (changed, already so, failed
+                          and why); --dry-run sends nothing
+  preset export FILE|import FILE
+                          copy presets to or from a file (another switcher's)
   edid preset N INPUT     give INPUT (1-8 or all) EDID preset N (1-15, in the
                           EDID page's order: 1 is 1080p,Stereo Audio 2.0)
   edid copy OUTPUT INPUT  copy the EDID of the display on OUTPUT (A-H or 1-8)
@@ -52,6 +70,12 @@ Network options (NET) of discover and netconfig:
   --broadcast ADDR        where requests go (default 255.255.255.255)
   --discovery-port N      default 30600
   --config-port N         default 30601
+
+Names and presets are kept for each switcher in
+$XDG_CONFIG_HOME/torvane (~/.config/torvane): by the serial port's path, or
+over TCP by the MAC the switcher's network module gives when asked on its
+discovery port; names, name, preset, route and arc take --discovery-port N
+and --bind ADDR for that question.
 
 Numbers may have leading zeros, on and off and output letters any case; "--"
 ends the options (edid file -- -name.bin 1).

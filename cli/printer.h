@@ -28,9 +28,12 @@ struct Printer {
     }
     // The error goes to standard error in every case, and with --json also
     // as the one object on standard output.
-    int Fail(const Outcome& outcome) const {
+    int Fail(const Outcome& outcome, const JsonObject& state = {}) const {
         if (options.json)
-            out << Finished(JsonObject().Add("ok", "false").AddString("error", outcome.error))
+            out << Finished(JsonObject()
+                                .Add("ok", "false")
+                                .AddString("error", outcome.error)
+                                .Append(state))
                 << "\n";
         err << "torvanectl: " << outcome.error << "\n";
         return outcome.code;

@@ -18,11 +18,10 @@ void MacQuery::Ask(const std::string& ip, const DiscoverySettings& settings, int
             if (*alive && socket_ && question == question_) Finish(mac);
         });
     };
-    // Switchers answer on the discovery port, as Search listens; where that
-    // port is taken (by the window's own Search), any port does for a
-    // switcher that answers the sender.
-    if (!socket_->Open(settings.bindIp, settings.discoveryPort, onDatagram) &&
-        !socket_->Open(settings.bindIp, 0, onDatagram)) {
+    // Asked by one datagram to its own address, a switcher answers the
+    // sender: any free port does, and the discovery port stays free for
+    // Search and for a switcher on this very machine (the simulator).
+    if (!socket_->Open(settings.bindIp, 0, onDatagram)) {
         const std::string why = socket_->LastError();
         socket_.reset();
         done(SystemError("cannot ask " + ip + " which switcher it is: " + why));

@@ -91,4 +91,38 @@ Status SavePreset(Profile& profile, std::string_view name, const Preset& preset)
     return {};
 }
 
+Status DeletePreset(Profile& profile, std::string_view name) {
+    if (profile.presets.erase(std::string(name)) == 0)
+        return BadInput("no preset named \"" + std::string(name) + "\"");
+    return {};
+}
+
+Status RenamePreset(Profile& profile, std::string_view from, std::string_view to) {
+    auto found = profile.presets.find(std::string(from));
+    if (found == profile.presets.end())
+        return BadInput("no preset named \"" + std::string(from) + "\"");
+    if (from == to) return {};
+    if (auto problem = NameProblem(to, "the preset name", false); !problem.empty())
+        return BadInput(problem);
+    if (profile.presets.count(std::string(to)))
+        return BadInput("a preset named \"" + std::string(to) + "\" exists already");
+    Preset preset = found->second;
+    profile.presets.erase(found);
+    profile.presets[std::string(to)] = preset;
+    return {};
+}
+
+std::string DescribePreset(const Preset& preset) {
+    std::string text;
+    for (int output = 1; output <= kPorts; ++output) {
+        const auto& setting = preset.outputs[static_cast<std::size_t>(output - 1)];
+        if (!setting) continue;
+        text += std::string("OUTPUT ") + static_cast<char>('A' + output - 1) + ": IN" +
+                std::to_string(setting->input);
+        if (setting->arc) text += std::string(", ARC ") + (*setting->arc ? "on" : "off");
+        text += "\n";
+    }
+    return text;
+}
+
 }  // namespace torvane::profile

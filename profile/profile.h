@@ -50,6 +50,16 @@ Status SetName(Profile& profile, PortKind kind, int port, std::string_view name)
 // outside 1 to 8.
 Status SavePreset(Profile& profile, std::string_view name, const Preset& preset);
 
+// Takes the preset `name` away; refused when there is none of that name.
+Status DeletePreset(Profile& profile, std::string_view name);
+
+// Gives the preset `from` the name `to`; refused when there is no `from`, or
+// `to` may not be stored or names another preset already.
+Status RenamePreset(Profile& profile, std::string_view from, std::string_view to);
+
+// The preset as lines, one per output it sets: "OUTPUT A: IN3, ARC on".
+std::string DescribePreset(const Preset& preset);
+
 // The reason `name` may not be stored, or "" when it may. `what` names it in
 // the message ("input 3's name", "preset name").
 std::string NameProblem(std::string_view name, std::string_view what, bool mayBeEmpty);
