@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "app/window_preset_link.h"
+
 namespace torvane {
 
 CTorvaneApp::CTorvaneApp(EventLoop& loop, LinkFactory& links,
@@ -17,6 +19,9 @@ void CTorvaneApp::KeepProfiles(std::optional<profile::ProfileStore> store) {
     binding_.reset();
     profile_ = std::make_unique<SwitcherProfile>(std::move(store));
     names_ = std::make_unique<CNamesDlg>(*profile_);
+    presets_.reset();
+    presetLink_ = std::make_unique<WindowPresetLink>(*this, loop_);
+    presets_ = std::make_unique<CPresetsDlg>(*profile_, *presetLink_);
     if (dlg_) binding_ = std::make_unique<ProfileBinding>(*dlg_, links_, *profile_);
 }
 
@@ -37,6 +42,8 @@ CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
     dlg_->SetOnQuit([this, onExit = std::move(onExit)](int code) {
         // Runs as a posted task of the window; destroy it after that task.
         loop_.Post([this, code, onExit] {
+            // What watches the window goes before it.
+            if (presetLink_) presetLink_->LetGo();
             binding_.reset();
             dlg_.reset();
             if (onExit) onExit(code);

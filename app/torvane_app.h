@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/names_dlg.h"
+#include "app/presets_dlg.h"
 #include "app/profile_binding.h"
 #include "app/switcher_profile.h"
 #include "app/torvane_dlg.h"
@@ -13,6 +14,8 @@
 #include "pages/matrix_dlg.h"
 
 namespace torvane {
+
+class WindowPresetLink;
 
 class CTorvaneApp {
   public:
@@ -37,6 +40,7 @@ class CTorvaneApp {
     // Nothing until KeepProfiles.
     SwitcherProfile* Profiles() { return profile_.get(); }
     CNamesDlg* NamesDialog() { return names_.get(); }
+    CPresetsDlg* PresetsDialog() { return presets_.get(); }
 
   private:
     EventLoop& loop_;
@@ -49,6 +53,8 @@ class CTorvaneApp {
     std::unique_ptr<SwitcherProfile> profile_;
     std::unique_ptr<ProfileBinding> binding_;
     std::unique_ptr<CNamesDlg> names_;
+    std::unique_ptr<WindowPresetLink> presetLink_;
+    std::unique_ptr<CPresetsDlg> presets_;
 };
 
 }  // namespace torvane
