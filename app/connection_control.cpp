@@ -1,9 +1,6 @@
 // Connection control: the "Control Mode Select" radios, the COM and TCP
 // Connect buttons, and what the links report back.
 
-#include <cerrno>
-#include <system_error>
-
 #include "app/link_messages.h"
 #include "app/main_timers.h"
 #include "app/torvane_dlg.h"
@@ -182,10 +179,10 @@ void CTorvaneDlg::OnTcpConnectButton() {
 
 // The supervisor's own attempts end without a message: the status line
 // tells, and the state is read rather than the connecting queries sent.
-void CTorvaneDlg::OnTcpConnect(int error) {
+void CTorvaneDlg::OnTcpConnect(const Status& outcome) {
     const bool reconnecting = supervisor_.State() == LinkState::kReconnecting;
-    if (error != 0) {
-        lastLinkError_ = std::error_code(error, std::generic_category()).message();
+    if (!outcome) {
+        lastLinkError_ = outcome.error().message;
         if (!reconnecting) message_.ShowMessage(ConnectFailedText(lastLinkError_));
         supervisor_.OpenFailed(lastLinkError_);
         Activity();

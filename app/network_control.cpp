@@ -26,7 +26,7 @@ void CTorvaneDlg::OnConfig() {
             BuildConfigPacket(configIp_.Mode(), discovery_.Fields().mac, configIp_.Result());
         // A packet that cannot be sent is not reported now: the wait below
         // ends in "Time out!".
-        discovery_.SendConfiguration(packet);
+        static_cast<void>(discovery_.SendConfiguration(packet));
         // A Search's answers from before the packet must not end this wait
         // as a success.
         timers_.KillTimer(kDiscoveryAnswered);

@@ -751,8 +751,8 @@ void Operations::Upgrade(const std::string& path,
 
 Result<std::vector<SSerInfo>> Operations::Ports() {
     PortListRefresher& refresher = dlg_.Ports();
-    if (!refresher.LastError().empty())
-        return SystemError("cannot list the serial ports: " + refresher.LastError());
+    if (const auto& listed = refresher.LastRefresh(); !listed)
+        return SystemError("cannot list the serial ports: " + listed.error().message);
     return refresher.Ports();
 }
 

@@ -174,7 +174,8 @@ void CTorvaneDlg::OnInitDialog() {
     timers_.SetTimer(kPortRefresh, kPortRefreshMs);
 }
 
-void CTorvaneDlg::RefreshPortList() { ports_->RefreshPortList(portList_); }
+// A failed listing leaves the list as it was; the next tick tries again.
+void CTorvaneDlg::RefreshPortList() { static_cast<void>(ports_->RefreshPortList(portList_)); }
 
 void CTorvaneDlg::AddSwitcherAddress(const std::string& ipv4) {
     const auto& items = Controls().Items(res::kSwitcherIpList);
@@ -212,7 +213,9 @@ void CTorvaneDlg::OnCommand(int id) {
             OnTcpConnectButton();
             break;
         case res::kSearchButton:
-            discovery_.Search();
+            // A socket that cannot be used leaves the list empty; torvanectl
+            // reports the reason from SocketOutcome.
+            static_cast<void>(discovery_.Search());
             break;
         case res::kConfigButton:
             OnConfig();

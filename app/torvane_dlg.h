@@ -220,7 +220,7 @@ class CTorvaneDlg : public Window,
     void OnTcpConnectButton();
     void OnSerialBytes(const std::uint8_t* bytes, std::size_t count) override;
     void OnSerialFailure() override;
-    void OnTcpConnect(int error) override;
+    void OnTcpConnect(const Status& outcome) override;
     void OnTcpRead(const std::uint8_t* bytes, long readResult) override;
     void OnTcpClose() override;
     void CloseTcpLink();

@@ -81,7 +81,10 @@ void RunRefresh(benchmark::State& state, const SysfsLayout& layout) {
     PortListRefresher refresher(std::make_unique<SysfsPortSource>(layout),
                                 std::make_unique<DevicePathNaming>());
     PlainList list;
-    refresher.RefreshPortList(list);
+    if (const Status first = refresher.RefreshPortList(list); !first) {
+        state.SkipWithError(first.error().message.c_str());
+        return;
+    }
     for (auto _ : state) benchmark::DoNotOptimize(refresher.RefreshPortList(list));
     state.counters["ports"] = static_cast<double>(list.Count());
 }

@@ -156,7 +156,7 @@ class NetworkCommand {
             config.Click(res::kConfigCancelButton);
             return Fail(kExitUsage, said);
         }
-        if (!dlg.SwitcherDiscovery().SocketError().empty()) return SocketFailure();
+        if (!dlg.SwitcherDiscovery().SocketOutcome()) return SocketFailure();
         session_.RunUntil([&] { return session_.Settled(); }, kConfigureLimitMs);
         const auto messages = session_.TakeMessages();
         if (!messages.empty()) return Fail(kExitDeviceFailure, messages.front());
@@ -172,13 +172,14 @@ class NetworkCommand {
         // Search belongs to the TCP control mode, as on the General page.
         dlg.Click(res::kTcpModeRadio);
         dlg.Click(res::kSearchButton);
-        if (!dlg.SwitcherDiscovery().SocketError().empty()) return false;
+        if (!dlg.SwitcherDiscovery().SocketOutcome()) return false;
         session_.RunUntil([] { return false; }, args_.waitMs);
         return true;
     }
 
     int SocketFailure() {
-        return Fail(kExitLinkFailure, session_.Dlg().SwitcherDiscovery().SocketError());
+        return Fail(kExitLinkFailure,
+                    session_.Dlg().SwitcherDiscovery().SocketOutcome().error().message);
     }
 
     // Types the values into the dialog as the operator would. A group whose

@@ -34,10 +34,9 @@ bool ListedPortSource::IsExtra(const std::string& devicePath) const {
                        [&](const ListedPort& p) { return p.devicePath == devicePath; });
 }
 
-bool ListedPortSource::ListPorts(std::vector<SSerInfo>* ports) {
-    lastError_.clear();
+Status ListedPortSource::ListPorts(std::vector<SSerInfo>* ports) {
     std::vector<ListedPort> found;
-    if (!ScanPorts(&found)) return false;
+    if (Status scanned = ScanPorts(&found); !scanned) return scanned;
     std::vector<std::string> scanned;
     scanned.reserve(found.size());
     for (const auto& port : found) scanned.push_back(port.devicePath);
@@ -58,7 +57,7 @@ bool ListedPortSource::ListPorts(std::vector<SSerInfo>* ports) {
         info.isUsb = port.location.compare(0, 3, "USB") == 0;
         ports->push_back(std::move(info));
     }
-    return true;
+    return {};
 }
 
 bool ListedPortSource::IsBusy(const std::string& devicePath) {

@@ -32,29 +32,21 @@ class ListedPortSource : public PortSource {
     void RemoveExtraPort(const std::string& devicePath);
     const std::vector<ListedPort>& ExtraPorts() const { return extras_; }
 
-    bool ListPorts(std::vector<SSerInfo>* ports) override;
+    Status ListPorts(std::vector<SSerInfo>* ports) override;
     bool IsBusy(const std::string& devicePath) override;
-    std::string LastError() const override { return lastError_; }
 
   protected:
-    // The ports the platform has right now; false (with Fail) when they
-    // cannot be found.
-    virtual bool ScanPorts(std::vector<ListedPort>* /*ports*/) { return true; }
+    // The ports the platform has right now, or why they cannot be found.
+    virtual Status ScanPorts(std::vector<ListedPort>* /*ports*/) { return {}; }
     // Whether another holder has a scanned port, found without opening it.
     virtual bool HeldElsewhere(const std::string& /*devicePath*/) { return false; }
     // Called when a listing begins, with the scanned ports' paths.
     virtual void BeginBusyChecks(const std::vector<std::string>& /*devicePaths*/) {}
 
-    bool Fail(std::string reason) {
-        lastError_ = std::move(reason);
-        return false;
-    }
-
   private:
     bool IsExtra(const std::string& devicePath) const;
 
     std::vector<ListedPort> extras_;
-    std::string lastError_;
 };
 
 }  // namespace torvane

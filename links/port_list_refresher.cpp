@@ -8,15 +8,10 @@ PortListRefresher::PortListRefresher(std::unique_ptr<PortSource> source,
                                      std::unique_ptr<PortNaming> naming)
     : source_(std::move(source)), naming_(std::move(naming)) {}
 
-bool PortListRefresher::RefreshPortList(PortListControl& list) {
+Status PortListRefresher::RefreshPortList(PortListControl& list) {
     std::vector<SSerInfo> ports;
-    try {
-        CollectSerialPorts(*source_, ports, true);
-    } catch (const PortEnumerationError& error) {
-        lastError_ = error.what();
-        return false;
-    }
-    lastError_.clear();
+    lastRefresh_ = CollectSerialPorts(*source_, ports, true);
+    if (!lastRefresh_) return lastRefresh_;
     if (ports.size() > kMaxPorts) ports.resize(kMaxPorts);
 
     std::vector<std::string> fresh;
@@ -25,7 +20,7 @@ bool PortListRefresher::RefreshPortList(PortListControl& list) {
     UpdateList(list, fresh);
     stored_ = std::move(fresh);
     ports_ = std::move(ports);
-    return true;
+    return {};
 }
 
 void PortListRefresher::SortEntries(std::vector<std::string>& entries) const {

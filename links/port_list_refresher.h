@@ -24,9 +24,9 @@ class PortListRefresher {
                                std::unique_ptr<PortNaming> naming = MakePlatformPortNaming());
 
     // One refresh. When the enumeration fails, the list and the stored state
-    // are left as they were (the next tick tries again) and false is returned;
-    // LastError() then holds the failure text.
-    bool RefreshPortList(PortListControl& list);
+    // are left as they were (the next tick tries again) and the failure, with
+    // its text, is returned; LastRefresh() keeps it until the next refresh.
+    Status RefreshPortList(PortListControl& list);
 
     // What to open for the text of the selected entry.
     std::string DevicePathForEntry(const std::string& text) const {
@@ -38,7 +38,7 @@ class PortListRefresher {
     int StoredCount() const { return static_cast<int>(stored_.size()); }
     // The ports found by the last successful refresh, in enumeration order.
     const std::vector<SSerInfo>& Ports() const { return ports_; }
-    const std::string& LastError() const { return lastError_; }
+    const Status& LastRefresh() const { return lastRefresh_; }
 
     PortSource& Source() { return *source_; }
     const PortNaming& Naming() const { return *naming_; }
@@ -51,7 +51,7 @@ class PortListRefresher {
     std::unique_ptr<PortNaming> naming_;
     std::vector<std::string> stored_;
     std::vector<SSerInfo> ports_;
-    std::string lastError_;
+    Status lastRefresh_;
 };
 
 }  // namespace torvane

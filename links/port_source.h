@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace torvane {
 
 // One serial port found.
@@ -25,14 +27,13 @@ class PortSource {
   public:
     virtual ~PortSource() = default;
     // Appends the ports present to `ports`, in the order the platform reports
-    // them. False when they cannot be found (LastError() says why, in the
-    // platform's own words); ports appended before the failure stay.
-    virtual bool ListPorts(std::vector<SSerInfo>* ports) = 0;
+    // them. A system error, in the platform's own words, when they cannot be
+    // found; ports appended before the failure stay.
+    virtual Status ListPorts(std::vector<SSerInfo>* ports) = 0;
     // Whether the port cannot be opened right now because something else has
     // it. A source may answer without opening it (opening raises DTR, which
     // resets many boards).
     virtual bool IsBusy(const std::string& devicePath) = 0;
-    virtual std::string LastError() const = 0;
 };
 
 }  // namespace torvane

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
 
 #include "links/ipv4_address.h"
 
@@ -40,7 +39,7 @@ Status PosixTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t por
                                       TcpSocketEvents* events) {
     Close();
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) return SystemError(std::error_code(errno, std::generic_category()).message());
+    if (fd_ < 0) return ErrnoError(errno);
     events_ = events;
     const int on = 1;
     ::setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -71,7 +70,7 @@ void PosixTcpControlSocket::FinishConnect(int error) {
     Unwatch();
     if (error == 0)
         watch_ = loop_.WatchFd(fd_, EventLoop::kReadable, [this](unsigned ev) { OnReady(ev); });
-    if (events_) events_->OnTcpConnect(error);
+    if (events_) events_->OnTcpConnect(error == 0 ? Status() : Status(ErrnoError(error)));
 }
 
 void PosixTcpControlSocket::OnReady(unsigned events) {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "links/ipv4_address.h"
@@ -24,35 +23,28 @@ void PosixUdpSocket::Close() {
     onDatagram_ = nullptr;
 }
 
-bool PosixUdpSocket::Open(const std::string& bindIp, std::uint16_t port,
-                          std::function<void(const Datagram&)> onDatagram) {
+Status PosixUdpSocket::Open(const std::string& bindIp, std::uint16_t port,
+                            std::function<void(const Datagram&)> onDatagram) {
     Close();
-    lastError_.clear();
     sockaddr_in address;
-    if (!MakeIpv4Address(bindIp, port, &address)) {
-        lastError_ = "not an IPv4 address: " + bindIp;
-        return false;
-    }
+    if (!MakeIpv4Address(bindIp, port, &address)) return NotAnIpv4Address(bindIp);
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        lastError_ = std::strerror(errno);
-        return false;
-    }
+    if (fd < 0) return ErrnoError(errno);
     const int on = 1;
     // Shared ports let the program bind beside a switcher's network module
     // (or a simulated one) on the same machine.
     if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
         ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        lastError_ =
-            "cannot bind " + bindIp + ":" + std::to_string(port) + ": " + std::strerror(errno);
+        const int error = errno;
         ::close(fd);
-        return false;
+        return SystemError("cannot bind " + bindIp + ":" + std::to_string(port) + ": " +
+                           ErrnoError(error).message);
     }
     fd_ = fd;
     onDatagram_ = std::move(onDatagram);
     watch_ = loop_.WatchFd(fd_, EventLoop::kReadable, [this](unsigned) { OnReadable(); });
-    return true;
+    return {};
 }
 
 void PosixUdpSocket::OnReadable() {
@@ -76,16 +68,17 @@ void PosixUdpSocket::OnReadable() {
     }
 }
 
-long PosixUdpSocket::SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
-                            std::size_t count) {
+Result<std::size_t> PosixUdpSocket::SendTo(const std::string& ip, std::uint16_t port,
+                                           const std::uint8_t* bytes, std::size_t count) {
+    if (fd_ < 0) return UdpSocketNotOpen();
     sockaddr_in address;
-    if (fd_ < 0 || !MakeIpv4Address(ip, port, &address)) return -1;
+    if (!MakeIpv4Address(ip, port, &address)) return NotAnIpv4Address(ip);
     const ssize_t sent =
         ::sendto(fd_, bytes, count, 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     if (sent < 0)
-        lastError_ =
-            "cannot send to " + ip + ":" + std::to_string(port) + ": " + std::strerror(errno);
-    return static_cast<long>(sent);
+        return SystemError("cannot send to " + ip + ":" + std::to_string(port) + ": " +
+                           ErrnoError(errno).message);
+    return static_cast<std::size_t>(sent);
 }
 
 std::uint16_t PosixUdpSocket::LocalPort() const {

@@ -20,16 +20,13 @@ class PosixUdpSocket : public UdpSocket {
     PosixUdpSocket(const PosixUdpSocket&) = delete;
     PosixUdpSocket& operator=(const PosixUdpSocket&) = delete;
 
-    // Closes whatever was open first. False when the address is not dotted
-    // IPv4 or the socket cannot be made or bound.
-    bool Open(const std::string& bindIp, std::uint16_t port,
-              std::function<void(const Datagram&)> onDatagram) override;
+    // Closes whatever was open first.
+    Status Open(const std::string& bindIp, std::uint16_t port,
+                std::function<void(const Datagram&)> onDatagram) override;
     void Close() override;
-    // -1 when no socket is open or `ip` is not dotted IPv4.
-    long SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
-                std::size_t count) override;
+    Result<std::size_t> SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
+                               std::size_t count) override;
     std::uint16_t LocalPort() const override;
-    std::string LastError() const override { return lastError_; }
 
   private:
     void OnReadable();
@@ -38,7 +35,6 @@ class PosixUdpSocket : public UdpSocket {
     int fd_ = -1;
     EventLoop::WatchId watch_ = 0;
     std::function<void(const Datagram&)> onDatagram_;
-    std::string lastError_;
 };
 
 }  // namespace torvane

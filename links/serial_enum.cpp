@@ -24,10 +24,11 @@ void Finish(PortSource& source, std::vector<SSerInfo>& list, bool probeBusy) {
 
 }  // namespace
 
-void CollectSerialPorts(PortSource& source, std::vector<SSerInfo>& list, bool probeBusy) {
+Status CollectSerialPorts(PortSource& source, std::vector<SSerInfo>& list, bool probeBusy) {
     list.clear();
-    if (!source.ListPorts(&list)) throw PortEnumerationError(source.LastError());
+    if (Status listed = source.ListPorts(&list); !listed) return listed;
     Finish(source, list, probeBusy);
+    return {};
 }
 
 std::uint8_t ParsePortNumber(const std::string& text) {

@@ -3,26 +3,20 @@
 // number out of a port's name. Pure logic over a PortSource.
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "links/port_source.h"
+#include "platform/result.h"
 
 namespace torvane {
 
-// A failure of the enumeration, with the text the operator may be shown.
-class PortEnumerationError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
-
 // Empties `list` and fills it with the ports the source finds, then finishes
 // the records (names filled in where missing); with `probeBusy` ports that
-// cannot be opened right now are left out. Throws PortEnumerationError with
-// the source's reason; the records found before a failure stay in `list`,
-// unfinished.
-void CollectSerialPorts(PortSource& source, std::vector<SSerInfo>& list, bool probeBusy);
+// cannot be opened right now are left out. A failure carries the source's
+// reason, the text the operator may be shown; the records found before it
+// stay in `list`, unfinished.
+Status CollectSerialPorts(PortSource& source, std::vector<SSerInfo>& list, bool probeBusy);
 
 // "7" -> 7, "12" -> 12, "x5" -> 5, "300" -> 44 (kept to 8 bits); an empty text
 // or one of four characters or more gives 0.

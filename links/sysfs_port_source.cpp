@@ -14,17 +14,17 @@ SysfsPortSource::SysfsPortSource(SysfsLayout layout, std::vector<ListedPort> ext
       layout_(std::move(layout)),
       busy_(layout_.procRoot, layout_.lockDirs) {}
 
-bool SysfsPortSource::ScanPorts(std::vector<ListedPort>* ports) {
+Status SysfsPortSource::ScanPorts(std::vector<ListedPort>* ports) {
     const std::string classDir = layout_.sysRoot + "/class/tty";
     DIR* dir = ::opendir(classDir.c_str());
-    if (dir == nullptr) return Fail("cannot read " + classDir + ": " + std::strerror(errno));
+    if (dir == nullptr) return SystemError("cannot read " + classDir + ": " + std::strerror(errno));
     while (const dirent* entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.') continue;
         ListedPort port;
         if (Describe(entry->d_name, &port)) ports->push_back(std::move(port));
     }
     ::closedir(dir);
-    return true;
+    return {};
 }
 
 namespace {

@@ -25,7 +25,7 @@ class SysfsPortSource : public ListedPortSource {
     explicit SysfsPortSource(SysfsLayout layout = {}, std::vector<ListedPort> extraPorts = {});
 
   protected:
-    bool ScanPorts(std::vector<ListedPort>* ports) override;
+    Status ScanPorts(std::vector<ListedPort>* ports) override;
     void BeginBusyChecks(const std::vector<std::string>& devicePaths) override {
         busy_.Begin(devicePaths);
     }

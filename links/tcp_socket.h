@@ -13,8 +13,9 @@ namespace torvane {
 class TcpSocketEvents {
   public:
     virtual ~TcpSocketEvents() = default;
-    // The connection attempt ended: error 0 means connected, else an errno value.
-    virtual void OnTcpConnect(int error) = 0;
+    // The connection attempt ended: connected, or a system error saying why
+    // not in the system's words.
+    virtual void OnTcpConnect(const Status& outcome) = 0;
     // One read event: `readResult` is what the single read returned (below 1
     // on failure), `bytes` the data read.
     virtual void OnTcpRead(const std::uint8_t* bytes, long readResult) = 0;

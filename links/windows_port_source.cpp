@@ -1,17 +1,14 @@
 #include "links/windows_port_source.h"
 
 #include <cstdio>
-#include <stdexcept>
+#include <utility>
 
 namespace torvane {
 
 namespace {
 
 // A walk that fails ends at once with the system's text.
-class WalkFailure : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+Error WalkFailure(std::string text) { return SystemError(std::move(text)); }
 
 std::string WithError(const char* text, PlatformError error) {
     char buffer[128];
@@ -22,19 +19,21 @@ std::string WithError(const char* text, PlatformError error) {
 const std::string kEnumKey = "Enum";
 const std::string kEnumFailure = "Could not read from HKLM\\Enum";
 
-void WalkDeviceInterfaces(WindowsPortApi& source, std::vector<SSerInfo>& list) {
+Status WalkDeviceInterfaces(WindowsPortApi& source, std::vector<SSerInfo>& list) {
     if (!source.OpenComPortInterfaces())
-        throw WalkFailure(WithError("SetupDiGetClassDevs failed.", source.LastError()));
-    std::string failure;
+        return WalkFailure(WithError("SetupDiGetClassDevs failed.", source.LastError()));
+    Status outcome;
     for (std::uint32_t index = 0;; ++index) {
         if (!source.EnumComPortInterface(index)) {
             if (source.LastError() != kErrorNoMoreItems)
-                failure = WithError("SetupDiEnumDeviceInterfaces failed.", source.LastError());
+                outcome = WalkFailure(
+                    WithError("SetupDiEnumDeviceInterfaces failed.", source.LastError()));
             break;
         }
         SSerInfo port;
         if (!source.GetInterfaceDevicePath(kMaxInterfacePathChars, &port.devicePath)) {
-            failure = WithError("SetupDiGetDeviceInterfaceDetail failed.", source.LastError());
+            outcome = WalkFailure(
+                WithError("SetupDiGetDeviceInterfaceDetail failed.", source.LastError()));
             break;
         }
         const bool taken =
@@ -46,7 +45,7 @@ void WalkDeviceInterfaces(WindowsPortApi& source, std::vector<SSerInfo>& list) {
         if (taken) list.push_back(std::move(port));
     }
     source.CloseComPortInterfaces();
-    if (!failure.empty()) throw WalkFailure(failure);
+    return outcome;
 }
 
 void ListFixedRange(std::vector<SSerInfo>& list) {
@@ -58,20 +57,23 @@ void ListFixedRange(std::vector<SSerInfo>& list) {
     }
 }
 
-// Calls `each` with the name of every sub-key of `path`, in index order.
+// Calls `each` with the name of every sub-key of `path`, in index order,
+// until one fails.
 template <typename Each>
-void ForEachSubKey(WindowsPortApi& source, const std::string& path, Each each) {
+Status ForEachSubKey(WindowsPortApi& source, const std::string& path, Each each) {
     std::string name;
-    for (std::uint32_t index = 0; source.EnumSubKey(path, index, &name); ++index) each(name);
+    for (std::uint32_t index = 0; source.EnumSubKey(path, index, &name); ++index)
+        if (Status done = each(name); !done) return done;
+    return {};
 }
 
-void ScanPortKeys(WindowsPortApi& source, const std::string& path, bool usbBus,
-                  std::vector<SSerInfo>& list) {
-    ForEachSubKey(source, path, [&](const std::string& name) {
+Status ScanPortKeys(WindowsPortApi& source, const std::string& path, bool usbBus,
+                    std::vector<SSerInfo>& list) {
+    return ForEachSubKey(source, path, [&](const std::string& name) -> Status {
         const std::string key = path + "\\" + name;
-        if (!source.OpenKey(key)) throw WalkFailure(kEnumFailure + "\\...\\" + name);
+        if (!source.OpenKey(key)) return WalkFailure(kEnumFailure + "\\...\\" + name);
         SSerInfo port;
-        if (!source.QueryTextValue(key, "PORTNAME", 128, &port.portName)) return;
+        if (!source.QueryTextValue(key, "PORTNAME", 128, &port.portName)) return {};
         if (!source.QueryTextValue(key, "FRIENDLYNAME", 128, &port.friendlyName))
             port.friendlyName.clear();
         port.devicePath = "\\\\.\\" + port.portName;
@@ -79,48 +81,42 @@ void ScanPortKeys(WindowsPortApi& source, const std::string& path, bool usbBus,
         for (auto& existing : list) {
             if (existing.portName == port.portName) {
                 existing = std::move(port);
-                return;
+                return {};
             }
         }
         list.push_back(std::move(port));
+        return {};
     });
 }
 
-void WalkRegistry(WindowsPortApi& source, std::vector<SSerInfo>& list) {
-    if (!source.OpenKey(kEnumKey)) throw WalkFailure(kEnumFailure);
-    ForEachSubKey(source, kEnumKey, [&](const std::string& bus) {
+Status WalkRegistry(WindowsPortApi& source, std::vector<SSerInfo>& list) {
+    if (!source.OpenKey(kEnumKey)) return WalkFailure(kEnumFailure);
+    return ForEachSubKey(source, kEnumKey, [&](const std::string& bus) -> Status {
         const std::string busKey = kEnumKey + "\\" + bus;
-        if (!source.OpenKey(busKey)) throw WalkFailure(kEnumFailure + "\\" + bus);
+        if (!source.OpenKey(busKey)) return WalkFailure(kEnumFailure + "\\" + bus);
         const bool usbBus = bus == "USBPORTS";
-        ForEachSubKey(source, busKey, [&](const std::string& device) {
-            if (!(device == "*PNP0500" || device == "*PNP0501" || usbBus)) return;
+        return ForEachSubKey(source, busKey, [&](const std::string& device) -> Status {
+            if (!(device == "*PNP0500" || device == "*PNP0501" || usbBus)) return {};
             const std::string deviceKey = busKey + "\\" + device;
             if (!source.OpenKey(deviceKey))
-                throw WalkFailure(kEnumFailure + "\\" + bus + "\\" + device);
-            ScanPortKeys(source, deviceKey, usbBus, list);
+                return WalkFailure(kEnumFailure + "\\" + bus + "\\" + device);
+            return ScanPortKeys(source, deviceKey, usbBus, list);
         });
     });
 }
 
 }  // namespace
 
-bool WindowsPortSource::ListPorts(std::vector<SSerInfo>* ports) {
-    lastError_.clear();
-    try {
-        OsVersion version;
-        if (!api_.GetOsVersion(&version))
-            throw WalkFailure(WithError("Could not get OS version.", api_.LastError()));
-        if (version.major >= 5)
-            WalkDeviceInterfaces(api_, *ports);
-        else if (version.platformId == kPlatformWin32Nt)
-            ListFixedRange(*ports);
-        else
-            WalkRegistry(api_, *ports);
-    } catch (const WalkFailure& failure) {
-        lastError_ = failure.what();
-        return false;
-    }
-    return true;
+Status WindowsPortSource::ListPorts(std::vector<SSerInfo>* ports) {
+    OsVersion version;
+    if (!api_.GetOsVersion(&version))
+        return WalkFailure(WithError("Could not get OS version.", api_.LastError()));
+    if (version.major >= 5) return WalkDeviceInterfaces(api_, *ports);
+    if (version.platformId == kPlatformWin32Nt)
+        ListFixedRange(*ports);
+    else
+        return WalkRegistry(api_, *ports);
+    return {};
 }
 
 }  // namespace torvane

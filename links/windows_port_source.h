@@ -17,13 +17,11 @@ class WindowsPortSource : public PortSource {
   public:
     explicit WindowsPortSource(WindowsPortApi& api) : api_(api) {}
 
-    bool ListPorts(std::vector<SSerInfo>* ports) override;
+    Status ListPorts(std::vector<SSerInfo>* ports) override;
     bool IsBusy(const std::string& devicePath) override { return !api_.CanOpenNow(devicePath); }
-    std::string LastError() const override { return lastError_; }
 
   private:
     WindowsPortApi& api_;
-    std::string lastError_;
 };
 
 }  // namespace torvane

@@ -12,37 +12,40 @@ Discovery::Discovery(LinkFactory& links, ControlTable& table, int list, ReceiveL
       log_(log),
       events_(std::move(events)) {}
 
-bool Discovery::Reopen(std::uint16_t port,
-                       void (Discovery::*handler)(const std::uint8_t*, std::size_t)) {
+Status Discovery::Reopen(std::uint16_t port,
+                         void (Discovery::*handler)(const std::uint8_t*, std::size_t)) {
     socket_->Close();
-    socketError_.clear();
-    const bool opened =
-        socket_->Open(settings_.bindIp, port, [this, handler](const Datagram& datagram) {
-            const std::size_t count = std::min(datagram.bytes.size(), kDatagramReadSize);
-            (this->*handler)(datagram.bytes.data(), count);
-        });
-    if (!opened) socketError_ = socket_->LastError();
-    return opened;
+    return socket_->Open(settings_.bindIp, port, [this, handler](const Datagram& datagram) {
+        const std::size_t count = std::min(datagram.bytes.size(), kDatagramReadSize);
+        (this->*handler)(datagram.bytes.data(), count);
+    });
 }
 
-bool Discovery::Send(std::uint16_t port, const std::uint8_t* bytes, std::size_t count) {
-    if (socket_->SendTo(settings_.broadcastIp, port, bytes, count) >= 0) return true;
-    socketError_ = socket_->LastError();
-    return false;
+Status Discovery::Send(std::uint16_t port, const std::uint8_t* bytes, std::size_t count) {
+    auto sent = socket_->SendTo(settings_.broadcastIp, port, bytes, count);
+    if (!sent) return sent.error();
+    return {};
 }
 
-bool Discovery::Search() {
+const Status& Discovery::Record(Status outcome) {
+    socketOutcome_ = std::move(outcome);
+    return socketOutcome_;
+}
+
+Status Discovery::Search() {
     table_.ResetContent(list_);
     listed_.clear();
     if (events_.closeControlLink) events_.closeControlLink();
-    if (!Reopen(settings_.discoveryPort, &Discovery::OnDiscoveryDatagram)) return false;
+    if (Status opened = Reopen(settings_.discoveryPort, &Discovery::OnDiscoveryDatagram); !opened)
+        return Record(std::move(opened));
     const std::uint8_t request = kDiscoveryRequest;
-    return Send(settings_.discoveryPort, &request, 1);
+    return Record(Send(settings_.discoveryPort, &request, 1));
 }
 
-bool Discovery::SendConfiguration(const ConfigPacket& packet) {
-    if (!Reopen(settings_.configPort, &Discovery::OnConfigurationDatagram)) return false;
-    return Send(settings_.configPort, packet.data(), packet.size());
+Status Discovery::SendConfiguration(const ConfigPacket& packet) {
+    if (Status opened = Reopen(settings_.configPort, &Discovery::OnConfigurationDatagram); !opened)
+        return Record(std::move(opened));
+    return Record(Send(settings_.configPort, packet.data(), packet.size()));
 }
 
 void Discovery::OnDiscoveryDatagram(const std::uint8_t* bytes, std::size_t count) {
@@ -72,7 +75,8 @@ void Discovery::OnSelectionChange() {
 }
 
 void Discovery::OnConfigurationDatagram(const std::uint8_t* bytes, std::size_t count) {
-    if (IsConfigurationAnswer(bytes, count)) Search();
+    // The new Search's outcome is kept in SocketOutcome.
+    if (IsConfigurationAnswer(bytes, count)) static_cast<void>(Search());
 }
 
 }  // namespace torvane

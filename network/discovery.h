@@ -43,12 +43,11 @@ class Discovery {
     void SetSettings(const DiscoverySettings& settings) { settings_ = settings; }
     const DiscoverySettings& Settings() const { return settings_; }
 
-    // False when the socket could not be bound or the request not sent
-    // (SocketError() then says why); nothing is listed then.
-    bool Search();
-    // Broadcasts `packet` on the configuration port; false when the socket
-    // could not be made (nothing was sent).
-    bool SendConfiguration(const ConfigPacket& packet);
+    // Fails, saying why, when the socket could not be bound or the request
+    // not sent; nothing is listed then.
+    Status Search();
+    // Broadcasts `packet` on the configuration port, or says why it could not.
+    Status SendConfiguration(const ConfigPacket& packet);
     // The operator chose another switcher: its address and MAC become the
     // network fields; gateway and netmask stay those of the latest answer.
     void OnSelectionChange();
@@ -57,9 +56,9 @@ class Discovery {
     const NetworkFields& Fields() const { return fields_; }
     // Each listed switcher's answer, in the list's order.
     const std::vector<NetworkFields>& Listed() const { return listed_; }
-    // Why the last Search or configuration could not use the socket, in the
-    // system's words; empty when it could.
-    const std::string& SocketError() const { return socketError_; }
+    // Whether the last Search or configuration could use the socket, and why
+    // not in the system's words.
+    const Status& SocketOutcome() const { return socketOutcome_; }
 
     // A datagram on the discovery or the configuration socket, as one read
     // of the socket brings it.
@@ -67,9 +66,11 @@ class Discovery {
     void OnConfigurationDatagram(const std::uint8_t* bytes, std::size_t count);
 
   private:
-    bool Reopen(std::uint16_t port, void (Discovery::*handler)(const std::uint8_t*, std::size_t));
+    Status Reopen(std::uint16_t port, void (Discovery::*handler)(const std::uint8_t*, std::size_t));
     void List(const NetworkFields& answer);
-    bool Send(std::uint16_t port, const std::uint8_t* bytes, std::size_t count);
+    Status Send(std::uint16_t port, const std::uint8_t* bytes, std::size_t count);
+    // Keeps `outcome` as the socket's latest and returns it.
+    const Status& Record(Status outcome);
 
     std::unique_ptr<UdpSocket> socket_;
     ControlTable& table_;
@@ -79,7 +80,7 @@ class Discovery {
     DiscoverySettings settings_;
     NetworkFields fields_;
     std::vector<NetworkFields> listed_;
-    std::string socketError_;
+    Status socketOutcome_;
 };
 
 }  // namespace torvane

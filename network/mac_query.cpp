@@ -21,19 +21,11 @@ void MacQuery::Ask(const std::string& ip, const DiscoverySettings& settings, int
     // Asked by one datagram to its own address, a switcher answers the
     // sender: any free port does, and the discovery port stays free for
     // Search and for a switcher on this very machine (the simulator).
-    if (!socket_->Open(settings.bindIp, 0, onDatagram)) {
-        const std::string why = socket_->LastError();
-        socket_.reset();
-        done(SystemError("cannot ask " + ip + " which switcher it is: " + why));
-        return;
-    }
+    if (const Status opened = socket_->Open(settings.bindIp, 0, onDatagram); !opened)
+        return Refuse(ip, opened.error(), done);
     const std::uint8_t request = kDiscoveryRequest;
-    if (socket_->SendTo(ip, settings.discoveryPort, &request, 1) < 0) {
-        const std::string why = socket_->LastError();
-        socket_.reset();
-        done(SystemError("cannot ask " + ip + " which switcher it is: " + why));
-        return;
-    }
+    if (const auto sent = socket_->SendTo(ip, settings.discoveryPort, &request, 1); !sent)
+        return Refuse(ip, sent.error(), done);
     done_ = std::move(done);
     timer_ = loop_.StartTimer(waitMs, [this, ip, waitMs, port = settings.discoveryPort] {
         Finish(Error{Error::Kind::kTimedOut,
@@ -41,6 +33,11 @@ void MacQuery::Ask(const std::string& ip, const DiscoverySettings& settings, int
                          "on UDP port " + std::to_string(port) + " within " +
                          std::to_string(waitMs) + " ms"});
     });
+}
+
+void MacQuery::Refuse(const std::string& ip, const Error& why, const Done& done) {
+    socket_.reset();
+    done(SystemError("cannot ask " + ip + " which switcher it is: " + why.message));
 }
 
 void MacQuery::Cancel() {

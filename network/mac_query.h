@@ -40,6 +40,8 @@ class MacQuery {
 
   private:
     void Finish(const Result<MacAddress>& mac);
+    // The socket could not be opened or used: `done` hears why at once.
+    void Refuse(const std::string& ip, const Error& why, const Done& done);
 
     EventLoop& loop_;
     LinkFactory& links_;

@@ -3,6 +3,7 @@
 // what kind of failure it is and a message for the operator or the log.
 
 #include <string>
+#include <system_error>
 #include <utility>
 #include <variant>
 
@@ -62,5 +63,10 @@ using Status = Result<void>;
 
 inline Error SystemError(std::string message) { return {Error::Kind::kSystem, std::move(message)}; }
 inline Error BadInput(std::string message) { return {Error::Kind::kBadInput, std::move(message)}; }
+// A system error in the system's words for an errno value (ECONNREFUSED gives
+// "Connection refused").
+inline Error ErrnoError(int errnoValue) {
+    return SystemError(std::generic_category().message(errnoValue));
+}
 
 }  // namespace torvane

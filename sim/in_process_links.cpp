@@ -34,12 +34,12 @@ class SimPortSource : public ListedPortSource {
     explicit SimPortSource(SimLinkFactory& factory) : factory_(factory) {}
 
   protected:
-    bool ScanPorts(std::vector<ListedPort>* ports) override {
+    Status ScanPorts(std::vector<ListedPort>* ports) override {
         for (const auto& s : factory_.switchers_)
             if (!s->unplugged)
                 ports->push_back({s->serialPath, "Simulated switcher (" + s->serialPath + ")",
                                   "Simulated switcher", ""});
-        return true;
+        return {};
     }
     bool HeldElsewhere(const std::string& devicePath) override {
         const SimLinkFactory::Switcher* s = factory_.FindBySerialPath(devicePath);

@@ -18,9 +18,9 @@
 // monitoring. UnplugSerial fails the open port once (OnSerialFailure) and
 // makes its path vanish until PlugInSerial.
 //
-// TCP (MakeTcpControlSocket): Connect reports OnTcpConnect(0) on the loop when
+// TCP (MakeTcpControlSocket): Connect reports a connection on the loop when
 // the address is a switcher's current IP and the port its TCP port (8000
-// unless given), else OnTcpConnect(ECONNREFUSED). Each write of the switcher
+// unless given), else the system's "Connection refused". Each write of the switcher
 // arrives as one OnTcpRead (so its split and glue faults show as they would on
 // a real socket). DropTcpConnections closes from the switcher's side
 // (OnTcpClose); SetTcpAccepting(false) refuses new connections.

@@ -65,11 +65,11 @@ class SimUdpSocket : public UdpSocket {
     explicit SimUdpSocket(SimLinkFactory& factory) : factory_(factory) {}
     ~SimUdpSocket() override;
 
-    bool Open(const std::string& bindIp, std::uint16_t port,
-              std::function<void(const Datagram&)> onDatagram) override;
+    Status Open(const std::string& bindIp, std::uint16_t port,
+                std::function<void(const Datagram&)> onDatagram) override;
     void Close() override;
-    long SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
-                std::size_t count) override;
+    Result<std::size_t> SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
+                               std::size_t count) override;
     std::uint16_t LocalPort() const override { return port_; }
 
     bool IsOpen() const { return open_; }

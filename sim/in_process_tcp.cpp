@@ -23,7 +23,7 @@ Status SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
         if (!*alive || attempt != attempt_ || events_ == nullptr) return;
         SimLinkFactory::Switcher* switcher = factory_.FindByTcpEndpoint(ipv4, port);
         if (switcher == nullptr || !switcher->accepting) {
-            events_->OnTcpConnect(ECONNREFUSED);
+            events_->OnTcpConnect(ErrnoError(ECONNREFUSED));
             return;
         }
         switcher_ = switcher;
@@ -38,7 +38,7 @@ Status SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
                 }
             });
         });
-        events_->OnTcpConnect(0);
+        events_->OnTcpConnect({});
     });
     return {};
 }

@@ -8,15 +8,15 @@ SimUdpSocket::~SimUdpSocket() {
     factory_.Forget(this);
 }
 
-bool SimUdpSocket::Open(const std::string& bindIp, std::uint16_t port,
-                        std::function<void(const Datagram&)> onDatagram) {
+Status SimUdpSocket::Open(const std::string& bindIp, std::uint16_t port,
+                          std::function<void(const Datagram&)> onDatagram) {
     Close();
-    if (bindIp != "0.0.0.0" && !ParseIpv4(bindIp)) return false;
+    if (bindIp != "0.0.0.0" && !ParseIpv4(bindIp)) return NotAnIpv4Address(bindIp);
     bindIp_ = bindIp;
     port_ = port != 0 ? port : factory_.NextEphemeralPort();
     onDatagram_ = std::move(onDatagram);
     open_ = true;
-    return true;
+    return {};
 }
 
 void SimUdpSocket::Close() {
@@ -24,11 +24,11 @@ void SimUdpSocket::Close() {
     ++generation_;
 }
 
-long SimUdpSocket::SendTo(const std::string& ip, std::uint16_t port, const std::uint8_t* bytes,
-                          std::size_t count) {
-    if (!open_) return -1;
+Result<std::size_t> SimUdpSocket::SendTo(const std::string& ip, std::uint16_t port,
+                                         const std::uint8_t* bytes, std::size_t count) {
+    if (!open_) return UdpSocketNotOpen();
     factory_.Route(*this, ip, port, std::vector<std::uint8_t>(bytes, bytes + count));
-    return static_cast<long>(count);
+    return count;
 }
 
 void SimUdpSocket::DeliverLater(Datagram datagram, int delayMs) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "links/c_serial_port.h"
 #include "links/posix_tcp_socket.h"
 #include "links/posix_udp_socket.h"
@@ -78,10 +80,10 @@ TEST_F(AgainstSim, SerialQueryAnsweredAndHangUpReportedOnce) {
 
 TEST_F(AgainstSim, TcpQueryAnsweredAndCloseReported) {
     struct Events : TcpSocketEvents {
-        void OnTcpConnect(int e) override { error = e; }
+        void OnTcpConnect(const Status& outcome) override { connected = outcome.ok(); }
         void OnTcpRead(const std::uint8_t* b, long n) override { reassembly.OnRead(b, n); }
         void OnTcpClose() override { ++closes; }
-        int error = -1;
+        std::optional<bool> connected;
         int closes = 0;
         std::vector<Bytes> frames;
         TcpReassembly reassembly{
@@ -89,8 +91,8 @@ TEST_F(AgainstSim, TcpQueryAnsweredAndCloseReported) {
     } events;
     PosixTcpControlSocket socket(loop_);
     ASSERT_TRUE(socket.Connect("127.0.0.1", sim_.TcpPort(), &events));
-    ASSERT_TRUE(loop_.RunUntil([&] { return events.error != -1; }, 3000));
-    ASSERT_EQ(events.error, 0);
+    ASSERT_TRUE(loop_.RunUntil([&] { return events.connected.has_value(); }, 3000));
+    ASSERT_TRUE(*events.connected);
 
     const Bytes query = PowerStateQuery();
     EXPECT_EQ(socket.Send(query.data(), query.size()), 13);
@@ -109,7 +111,10 @@ TEST_F(AgainstSim, UdpDiscoveryAnswered) {
     std::vector<Datagram> answers;
     ASSERT_TRUE(socket.Open("127.0.0.1", 0, [&](const Datagram& d) { answers.push_back(d); }));
     const Bytes request = {0x61};
-    ASSERT_EQ(socket.SendTo("127.0.0.1", sim_.UdpPort(true), request.data(), request.size()), 1);
+    const auto sent =
+        socket.SendTo("127.0.0.1", sim_.UdpPort(true), request.data(), request.size());
+    ASSERT_TRUE(sent);
+    ASSERT_EQ(*sent, 1u);
     ASSERT_TRUE(loop_.RunUntil([&] { return !answers.empty(); }, 3000));
     ASSERT_GE(answers[0].bytes.size(), 20u);
     EXPECT_EQ(answers[0].bytes[18], 0x77);

@@ -27,7 +27,7 @@ class ComRefresh : public ::testing::Test {
         source_.devices.clear();
         for (int n : numbers) source_.AddCom(n);
     }
-    bool Tick() { return refresher_.RefreshPortList(list_); }
+    bool Tick() { return refresher_.RefreshPortList(list_).ok(); }
     void Select(const std::string& entry) {
         for (std::size_t i = 0; i < list_.items.size(); ++i)
             if (list_.items[i] == entry) list_.selected = static_cast<int>(i);
@@ -137,12 +137,14 @@ TEST_F(ComRefresh, AFailedEnumerationLeavesListAndStateAlone) {
     const int changes = list_.changes;
     source_.enumFailsAt = 1;
     EXPECT_FALSE(Tick());
-    EXPECT_EQ(refresher_.LastError(), "SetupDiEnumDeviceInterfaces failed. (err=5)");
+    ASSERT_FALSE(refresher_.LastRefresh());
+    EXPECT_EQ(refresher_.LastRefresh().error().message,
+              "SetupDiEnumDeviceInterfaces failed. (err=5)");
     EXPECT_EQ(list_.changes, changes);
     EXPECT_EQ(refresher_.Stored(), (Items{"COM1", "COM2"}));
     source_.enumFailsAt = -1;
     EXPECT_TRUE(Tick());
-    EXPECT_EQ(refresher_.LastError(), "");
+    EXPECT_TRUE(refresher_.LastRefresh());
 }
 
 TEST_F(ComRefresh, AtMost255PortsAreHandled) {
@@ -180,16 +182,16 @@ TEST(DevicePathRefresh, ListsPathsInNaturalOrderAndKeepsTheSelection) {
     for (const char* path : {"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyACM0"})
         source.AddExtraPort({path, "", "", ""});
 
-    refresher.RefreshPortList(list);
+    ASSERT_TRUE(refresher.RefreshPortList(list));
     EXPECT_EQ(list.items, (Items{"/dev/ttyACM0", "/dev/ttyUSB2", "/dev/ttyUSB10"}));
     list.selected = 2;
     const int changes = list.changes;
-    refresher.RefreshPortList(list);
+    ASSERT_TRUE(refresher.RefreshPortList(list));
     EXPECT_EQ(list.changes, changes) << "the source reports in list order, so nothing changed";
 
     source.AddExtraPort({"/dev/ttyUSB3", "", "", ""});
     source.RemoveExtraPort("/dev/ttyACM0");
-    refresher.RefreshPortList(list);
+    ASSERT_TRUE(refresher.RefreshPortList(list));
     EXPECT_EQ(list.items, (Items{"/dev/ttyUSB2", "/dev/ttyUSB3", "/dev/ttyUSB10"}));
     EXPECT_EQ(list.GetText(), "/dev/ttyUSB10");
     EXPECT_EQ(refresher.DevicePathForEntry(list.GetText()), "/dev/ttyUSB10");

@@ -16,14 +16,17 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 struct RecordedEvents : TcpSocketEvents {
-    void OnTcpConnect(int error) override { connects.push_back(error); }
+    // "connected", or why not.
+    void OnTcpConnect(const Status& outcome) override {
+        connects.push_back(outcome ? "connected" : outcome.error().message);
+    }
     void OnTcpRead(const std::uint8_t* bytes, long result) override {
         reads.push_back(result);
         if (result > 0) received.insert(received.end(), bytes, bytes + result);
     }
     void OnTcpClose() override { ++closes; }
 
-    std::vector<int> connects;
+    std::vector<std::string> connects;
     std::vector<long> reads;
     Bytes received;
     int closes = 0;
@@ -50,7 +53,7 @@ TEST_F(TcpSocket, ConnectsReadsAndSendsEachUnitInOneSegment) {
     ASSERT_TRUE(socket_.Connect("127.0.0.1", peer_.port, &events_));
     EXPECT_TRUE(events_.connects.empty()) << "the outcome arrives through the loop";
     ASSERT_TRUE(Connected());
-    EXPECT_EQ(events_.connects, std::vector<int>{0});
+    EXPECT_EQ(events_.connects, std::vector<std::string>{"connected"});
     const int far = peer_.Accept();
     ASSERT_GE(far, 0);
 
@@ -83,7 +86,7 @@ TEST_F(TcpSocket, APeerThatClosesIsReportedOnceAndTheSocketStaysHeld) {
     // A new attempt from the closed state connects again.
     ASSERT_TRUE(socket_.Connect("127.0.0.1", peer_.port, &events_));
     ASSERT_TRUE(loop_.RunUntil([&] { return events_.connects.size() == 2; }, 2000));
-    EXPECT_EQ(events_.connects.back(), 0);
+    EXPECT_EQ(events_.connects.back(), "connected");
 }
 
 TEST_F(TcpSocket, FailedAttemptsReportTheirErrorAndNothingElse) {
@@ -91,17 +94,22 @@ TEST_F(TcpSocket, FailedAttemptsReportTheirErrorAndNothingElse) {
         test::TcpListener gone;
         return gone.port;
     }();
-    const std::pair<const char*, std::uint16_t> attempts[] = {{"127.0.0.1", closedPort},
-                                                              {"", peer_.port},
-                                                              {"not an address", peer_.port},
-                                                              {"127.0.0.256", peer_.port}};
-    for (const auto& [ip, port] : attempts) {
+    // The reasons the operator reads after "Connect to Matrix failed!".
+    const struct {
+        const char* ip;
+        std::uint16_t port;
+        const char* reason;
+    } attempts[] = {{"127.0.0.1", closedPort, "Connection refused"},
+                    {"", peer_.port, "Destination address required"},
+                    {"not an address", peer_.port, "Destination address required"},
+                    {"127.0.0.256", peer_.port, "Destination address required"}};
+    for (const auto& [ip, port, reason] : attempts) {
         RecordedEvents events;
         ASSERT_TRUE(socket_.Connect(ip, port, &events));
         ASSERT_TRUE(loop_.RunUntil([&] { return !events.connects.empty(); }, 2000)) << ip;
         Settle(20);
         ASSERT_EQ(events.connects.size(), 1u) << ip;
-        EXPECT_NE(events.connects[0], 0) << ip;
+        EXPECT_EQ(events.connects[0], reason) << ip;
         EXPECT_EQ(events.closes, 0) << ip;
         EXPECT_TRUE(events.reads.empty()) << ip;
     }
@@ -115,7 +123,7 @@ TEST_F(TcpSocket, ASecondConnectDropsTheFirstAttempt) {
     ASSERT_TRUE(Connected());
     Settle();
     EXPECT_TRUE(first.connects.empty()) << "the first attempt's socket is gone";
-    EXPECT_EQ(events_.connects, std::vector<int>{0});
+    EXPECT_EQ(events_.connects, std::vector<std::string>{"connected"});
 
     // The listener saw two connections; the first was closed by us.
     const int a = peer_.Accept();
@@ -157,9 +165,14 @@ TEST(UdpSocketTest, ReceivesAndSendsDatagramsOnLoopback) {
     EXPECT_EQ(got[1].fromIp, "127.0.0.1");
     EXPECT_EQ(got[1].fromPort, peer.port);
 
-    EXPECT_EQ(socket.SendTo("127.0.0.1", peer.port, answer.data(), answer.size()), 76);
+    auto sent = socket.SendTo("127.0.0.1", peer.port, answer.data(), answer.size());
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(*sent, 76u);
     EXPECT_EQ(peer.Receive(), answer);
-    EXPECT_EQ(socket.SendTo("bad", peer.port, answer.data(), answer.size()), -1);
+    sent = socket.SendTo("bad", peer.port, answer.data(), answer.size());
+    ASSERT_FALSE(sent);
+    EXPECT_EQ(sent.error().kind, Error::Kind::kBadInput);
+    EXPECT_EQ(sent.error().message, "not an IPv4 address: bad");
 }
 
 TEST(UdpSocketTest, OpenSharesAPortOnlyWithSocketsThatAllowItAndAHandlerMayClose) {
@@ -168,13 +181,22 @@ TEST(UdpSocketTest, OpenSharesAPortOnlyWithSocketsThatAllowItAndAHandlerMayClose
     ASSERT_TRUE(first.Open("127.0.0.1", 0, [&](const Datagram&) { first.Close(); }));
     EXPECT_TRUE(second.Open("127.0.0.1", first.LocalPort(), nullptr)) << "both share the port";
     test::UdpPeer peer;  // holds its port exclusively
-    EXPECT_FALSE(second.Open("127.0.0.1", peer.port, nullptr));
-    EXPECT_FALSE(second.Open("localhost", 0, nullptr));
+    Status opened = second.Open("127.0.0.1", peer.port, nullptr);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().kind, Error::Kind::kSystem);
+    EXPECT_EQ(opened.error().message,
+              "cannot bind 127.0.0.1:" + std::to_string(peer.port) + ": Address already in use");
+    opened = second.Open("localhost", 0, nullptr);
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().kind, Error::Kind::kBadInput);
+    EXPECT_EQ(opened.error().message, "not an IPv4 address: localhost");
     EXPECT_EQ(second.LocalPort(), 0);
 
     peer.SendTo(first.LocalPort(), Hex("01"));
     peer.SendTo(first.LocalPort(), Hex("02"));
     loop.RunUntil([&] { return first.LocalPort() == 0; }, 2000);
     EXPECT_EQ(first.LocalPort(), 0) << "closed by its own handler";
-    EXPECT_EQ(first.SendTo("127.0.0.1", peer.port, Hex("01").data(), 1), -1);
+    const auto sent = first.SendTo("127.0.0.1", peer.port, Hex("01").data(), 1);
+    ASSERT_FALSE(sent);
+    EXPECT_EQ(sent.error().message, "the UDP socket is not open");
 }

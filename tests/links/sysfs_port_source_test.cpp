@@ -79,7 +79,8 @@ class FakeMachine : public ::testing::Test {
     }
     std::vector<SSerInfo> Collect(SysfsPortSource& source, bool probeBusy) {
         std::vector<SSerInfo> list;
-        CollectSerialPorts(source, list, probeBusy);
+        const Status collected = CollectSerialPorts(source, list, probeBusy);
+        EXPECT_TRUE(collected) << collected.error().message;
         return list;
     }
 
@@ -155,8 +156,9 @@ TEST_F(FakeMachine, AMissingSysfsFailsTheRefreshAndLeavesTheList) {
                                 std::make_unique<DevicePathNaming>());
     test::FakePortList list;
     list.items = {"kept"};
-    EXPECT_FALSE(refresher.RefreshPortList(list));
-    EXPECT_EQ(refresher.LastError(),
+    const Status refreshed = refresher.RefreshPortList(list);
+    ASSERT_FALSE(refreshed);
+    EXPECT_EQ(refreshed.error().message,
               "cannot read " + Path("nowhere") + "/class/tty: No such file or directory");
     EXPECT_EQ(list.items, std::vector<std::string>{"kept"});
 }

@@ -35,7 +35,7 @@ class DiscoveryTest : public OperatorTest {
         dlg->SetDiscoverySettings({"127.0.0.1", "127.255.255.255", kDiscoveryPort, 30601});
         dlg->Click(res::kTcpModeRadio);
         peer = links.MakeUdpSocket();
-        peer->Open("127.0.0.9", 40000, nullptr);
+        ASSERT_TRUE(peer->Open("127.0.0.9", 40000, nullptr));
     }
     // Search with no simulated switcher answering, so only `Say` is heard.
     void QuietSearch() {
@@ -44,7 +44,7 @@ class DiscoveryTest : public OperatorTest {
         loop.RunPending();
     }
     void Say(const Bytes& datagram) {
-        peer->SendTo("127.0.0.1", kDiscoveryPort, datagram.data(), datagram.size());
+        EXPECT_TRUE(peer->SendTo("127.0.0.1", kDiscoveryPort, datagram.data(), datagram.size()));
         loop.RunPending();
     }
     std::vector<std::string> Listed() const { return Ui().Items(res::kSwitcherIpList); }

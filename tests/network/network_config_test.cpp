@@ -207,9 +207,9 @@ TEST_F(NetworkConfigTest, OnlyAConfigurationAnswerEndsTheWait) {
     model.Faults().answerDiscovery = false;
     ASSERT_TRUE(PressOkCollecting().empty());
     auto stranger = links.MakeUdpSocket();
-    stranger->Open("127.0.0.8", 0, nullptr);
+    ASSERT_TRUE(stranger->Open("127.0.0.8", 0, nullptr));
     std::vector<std::uint8_t> notAnAnswer(76, 0xFF);
-    stranger->SendTo("127.0.0.1", kConfigPort, notAnAnswer.data(), notAnAnswer.size());
+    ASSERT_TRUE(stranger->SendTo("127.0.0.1", kConfigPort, notAnAnswer.data(), notAnAnswer.size()));
     Settle();
     EXPECT_EQ(links.SentDatagrams().back().toPort, kConfigPort) << "no new Search";
 

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-
 #include "platform/virtual_loop.h"
 #include "protocol/tcp_reassembly.h"
 #include "sim_rig.h"
@@ -27,12 +25,15 @@ struct SerialOwner : SerialPortOwner {
 };
 
 struct TcpEvents : TcpSocketEvents {
-    void OnTcpConnect(int error) override { connects.push_back(error); }
+    // "connected", or why not.
+    void OnTcpConnect(const Status& outcome) override {
+        connects.push_back(outcome ? "connected" : outcome.error().message);
+    }
     void OnTcpRead(const std::uint8_t* bytes, long result) override {
         reads.push_back(ToHex(bytes, static_cast<std::size_t>(result)));
     }
     void OnTcpClose() override { ++closes; }
-    std::vector<int> connects;
+    std::vector<std::string> connects;
     std::vector<std::string> reads;
     int closes = 0;
 };
@@ -93,7 +94,8 @@ TEST_F(SerialLink, UnpluggingFailsTheOpenPortOnceAndThePathVanishesUntilPluggedI
 
 std::vector<std::string> ListedPorts(PortSource& source) {
     std::vector<SSerInfo> ports;
-    EXPECT_TRUE(source.ListPorts(&ports)) << source.LastError();
+    const Status listed = source.ListPorts(&ports);
+    EXPECT_TRUE(listed) << listed.error().message;
     std::vector<std::string> paths;
     for (const auto& port : ports) paths.push_back(port.devicePath);
     return paths;
@@ -126,7 +128,8 @@ TEST_F(TcpLink, ConnectsToTheSwitchersAddressOnlyAndRepliesArriveAsReadEvents) {
     loop.RunPending();
     ASSERT_TRUE(socket->Connect("127.0.0.1", 8000, &events));
     loop.RunPending();
-    EXPECT_EQ(events.connects, (std::vector<int>{ECONNREFUSED, ECONNREFUSED, 0}));
+    EXPECT_EQ(events.connects,
+              (std::vector<std::string>{"Connection refused", "Connection refused", "connected"}));
     EXPECT_EQ(links.TcpConnectionCount(model), 1);
 
     auto query = Hex(kPowerQuery);
@@ -151,7 +154,7 @@ TEST_F(TcpLink, CloseBeforeTheOutcomeCancelsTheAttempt) {
     links.SetTcpAccepting(model, false);
     (void)socket->Connect("127.0.0.1", 8000, &events);
     loop.RunPending();
-    EXPECT_EQ(events.connects, std::vector<int>{ECONNREFUSED});
+    EXPECT_EQ(events.connects, std::vector<std::string>{"Connection refused"});
 }
 
 // The split and glue faults, seen through the program's own TCP reassembly.
@@ -214,7 +217,7 @@ struct ThreeSwitchers : ::testing::Test {
         heard.clear();
         Open(kDiscoveryPort);
         const std::uint8_t request = 0x61;
-        socket->SendTo(to, kDiscoveryPort, &request, 1);
+        EXPECT_TRUE(socket->SendTo(to, kDiscoveryPort, &request, 1));
         loop.Advance(100);
         std::vector<std::string> ips;
         for (const auto& d : heard) {
@@ -263,12 +266,12 @@ TEST_F(ThreeSwitchers, OnlyTheSwitcherWithTheMacTakesAConfigurationThenAnswersWi
     badSum[75] ^= 1;
     auto otherMac = ConfigPacket(7, false);
     for (const auto& packet : {badSum, otherMac})
-        socket->SendTo("255.255.255.255", kConfigPort, packet.data(), 76);
+        EXPECT_TRUE(socket->SendTo("255.255.255.255", kConfigPort, packet.data(), 76));
     loop.Advance(100);
     EXPECT_TRUE(heard.empty());
 
     const auto packet = ConfigPacket(3, false);
-    socket->SendTo("255.255.255.255", kConfigPort, packet.data(), 76);
+    EXPECT_TRUE(socket->SendTo("255.255.255.255", kConfigPort, packet.data(), 76));
     loop.Advance(100);
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard[0].fromIp, "127.0.0.3") << "answered from the address it had";
@@ -282,20 +285,22 @@ TEST_F(ThreeSwitchers, OnlyTheSwitcherWithTheMacTakesAConfigurationThenAnswersWi
     auto tcp = links.MakeTcpControlSocket();
     (void)tcp->Connect("127.0.0.9", 8000, &events);
     loop.RunPending();
-    EXPECT_EQ(events.connects, std::vector<int>{0}) << "the control port moves with the address";
+    EXPECT_EQ(events.connects, std::vector<std::string>{"connected"})
+        << "the control port moves with the address";
 }
 
 TEST_F(ThreeSwitchers, OtherSocketsOnThePortHearTheBroadcast) {
     auto listener = links.MakeUdpSocket();
     std::vector<Datagram> listened;
-    listener->Open("0.0.0.0", kDiscoveryPort, [&](const Datagram& d) { listened.push_back(d); });
+    ASSERT_TRUE(listener->Open("0.0.0.0", kDiscoveryPort,
+                               [&](const Datagram& d) { listened.push_back(d); }));
     EXPECT_EQ(Discover().size(), 3u) << "the sender does not hear itself by default";
     ASSERT_EQ(listened.size(), 1u);
     EXPECT_EQ(ToHex(listened[0].bytes), "61");
     links.echoBroadcastsToSender = true;
     heard.clear();
     const std::uint8_t request = 0x61;
-    socket->SendTo("127.255.255.255", kDiscoveryPort, &request, 1);
+    EXPECT_TRUE(socket->SendTo("127.255.255.255", kDiscoveryPort, &request, 1));
     loop.Advance(100);
     ASSERT_EQ(heard.size(), 4u);
     EXPECT_EQ(ToHex(heard[0].bytes), "61")
