@@ -1,7 +1,5 @@
 #include "gui/button_st.h"
 
-#include <QApplication>
-#include <QDesktopServices>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -127,25 +125,10 @@ int CButtonST::UseBorder(bool draw, bool repaint) {
     return kDone;
 }
 
-void CButtonST::UseFlatFocus(bool draw, bool repaint) {
-    flatFocus_ = draw;
-    Repaint(repaint);
-}
-
-void CButtonST::SetImageAlignment(int alignment, bool repaint) {
-    imageAlignment_ = alignment;
-    Repaint(repaint);
-}
-
 void CButtonST::AssignTooltip(const QString& text, bool activate) {
     if (text.isEmpty()) return;
     setToolTip(text);
     tooltipActive_ = activate;
-}
-
-void CButtonST::SetDefaultButton(bool isDefault) {
-    defaultButton_ = isDefault;
-    update();
 }
 
 void CButtonST::SetCheckBoxMode(bool on) {
@@ -156,12 +139,6 @@ void CButtonST::SetCheckBoxMode(bool on) {
 void CButtonST::SetCheck(int value) {
     if (!checkBoxMode_) return;
     checkState_ = (value == 1 || value == 2) ? 1 : 0;
-    update();
-}
-
-void CButtonST::SetTransparentFace(bool on) {
-    transparent_ = on;
-    backgroundCopy_ = QPixmap();
     update();
 }
 
@@ -181,8 +158,8 @@ QPoint CButtonST::IconPosition() const {
     // On the whole item rectangle; the division truncates toward zero, so an
     // icon larger than the button is cut evenly.
     const QSize size = icon->deviceIndependentSize().toSize();
-    QPoint at(rect().left() + (width() - size.width()) / 2, rect().top());
-    if (imageAlignment_ != 2) at.setY(rect().top() + (height() - size.height()) / 2);
+    QPoint at(rect().left() + (width() - size.width()) / 2,
+              rect().top() + (height() - size.height()) / 2);
     if (isDown() && !checkBoxMode_) at += QPoint(1, 1);
     return at;
 }
@@ -208,98 +185,86 @@ void CButtonST::PaintBorder(QPainter& g, const QRect& r) {
 
 void CButtonST::paintEvent(QPaintEvent*) {
     QPainter g(this);
-    const bool pressed = Pressed();
-    const bool focused = hasFocus();
-    const bool disabled = !isEnabled();
-    const QPalette& p = palette();
+    // A raised button with the focus is framed in black, and its face drawn
+    // inside the frame.
+    const bool framed = !flat_ && hasFocus();
     QRect r = rect();
-
-    if (!flat_ && (focused || defaultButton_)) {
+    if (framed) {
         FrameRect(g, r, Qt::black);
         r.adjust(1, 1, -1, -1);
     }
+    PaintBackground(g, r);
+    PaintEdge(g, r);
+    PaintCaption(g, PaintIcon(g));
+    if (framed) DrawFocusRect(g, rect().adjusted(3, 3, -3, -3));
+}
 
-    if (transparent_ && parentWidget()) {
-        // The parent's own paint under the button, taken once.
-        if (backgroundCopy_.isNull()) {
-            backgroundCopy_ = QPixmap(size());
-            parentWidget()->render(&backgroundCopy_, QPoint(), QRegion(geometry()),
-                                   QWidget::DrawWindowBackground);
-        }
-        g.drawPixmap(r, backgroundCopy_, r);
-    } else {
-        PaintBackground(g, r);
-    }
-
-    if (pressed) {
+void CButtonST::PaintEdge(QPainter& g, const QRect& r) {
+    if (Pressed()) {
         if (!flat_)
-            FrameRect(g, r, p.color(QPalette::Dark));
+            FrameRect(g, r, palette().color(QPalette::Dark));
         else if (drawBorder_)
             PaintBorder(g, r);
     } else if (!flat_) {
-        // Windows-style edge: each line runs up to, not including, its end.
-        const int l = r.left(), t = r.top(), rt = r.left() + r.width(), b = r.top() + r.height();
-        const QColor highlight = p.color(QPalette::Light);
-        const QColor light = p.color(QPalette::Midlight);
-        const QColor darkShadow = p.color(QPalette::Shadow);
-        const QColor shadow = p.color(QPalette::Dark);
-        LineTo(g, {l, b - 1}, {l, t}, highlight);
-        LineTo(g, {l, t}, {rt, t}, highlight);
-        LineTo(g, {l + 1, b - 1}, {l + 1, t + 1}, light);
-        LineTo(g, {l + 1, t + 1}, {rt, t + 1}, light);
-        LineTo(g, {l, b - 1}, {rt - 1, b - 1}, darkShadow);
-        LineTo(g, {rt - 1, b - 1}, {rt - 1, t - 1}, darkShadow);
-        LineTo(g, {l + 1, b - 2}, {rt - 2, b - 2}, shadow);
-        LineTo(g, {rt - 2, b - 2}, {rt - 2, t}, shadow);
+        PaintRaisedEdge(g, r);
     } else if (hovering_ && drawBorder_) {
         PaintBorder(g, r);
     }
+}
 
-    const QPixmap* icon = ShownIcon();
+void CButtonST::PaintRaisedEdge(QPainter& g, const QRect& r) {
+    // Windows-style edge: each line runs up to, not including, its end.
+    const QPalette& p = palette();
+    const int l = r.left(), t = r.top(), rt = r.left() + r.width(), b = r.top() + r.height();
+    const QColor highlight = p.color(QPalette::Light);
+    const QColor light = p.color(QPalette::Midlight);
+    const QColor darkShadow = p.color(QPalette::Shadow);
+    const QColor shadow = p.color(QPalette::Dark);
+    LineTo(g, {l, b - 1}, {l, t}, highlight);
+    LineTo(g, {l, t}, {rt, t}, highlight);
+    LineTo(g, {l + 1, b - 1}, {l + 1, t + 1}, light);
+    LineTo(g, {l + 1, t + 1}, {rt, t + 1}, light);
+    LineTo(g, {l, b - 1}, {rt - 1, b - 1}, darkShadow);
+    LineTo(g, {rt - 1, b - 1}, {rt - 1, t - 1}, darkShadow);
+    LineTo(g, {l + 1, b - 2}, {rt - 2, b - 2}, shadow);
+    LineTo(g, {rt - 2, b - 2}, {rt - 2, t}, shadow);
+}
+
+QRect CButtonST::PaintIcon(QPainter& g) {
     QRect caption = rect();
-    if (icon) {
-        QPixmap shown = *icon;
-        if (disabled) {
-            QStyleOption option;
-            option.initFrom(this);
-            shown = style()->generatedIconPixmap(QIcon::Disabled, shown, &option);
-        }
-        QPoint at = IconPosition();
-        const QSize size = icon->deviceIndependentSize().toSize();
-        if (!text().isEmpty()) {
-            // With a caption the image moves beside or above it.
-            const int shift = (isDown() && !checkBoxMode_) ? 1 : 0;
-            if (imageAlignment_ == 0) {
-                at.setX(3 + shift);
-                caption.setLeft(3 + size.width() + 3);
-            } else if (imageAlignment_ == 1) {
-                at.setY(3 + shift);
-                caption.setTop(caption.top() + size.height());
-            } else {
-                at.setX(width() - 3 - size.width() + shift);
-                caption = QRect(QPoint(3, caption.top()), QPoint(at.x(), caption.bottom()));
-            }
-        }
-        g.drawPixmap(at, shown);
+    const QPixmap* icon = ShownIcon();
+    if (!icon) return caption;
+    QPixmap shown = *icon;
+    if (!isEnabled()) {
+        QStyleOption option;
+        option.initFrom(this);
+        shown = style()->generatedIconPixmap(QIcon::Disabled, shown, &option);
     }
-
+    QPoint at = IconPosition();
     if (!text().isEmpty()) {
-        if (isDown() && !checkBoxMode_) caption.translate(1, 1);
-        const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-        g.setFont(font());
-        if (disabled) {
-            g.setPen(p.color(QPalette::Light));
-            g.drawText(caption.translated(1, 1), flags, text());
-            g.setPen(p.color(QPalette::Dark));
-        } else {
-            g.setPen(colours_[(hovering_ || pressed) ? kActiveText : kIdleText]);
-        }
-        g.drawText(caption, flags, text());
+        // With a caption the image moves to its left.
+        const int shift = (isDown() && !checkBoxMode_) ? 1 : 0;
+        at.setX(3 + shift);
+        caption.setLeft(3 + icon->deviceIndependentSize().toSize().width() + 3);
     }
+    g.drawPixmap(at, shown);
+    return caption;
+}
 
-    if ((!flat_ || flatFocus_) && focused) {
-        DrawFocusRect(g, rect().adjusted(3, 3, -3, -3));
+void CButtonST::PaintCaption(QPainter& g, QRect caption) {
+    if (text().isEmpty()) return;
+    if (isDown() && !checkBoxMode_) caption.translate(1, 1);
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    const QPalette& p = palette();
+    g.setFont(font());
+    if (!isEnabled()) {
+        g.setPen(p.color(QPalette::Light));
+        g.drawText(caption.translated(1, 1), flags, text());
+        g.setPen(p.color(QPalette::Dark));
+    } else {
+        g.setPen(colours_[(hovering_ || Pressed()) ? kActiveText : kIdleText]);
     }
+    g.drawText(caption, flags, text());
 }
 
 void CButtonST::mouseMoveEvent(QMouseEvent* event) {
@@ -311,8 +276,7 @@ void CButtonST::mouseMoveEvent(QMouseEvent* event) {
     QWidget* top = window();
     const QWidget* under =
         top == this ? (rect().contains(at) ? this : nullptr) : top->childAt(mapTo(top, at));
-    const bool active = alwaysTrack_ || QApplication::activeWindow() != nullptr;
-    if (under == this && active) {
+    if (under == this) {
         if (!hovering_) {
             hovering_ = true;
             update();
@@ -344,7 +308,6 @@ void CButtonST::changeEvent(QEvent* event) {
         if (hasFocus()) focusNextChild();
         CancelHover();
     }
-    if (event->type() == QEvent::PaletteChange) backgroundCopy_ = QPixmap();
 }
 
 bool CButtonST::event(QEvent* event) {
@@ -368,8 +331,6 @@ void CButtonST::OnOwnClick() {
     if (checkBoxMode_) {
         checkState_ = checkState_ ? 0 : 1;
         update();
-    } else if (webLink_.isValid()) {
-        QDesktopServices::openUrl(webLink_);
     }
 }
 

@@ -9,7 +9,7 @@
 #include <QAbstractButton>
 #include <QColor>
 #include <QPixmap>
-#include <QUrl>
+#include <QRect>
 #include <array>
 
 namespace torvane::gui {
@@ -43,17 +43,11 @@ class CButtonST : public QAbstractButton {
     int UseBorder(bool draw, bool repaint);
     void AssignTooltip(const QString& text, bool activate);
 
-    // Features the program's own buttons leave off.
-    void UseFlatFocus(bool draw, bool repaint);
-    void SetAlwaysTrack(bool always) { alwaysTrack_ = always; }
-    void SetImageAlignment(int alignment, bool repaint);
-    void SetDefaultButton(bool isDefault);
+    // A button that stays pressed while checked; the program's own buttons
+    // leave it off.
     void SetCheckBoxMode(bool on);
     void SetCheck(int value);
     int GetCheck() const { return checkState_; }
-    void SetTransparentFace(bool on);
-    void SetWebLink(const QUrl& url) { webLink_ = url; }
-    void SetBtnCursor(const QCursor& cursor) { setCursor(cursor); }
 
     QColor Colour(int index) const { return colours_[static_cast<std::size_t>(index)]; }
     bool Flat() const { return flat_; }
@@ -84,6 +78,12 @@ class CButtonST : public QAbstractButton {
         bool held() const { return !image.isNull(); }
     };
     bool Pressed() const;
+    // The parts of the face, drawn in this order.
+    void PaintEdge(QPainter& g, const QRect& r);
+    void PaintRaisedEdge(QPainter& g, const QRect& r);
+    // Returns where the caption goes: beside the icon, or the whole button.
+    QRect PaintIcon(QPainter& g);
+    void PaintCaption(QPainter& g, QRect caption);
     void CancelHover();
     void OnOwnClick();
     void Repaint(bool repaint) {
@@ -92,19 +92,12 @@ class CButtonST : public QAbstractButton {
 
     bool flat_ = true;
     bool hovering_ = false;
-    bool transparent_ = false;
-    bool defaultButton_ = false;
     bool checkBoxMode_ = false;
-    int imageAlignment_ = 0;
     bool drawBorder_ = true;
-    bool flatFocus_ = false;
-    bool alwaysTrack_ = true;
     bool tooltipActive_ = false;
     int checkState_ = 0;
     std::array<QColor, 6> colours_;
     std::array<Icon, 2> icons_;  // active, idle
-    QPixmap backgroundCopy_;
-    QUrl webLink_;
 };
 
 // The looks the program gives its buttons.
