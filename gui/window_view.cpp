@@ -1,26 +1,20 @@
 #include "gui/window_view.h"
 
-#include <QCheckBox>
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QFrame>
 #include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <QWindow>
 
-#include "gui/button_st.h"
+#include "gui/control_sync.h"
+#include "gui/control_widgets.h"
 #include "gui/file_filter.h"
-#include "gui/pictures.h"
 
 namespace torvane::gui {
 namespace {
@@ -37,12 +31,6 @@ int KeyCode(int qtKey) {
         default:
             return 0;
     }
-}
-
-QStringList ItemsOf(const QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) items << box->itemText(i);
-    return items;
 }
 
 }  // namespace
@@ -123,78 +111,7 @@ QWidget* WindowView::MakeWidget(const Control& c) {
         custom->setParent(this);
         return custom;
     }
-    QWidget* w = nullptr;
-    switch (c.kind) {
-        case ControlKind::kPushButton:
-            // A button that shows a picture draws itself, raised, with it.
-            if (c.image != 0) {
-                w = MakeIconButton(c.image);
-                w->setParent(this);
-            } else {
-                w = new QPushButton(this);
-            }
-            break;
-        case ControlKind::kCheckBox:
-            if (c.style & kPushLike)
-                w = new QPushButton(this);
-            else
-                w = new QCheckBox(this);
-            break;
-        case ControlKind::kRadioButton: {
-            auto* radio = new QRadioButton(this);
-            // The model checks and unchecks the group.
-            radio->setAutoExclusive(false);
-            w = radio;
-            break;
-        }
-        case ControlKind::kGroupBox:
-            w = new QGroupBox(this);
-            // Presses on a group box reach the window body, as the system's do.
-            w->setAttribute(Qt::WA_TransparentForMouseEvents);
-            break;
-        case ControlKind::kLabel:
-        case ControlKind::kPicture: {
-            auto* label = new QLabel(this);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            w = label;
-            break;
-        }
-        case ControlKind::kDropDownList:
-            w = new QComboBox(this);
-            break;
-        case ControlKind::kMultiLineEdit: {
-            auto* edit = new QPlainTextEdit(this);
-            edit->setReadOnly(c.style & kReadOnly);
-            edit->setVerticalScrollBarPolicy((c.style & kVerticalScroll) ? Qt::ScrollBarAlwaysOn
-                                                                         : Qt::ScrollBarAsNeeded);
-            w = edit;
-            break;
-        }
-        case ControlKind::kEdit: {
-            auto* line = new QLineEdit(this);
-            line->setReadOnly(c.style & kReadOnly);
-            if (c.textLimit > 0) line->setMaxLength(c.textLimit);
-            w = line;
-            break;
-        }
-        case ControlKind::kEtchedLine: {
-            auto* frame = new QFrame(this);
-            frame->setFrameShape(QFrame::HLine);
-            frame->setFrameShadow(QFrame::Sunken);
-            w = frame;
-            break;
-        }
-        case ControlKind::kProgressBar: {
-            // The percentage beside the bar; an empty range draws a bar that
-            // moves without an end (a wait of unknown length).
-            auto* bar = new QProgressBar(this);
-            bar->setTextVisible(true);
-            bar->setFormat(QStringLiteral("%p%"));
-            w = bar;
-            break;
-        }
-    }
-    return w;
+    return MakeControlWidget(c, this);
 }
 
 void WindowView::Connect(QWidget* w, int id) {
@@ -233,95 +150,18 @@ void WindowView::Sync(std::size_t index, std::optional<ControlChange> what) {
     const auto& controls = window_.Controls().All();
     if (index >= controls.size() || index >= widgets_.size() || !widgets_[index]) return;
     const Control& c = controls[index];
-    QWidget* w = widgets_[index];
-    const QString text = QString::fromStdString(c.text);
-    auto wants = [&](ControlChange change) { return !what || *what == change; };
+    QWidget& w = *widgets_[index];
+    const SyncAspects wants(what);
     syncing_ = true;
-
     if ((wants(ControlChange::kMoved) || wants(ControlChange::kImage)) && !skin_->Places(c.id)) {
-        QRect r = units_.ToPixels(c.rect);
-        if (c.kind == ControlKind::kPicture) {
-            // A picture's size is its bitmap's, in pixels.
-            const QPixmap& pixmap = Picture(c.image);
-            r.setSize(pixmap.isNull() ? QSize(c.rect.width, c.rect.height) : pixmap.size());
-        } else if (c.kind == ControlKind::kDropDownList) {
-            // The template's height includes the dropped list.
-            r.setHeight(w->sizeHint().height());
-        } else if (c.kind == ControlKind::kEtchedLine) {
-            r.setHeight(2);
-        }
-        if (w->geometry() != r) w->setGeometry(r);
+        const QRect r = ControlGeometry(c, w, units_);
+        if (w.geometry() != r) w.setGeometry(r);
     }
-
-    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        if (wants(ControlChange::kText) && button->text() != text) button->setText(text);
-        const bool checkable =
-            c.kind == ControlKind::kCheckBox || c.kind == ControlKind::kRadioButton;
-        if (wants(ControlChange::kChecked)) {
-            button->setCheckable(checkable);
-            if (checkable && button->isChecked() != c.checked) button->setChecked(c.checked);
-        }
-    } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
-        if (wants(ControlChange::kText) && group->title() != text) group->setTitle(text);
-    } else if (auto* label = qobject_cast<QLabel*>(w)) {
-        if (c.kind == ControlKind::kPicture) {
-            const QPixmap& pixmap = Picture(c.image);
-            if (wants(ControlChange::kImage) && label->pixmap().cacheKey() != pixmap.cacheKey())
-                label->setPixmap(pixmap);
-        } else if (wants(ControlChange::kText) && label->text() != text) {
-            label->setText(text);
-        }
-    } else if (auto* box = qobject_cast<QComboBox*>(w)) {
-        if (wants(ControlChange::kItems)) {
-            QStringList items;
-            for (const auto& item : c.items) items << QString::fromStdString(item);
-            // An unchanged list is left alone, so an open drop-down stays open.
-            if (ItemsOf(box) != items) {
-                box->clear();
-                box->addItems(items);
-            }
-        }
-        if ((wants(ControlChange::kItems) || wants(ControlChange::kSelection)) &&
-            box->currentIndex() != c.selection)
-            box->setCurrentIndex(c.selection);
-    } else if (auto* line = qobject_cast<QLineEdit*>(w)) {
-        if (wants(ControlChange::kText) && line->text() != text) line->setText(text);
-    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
-        if (wants(ControlChange::kText) && edit->toPlainText() != text) {
-            edit->setPlainText(text);
-            if (c.style & kAutoVScroll)
-                edit->verticalScrollBar()->setValue(edit->verticalScrollBar()->maximum());
-        }
-    } else if (auto* bar = qobject_cast<QProgressBar*>(w)) {
-        if (wants(ControlChange::kProgress)) {
-            bar->setRange(c.rangeMin, c.rangeMax);
-            bar->setValue(c.position);
-        }
-    }
-
-    if (wants(ControlChange::kTextColor)) {
-        // A text colour of the model's applies to an enabled control only: a
-        // disabled one keeps the style's disabled look.
-        QPalette palette = w->palette();
-        const QPalette defaults = this->palette();
-        for (QPalette::ColorGroup group :
-             {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            for (QPalette::ColorRole role :
-                 {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) {
-                const bool own = c.textColor && group != QPalette::Disabled;
-                palette.setColor(group, role,
-                                 own ? QColor(c.textColor->r, c.textColor->g, c.textColor->b)
-                                     : defaults.color(group, role));
-            }
-        w->setPalette(palette);
-    }
-    if (wants(ControlChange::kEnabled) && w->isEnabled() != c.enabled) w->setEnabled(c.enabled);
-    const QString tip = QString::fromStdString(c.tooltip);
-    if (wants(ControlChange::kTooltip) && w->toolTip() != tip) w->setToolTip(tip);
-    if (wants(ControlChange::kVisible) && w->isVisibleTo(this) != c.visible)
-        w->setVisible(c.visible);
+    SyncContent(c, w, wants);
+    if (wants(ControlChange::kTextColor)) SyncTextColour(c, w, palette());
+    SyncState(c, w, *this, wants);
     syncing_ = false;
-    skin_->Style(*this, c.id, w);
+    skin_->Style(*this, c.id, &w);
 }
 
 void WindowView::OnControlChanged(Window&, int id, ControlChange what) {
