@@ -579,8 +579,8 @@ void Operations::CopyEdid(int outputIndex, int inputIndex, Done<EdidInputs> done
         done);
 }
 
-void Operations::WriteEdidFile(const std::string& name, const CheckedEdidFile& file, int inputIndex,
-                               Done<EdidInputs> done) {
+void Operations::WriteEdidFile(const std::string& name, const Result<EdidFile>& file,
+                               int inputIndex, Done<EdidInputs> done) {
     Enqueue([this, name, file, inputIndex, done] {
         const Fail fail = FailWith(done);
         EnterPage(

@@ -132,7 +132,7 @@ class Operations : private WindowObserver {
     void CopyEdid(int outputIndex, int inputIndex, Done<EdidInputs> done);
     // A file through the page's "..." button; `name` "-" hands the page
     // `file`, read already, as standard input.
-    void WriteEdidFile(const std::string& name, const CheckedEdidFile& file, int inputIndex,
+    void WriteEdidFile(const std::string& name, const Result<EdidFile>& file, int inputIndex,
                        Done<EdidInputs> done);
 
     // The Upgrade page, entered first when it is not showing (the entry

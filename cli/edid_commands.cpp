@@ -21,16 +21,12 @@ std::string ShownName(const std::string& name) {
     return name == kStandardInput ? "standard input" : name;
 }
 
-// Reads the file (or standard input) as the page would judge it.
-CheckedEdidFile ReadEdid(const std::string& name) {
-    if (name != kStandardInput) return LoadEdidFile(name);
+// Reads the file (or standard input) as the page would.
+Result<std::vector<std::uint8_t>> ReadEdid(const std::string& name) {
+    if (name != kStandardInput) return ReadEdidFile(name);
     StandardInputRead read = ReadStandardInput(kEdidReadLimit + 1, kStandardInputLimitMs);
-    if (!read.error.empty()) {
-        CheckedEdidFile unreadable;
-        unreadable.error = read.error;
-        return unreadable;
-    }
-    return CheckEdidBytes(std::move(read.bytes));
+    if (!read.error.empty()) return SystemError(read.error);
+    return std::move(read.bytes);
 }
 
 // Each input's text and code as the list shows them, for `inputs` (1 to 8).
@@ -73,9 +69,9 @@ std::optional<EdidRequest> ParseEdidRequest(const std::vector<std::string>& args
         if (args.size() != 2) return usage("edid check needs one EDID file");
         request.action = EdidRequest::kCheck;
         request.name = args[1];
-        request.file = ReadEdid(request.name);
-        if (request.file.verdict == EdidFileVerdict::kUnreadable)
-            return usage(ShownName(request.name) + ": " + request.file.error);
+        auto read = ReadEdid(request.name);
+        if (!read) return usage(ShownName(request.name) + ": " + read.error().message);
+        request.bytes = std::move(*read);
         return request;
     }
     if (args.size() != 3)
@@ -102,24 +98,26 @@ std::optional<EdidRequest> ParseEdidRequest(const std::vector<std::string>& args
         // Judged before the link opens, so a bad file sends nothing.
         request.action = EdidRequest::kFile;
         request.name = args[1];
-        request.file = ReadEdid(request.name);
+        auto read = ReadEdid(request.name);
         const std::string shown = ShownName(request.name);
-        if (request.file.verdict == EdidFileVerdict::kUnreadable)
-            return usage(shown + ": " + request.file.error);
-        if (request.file.verdict == EdidFileVerdict::kBadFile)
-            return usage(BadEdidFileMessage(shown, request.file.reason));
-        if (!request.file.warning.empty()) request.warning = shown + ": " + request.file.warning;
+        if (!read) return usage(shown + ": " + read.error().message);
+        request.bytes = std::move(*read);
+        const auto file = CheckEdidBytes(request.bytes);
+        if (!file) return usage(BadEdidFileMessage(shown, file.error().message));
+        if (!file->warning.empty()) request.warning = shown + ": " + file->warning;
         return request;
     }
     return usage("unknown edid action " + action);
 }
 
 int CheckEdid(const EdidRequest& request, const Printer& print) {
-    const CheckedEdidFile& file = request.file;
-    const auto decoded = DecodeEdid(file.bytes.data(), file.bytes.size());
-    const bool accepted = file.verdict == EdidFileVerdict::kAccepted;
+    const auto& bytes = request.bytes;
+    const auto decoded = DecodeEdid(bytes.data(), bytes.size());
+    const auto file = CheckEdidBytes(bytes);
+    const bool accepted = file.ok();
     const std::string verdict =
-        accepted ? "accepted" : BadEdidFileMessage(ShownName(request.name), file.reason);
+        accepted ? "accepted" : BadEdidFileMessage(ShownName(request.name), file.error().message);
+    const std::string warning = accepted ? file->warning : "";
     JsonObject fields;
     std::string text;
     if (decoded) {
@@ -156,7 +154,7 @@ int CheckEdid(const EdidRequest& request, const Printer& print) {
             .Add("preferred_mode", d.preferredMode ? modeJson.Text() : "null")
             .Add("extensions", JsonStringArray(d.extensions));
     }
-    if (!file.warning.empty()) fields.AddString("warning", file.warning);
+    if (!warning.empty()) fields.AddString("warning", warning);
     if (print.options.json) {
         fields.Add("accepted", accepted ? "true" : "false");
         if (accepted) {
@@ -175,7 +173,7 @@ int CheckEdid(const EdidRequest& request, const Printer& print) {
         print.err << "torvanectl: " << verdict << "\n";
         return kExitUsage;
     }
-    print.out << "Verdict: accepted" << (file.warning.empty() ? "" : ", with a warning") << "\n";
+    print.out << "Verdict: accepted" << (warning.empty() ? "" : ", with a warning") << "\n";
     return kExitDone;
 }
 
@@ -191,7 +189,8 @@ int RunEdid(Session& session, const EdidRequest& request, const Printer& print) 
             case EdidRequest::kCopy:
                 return ops.CopyEdid(request.output, request.inputIndex, then);
             case EdidRequest::kFile:
-                return ops.WriteEdidFile(request.name, request.file, request.inputIndex, then);
+                return ops.WriteEdidFile(request.name, CheckEdidBytes(request.bytes),
+                                         request.inputIndex, then);
         }
     });
     if (!done.result) return print.Fail(OutcomeOf(done.result.error()));

@@ -15,12 +15,12 @@ namespace torvane::cli {
 
 struct EdidRequest {
     enum Action { kPreset, kCopy, kFile, kList, kCheck } action = kList;
-    int preset = 0;      // list position, 0 to 14
-    int output = 0;      // output selector position, 0 to 7 (A to H)
-    int inputIndex = 0;  // input selector position: 0 to 7, or 8 for all inputs
-    std::string name;    // the file as named on the line ("-": standard input)
-    CheckedEdidFile file;
-    std::string warning;  // an accepted file's warning, with the file named
+    int preset = 0;                   // list position, 0 to 14
+    int output = 0;                   // output selector position, 0 to 7 (A to H)
+    int inputIndex = 0;               // input selector position: 0 to 7, or 8 for all inputs
+    std::string name;                 // the file as named on the line ("-": standard input)
+    std::vector<std::uint8_t> bytes;  // the file as read
+    std::string warning;              // an accepted file's warning, with the file named
 };
 
 // Checks the arguments of `edid` before any link is opened, an EDID file's

@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (edid->extensions.size() != file.size() / kEdidBlockSize - 1) std::abort();
         if (edid->preferredMode) EdidModeText(*edid->preferredMode);
     }
-    const EdidFileJudgement judged = JudgeEdidFile(file.data(), file.size());
-    if (!judged.accepted) {
-        if (judged.reason.empty()) std::abort();
+    const auto judged = CheckEdidBytes(file);
+    if (!judged) {
+        if (judged.error().message.empty()) std::abort();
         return 0;
     }
     if (file.size() != kEdidBlockSize && file.size() != 2 * kEdidBlockSize) std::abort();

@@ -144,9 +144,9 @@ void CEDIDDlg::OnOpenEdid() {
 }
 
 void CEDIDDlg::OnFileChosen(const std::string& path) {
-    const CheckedEdidFile file = torvane::LoadEdidFile(path);
-    if (file.verdict == EdidFileVerdict::kUnreadable) {
-        fileError_ = file.error;
+    const Result<EdidFile> file = torvane::LoadEdidFile(path);
+    if (!file && file.error().kind == Error::Kind::kSystem) {
+        fileError_ = file.error().message;
         fileTaken_ = false;
         SetFileProblem("Open EDID", "Cannot read " + path + ": " + fileError_);
         return;
@@ -156,19 +156,19 @@ void CEDIDDlg::OnFileChosen(const std::string& path) {
     LoadEdidFile(ec ? path : full.string(), file);
 }
 
-void CEDIDDlg::LoadEdidFile(const std::string& name, const CheckedEdidFile& file) {
-    fileTaken_ = file.verdict == EdidFileVerdict::kAccepted;
+void CEDIDDlg::LoadEdidFile(const std::string& name, const Result<EdidFile>& file) {
+    fileTaken_ = file.ok();
     if (!fileTaken_) {
         // Checked before it replaces anything: the accepted EDID stays.
-        host_.Message().ShowMessage(BadEdidFileMessage(name, file.reason));
+        host_.Message().ShowMessage(BadEdidFileMessage(name, file.error().message));
         return;
     }
     edid_.fill(0x00);
-    std::copy_n(file.bytes.begin(), std::min(file.bytes.size(), edid_.size() - 1),
+    std::copy_n(file->bytes.begin(), std::min(file->bytes.size(), edid_.size() - 1),
                 edid_.begin() + 1);
     Table().SetText(res::kEdidPathBox, name);
-    if (!file.warning.empty())
-        host_.Message().ShowMessage(EdidFileWarningMessage(name, file.warning));
+    if (!file->warning.empty())
+        host_.Message().ShowMessage(EdidFileWarningMessage(name, file->warning));
 }
 
 void CEDIDDlg::OnSetFile() {

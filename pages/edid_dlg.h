@@ -47,7 +47,7 @@ class CEDIDDlg : public Window, public Page {
     // the file the operator chose: `name` is what the path box shows. A bad
     // file is reported with its reason and changes nothing; an accepted one
     // with a warning is taken and the warning shown.
-    void LoadEdidFile(const std::string& name, const CheckedEdidFile& file);
+    void LoadEdidFile(const std::string& name, const Result<EdidFile>& file);
     // The EDID code the switcher last reported for `input` (1 to 8); -1
     // until it has answered for that input.
     int EdidCode(int input) const { return codes_[static_cast<std::size_t>(input - 1)]; }

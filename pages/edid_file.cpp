@@ -56,11 +56,10 @@ std::string ChecksumReason(int block, const std::uint8_t* bytes) {
            ", expected " + Hex(expected);
 }
 
-EdidFileJudgement Refused(std::string reason) { return {false, std::move(reason), {}}; }
+Error Refused(std::string reason) { return BadInput(std::move(reason)); }
 
-}  // namespace
-
-EdidFileJudgement JudgeEdidFile(const std::uint8_t* bytes, std::size_t size) {
+// The warning of a file that is taken (empty for none), or why it is refused.
+Result<std::string> Judge(const std::uint8_t* bytes, std::size_t size) {
     const bool header = size >= kHeader.size() && std::equal(kHeader.begin(), kHeader.end(), bytes);
     if (!header && LooksLikeHexText(bytes, std::min(size, kEdidReadLimit)))
         return Refused(
@@ -78,18 +77,15 @@ EdidFileJudgement JudgeEdidFile(const std::uint8_t* bytes, std::size_t size) {
                        " and the switcher takes at most 1");
     if (extensions == 1 && held == 0)
         // A missing extension block is all 00, which sums to 0.
-        return {true,
-                {},
-                "the base block announces an extension block the file does not hold: the "
-                "switcher will present an empty extension block"};
+        return std::string(
+            "the base block announces an extension block the file does not hold: the "
+            "switcher will present an empty extension block");
     if (extensions == 1 && Sum(bytes + kEdidBlockSize, kEdidBlockSize) != 0)
         return Refused(ChecksumReason(1, bytes + kEdidBlockSize));
-    return {true, {}, {}};
+    return std::string();
 }
 
-bool IsAcceptedEdidFile(const std::uint8_t* bytes, std::size_t size) {
-    return JudgeEdidFile(bytes, size).accepted;
-}
+}  // namespace
 
 std::string BadEdidFileMessage(const std::string& name, const std::string& reason) {
     return "Bad EDID file!\n" + name + ": " + reason;
@@ -99,25 +95,21 @@ std::string EdidFileWarningMessage(const std::string& name, const std::string& w
     return "EDID file taken, but:\n" + name + ": " + warning;
 }
 
-CheckedEdidFile CheckEdidBytes(std::vector<std::uint8_t> bytes) {
-    CheckedEdidFile checked;
-    EdidFileJudgement judged = JudgeEdidFile(bytes.data(), bytes.size());
-    checked.verdict = judged.accepted ? EdidFileVerdict::kAccepted : EdidFileVerdict::kBadFile;
-    checked.reason = std::move(judged.reason);
-    checked.warning = std::move(judged.warning);
-    checked.bytes = std::move(bytes);
-    return checked;
+Result<EdidFile> CheckEdidBytes(std::vector<std::uint8_t> bytes) {
+    auto judged = Judge(bytes.data(), bytes.size());
+    if (!judged) return judged.error();
+    return EdidFile{std::move(bytes), std::move(*judged)};
 }
 
-CheckedEdidFile LoadEdidFile(const std::string& path) {
+Result<std::vector<std::uint8_t>> ReadEdidFile(const std::string& path) {
     // One byte more than the longest file read tells a longer one apart
     // without trusting a size the file system reports.
-    auto read = ReadPlainFile(path, kEdidReadLimit + 1);
-    if (!read) {
-        CheckedEdidFile checked;
-        checked.error = read.error().message;
-        return checked;
-    }
+    return ReadPlainFile(path, kEdidReadLimit + 1);
+}
+
+Result<EdidFile> LoadEdidFile(const std::string& path) {
+    auto read = ReadEdidFile(path);
+    if (!read) return read.error();
     return CheckEdidBytes(std::move(*read));
 }
 

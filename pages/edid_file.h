@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace torvane {
 
 inline constexpr std::size_t kEdidBlockSize = 128;
@@ -16,35 +18,29 @@ inline constexpr std::size_t kEdidBlockSize = 128;
 // blocks), and one more tells a longer file.
 inline constexpr std::size_t kEdidReadLimit = 256 * kEdidBlockSize;
 
-struct EdidFileJudgement {
-    bool accepted = false;
-    std::string reason;   // why the file is refused
-    std::string warning;  // what an accepted file will not do as its author may expect
+// An EDID file the page takes: its bytes, and what it will not do as its
+// author may expect (empty for most files).
+struct EdidFile {
+    std::vector<std::uint8_t> bytes;
+    std::string warning;
 };
 
-// Accepted: 128 or 256 bytes, the header 00 FF FF FF FF FF FF 00, an
-// extension count (byte 126) of 0 or 1, a base block summing to 0 and, with
-// one extension, an extension block summing to 0 (bytes a 128-byte file does
-// not supply count as 00: accepted, with a warning).
-EdidFileJudgement JudgeEdidFile(const std::uint8_t* bytes, std::size_t size);
-bool IsAcceptedEdidFile(const std::uint8_t* bytes, std::size_t size);
+// Judges bytes read from a file or standard input. Taken: 128 or 256 bytes,
+// the header 00 FF FF FF FF FF FF 00, an extension count (byte 126) of 0 or 1,
+// a base block summing to 0 and, with one extension, an extension block
+// summing to 0 (bytes a 128-byte file does not supply count as 00: taken,
+// with a warning). Anything else is bad input whose message says why.
+Result<EdidFile> CheckEdidBytes(std::vector<std::uint8_t> bytes);
+
+// The bytes of a plain file, at most kEdidReadLimit + 1 of them, or a system
+// error with the system's reason.
+Result<std::vector<std::uint8_t>> ReadEdidFile(const std::string& path);
+// Reads a plain file and judges it.
+Result<EdidFile> LoadEdidFile(const std::string& path);
 
 // The message of a refused file: "Bad EDID file!", then the file and why.
 std::string BadEdidFileMessage(const std::string& name, const std::string& reason);
 // The message of an accepted file with a warning.
 std::string EdidFileWarningMessage(const std::string& name, const std::string& warning);
-
-enum class EdidFileVerdict { kAccepted, kBadFile, kUnreadable };
-struct CheckedEdidFile {
-    EdidFileVerdict verdict = EdidFileVerdict::kUnreadable;
-    std::vector<std::uint8_t> bytes;  // the file as read (at most kEdidReadLimit + 1 bytes)
-    std::string error;                // the system's reason, when unreadable
-    std::string reason;               // why it is refused, when a bad file
-    std::string warning;              // set for some accepted files
-};
-// Judges bytes already read (from standard input, say).
-CheckedEdidFile CheckEdidBytes(std::vector<std::uint8_t> bytes);
-// Reads a plain file and judges it.
-CheckedEdidFile LoadEdidFile(const std::string& path);
 
 }  // namespace torvane

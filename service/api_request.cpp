@@ -142,9 +142,9 @@ void ReadArguments(const HttpRequest& request, const PortNames& names, ApiCall& 
             if (it == request.query.end()) Refuse("missing ?input= (1 to 8 or all)");
             const int input = ReadPort(json{{"input", it->second}}, "input", false, names, true);
             call.inputIndex = input == 0 ? kAllInputsIndex : input - 1;
-            call.file = CheckEdidBytes({request.body.begin(), request.body.end()});
-            if (call.file.verdict != EdidFileVerdict::kAccepted)
-                Refuse(BadEdidFileMessage("the request body", call.file.reason));
+            auto file = CheckEdidBytes({request.body.begin(), request.body.end()});
+            if (!file) Refuse(BadEdidFileMessage("the request body", file.error().message));
+            call.file = std::move(*file);
             return;
         }
         case ApiAction::kDeviceText: {

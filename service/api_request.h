@@ -60,7 +60,7 @@ struct ApiCall {
     int presetIndex = 0;  // 0-14: preset 1-15
     int inputIndex = 0;   // 0-7, or 8 for every input
     std::string text;
-    CheckedEdidFile file;
+    EdidFile file;  // taken by the EDID page's rules
 };
 
 struct ApiRefusal {
