@@ -23,7 +23,7 @@ void CTorvaneDlg::OnConfig() {
     configIp_.Open(discovery_.Fields(), [this](int result) {
         if (result != ModalDialog::kResultOk) return;
         const ConfigPacket packet =
-            BuildConfigPacket(configIp_.Mode(), discovery_.Fields().mac, configIp_.Result());
+            BuildConfigPacket(configIp_.Mode(), discovery_.Fields().mac, configIp_.Edits());
         // A packet that cannot be sent is not reported now: the wait below
         // ends in "Time out!".
         static_cast<void>(discovery_.SendConfiguration(packet));

@@ -20,14 +20,6 @@ std::array<std::string, N> Read(const ControlTable& table, const int (&ids)[N]) 
     return texts;
 }
 
-// The packet carries one byte per field: a field that is empty or does not
-// fit its byte fails its group, where a larger value would silently become
-// another address.
-template <std::size_t N>
-bool GroupFails(const std::array<std::string, N>& fields, bool (*valid)(const std::string&)) {
-    return !std::all_of(fields.begin(), fields.end(), valid);
-}
-
 }  // namespace
 
 CConfigIPDlg::CConfigIPDlg(CMessageDlg& message)
@@ -80,21 +72,19 @@ void CConfigIPDlg::OnCommand(int id) {
 void CConfigIPDlg::OnLeftButtonDown(Point) { Request(WindowRequest::kStartMove); }
 
 void CConfigIPDlg::OnOk() {
-    result_.ip = Read(Controls(), res::kConfigIpEdits);
-    result_.netmask = Read(Controls(), res::kConfigNetmaskEdits);
-    result_.gateway = Read(Controls(), res::kConfigGatewayEdits);
-    result_.mac = Read(Controls(), res::kConfigMacEdits);
+    edits_.ip = Read(Controls(), res::kConfigIpEdits);
+    edits_.netmask = Read(Controls(), res::kConfigNetmaskEdits);
+    edits_.gateway = Read(Controls(), res::kConfigGatewayEdits);
+    edits_.mac = Read(Controls(), res::kConfigMacEdits);
     // Disabled address edits are examined too: the packet is built the same.
-    std::vector<std::string> failures;
-    if (GroupFails(result_.ip, IsAddressByteText)) failures.push_back("IP Error!");
-    if (GroupFails(result_.netmask, IsAddressByteText)) failures.push_back("Netmask Error!");
-    if (GroupFails(result_.gateway, IsAddressByteText)) failures.push_back("GateWay Error!");
-    if (GroupFails(result_.mac, IsMacByteText)) failures.push_back("Mac Error!");
+    const std::vector<Error> failures = CheckConfigEdits(edits_);
     if (failures.empty()) {
         EndDialog(kResultOk);
         return;
     }
-    ShowInTurn(std::move(failures), 0);
+    std::vector<std::string> messages;
+    for (const auto& failure : failures) messages.push_back(failure.message);
+    ShowInTurn(std::move(messages), 0);
 }
 
 void CConfigIPDlg::ShowInTurn(std::vector<std::string> messages, std::size_t next) {

@@ -25,7 +25,7 @@ class CConfigIPDlg : public ModalDialog {
 
     AddressMode Mode() const { return mode_; }
     // The edits' texts at the last OK.
-    const ConfigResult& Result() const { return result_; }
+    const ConfigEdits& Edits() const { return edits_; }
 
   protected:
     void OnInitDialog() override;
@@ -41,7 +41,7 @@ class CConfigIPDlg : public ModalDialog {
     CMessageDlg& message_;
     AddressMode mode_ = AddressMode::kAuto;
     NetworkFields fields_;
-    ConfigResult result_;
+    ConfigEdits edits_;
 };
 
 }  // namespace torvane

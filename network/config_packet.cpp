@@ -59,17 +59,17 @@ bool IsMacByteText(const std::string& field) {
 }
 
 ConfigPacket BuildConfigPacket(AddressMode mode, const MacFields& currentMac,
-                               const ConfigResult& result) {
+                               const ConfigEdits& edits) {
     ConfigPacket packet{};
     PutMac(packet, 0, currentMac);
     const bool isStatic = mode == AddressMode::kStatic;
     if (isStatic) {
-        PutAddress(packet, 6, result.ip);
-        PutAddress(packet, 10, result.gateway);
-        PutAddress(packet, 14, result.netmask);
+        PutAddress(packet, 6, edits.ip);
+        PutAddress(packet, 10, edits.gateway);
+        PutAddress(packet, 14, edits.netmask);
     }
     packet[18] = isStatic ? 0x00 : 0x01;
-    PutMac(packet, 19, result.mac);
+    PutMac(packet, 19, edits.mac);
     packet[25] = isStatic ? 0x17 : 0x16;
     packet[kRequestMarkAt] = 0xFF;
     unsigned sum = 0;
@@ -80,6 +80,29 @@ ConfigPacket BuildConfigPacket(AddressMode mode, const MacFields& currentMac,
 
 bool IsConfigurationAnswer(const std::uint8_t* bytes, std::size_t count) {
     return count >= kConfigPacketSize && bytes[kRequestMarkAt] == 0x00;
+}
+
+namespace {
+
+// The packet carries one byte per field: a field that is empty or does not
+// fit its byte fails its group, where a larger value would silently become
+// another address.
+template <std::size_t N>
+bool GroupFails(const std::array<std::string, N>& fields, bool (*valid)(const std::string&)) {
+    return !std::all_of(fields.begin(), fields.end(), valid);
+}
+
+}  // namespace
+
+std::vector<Error> CheckConfigEdits(const ConfigEdits& edits) {
+    std::vector<Error> failures;
+    if (GroupFails(edits.ip, IsAddressByteText)) failures.push_back(BadInput("IP Error!"));
+    if (GroupFails(edits.netmask, IsAddressByteText))
+        failures.push_back(BadInput("Netmask Error!"));
+    if (GroupFails(edits.gateway, IsAddressByteText))
+        failures.push_back(BadInput("GateWay Error!"));
+    if (GroupFails(edits.mac, IsMacByteText)) failures.push_back(BadInput("Mac Error!"));
+    return failures;
 }
 
 }  // namespace torvane

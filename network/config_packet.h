@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "network/network_fields.h"
+#include "platform/result.h"
 
 namespace torvane {
 
@@ -18,7 +20,7 @@ using ConfigPacket = std::array<std::uint8_t, kConfigPacketSize>;
 enum class AddressMode : std::uint8_t { kAuto = 0, kStatic = 1 };
 
 // What the operator left in the dialog's edits when pressing OK.
-struct ConfigResult {
+struct ConfigEdits {
     AddressFields ip;
     AddressFields netmask;
     AddressFields gateway;
@@ -29,7 +31,7 @@ struct ConfigResult {
 // the new addresses; automatic mode zeros. The last byte is the plain 8-bit
 // sum of the others.
 ConfigPacket BuildConfigPacket(AddressMode mode, const MacFields& currentMac,
-                               const ConfigResult& result);
+                               const ConfigEdits& edits);
 
 // A datagram of at least kConfigPacketSize bytes whose byte 74 is 00.
 bool IsConfigurationAnswer(const std::uint8_t* bytes, std::size_t count);
@@ -40,5 +42,10 @@ std::uint8_t HexFieldValue(const std::string& field);
 // hexadecimal digits.
 bool IsAddressByteText(const std::string& field);
 bool IsMacByteText(const std::string& field);
+
+// Each group of `edits` the packet cannot carry, in the dialog's order: bad
+// input with the text the operator is shown ("IP Error!", "Netmask Error!",
+// "GateWay Error!", "Mac Error!"). None when the packet can be built.
+std::vector<Error> CheckConfigEdits(const ConfigEdits& edits);
 
 }  // namespace torvane

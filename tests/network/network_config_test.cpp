@@ -162,10 +162,10 @@ TEST_F(NetworkConfigTest, TheStaticPacketCarriesTheNewAddressesAndAPlainSum) {
 
 TEST_F(NetworkConfigTest, TheAutoPacketCarriesNoAddresses) {
     MacFields mac{"02", "54", "56", "00", "00", "01"};
-    ConfigResult result{{"10", "0", "0", "100"},
-                        {"255", "255", "255", "0"},
-                        {"10", "0", "0", "1"},
-                        {"02", "54", "56", "00", "00", "02"}};
+    ConfigEdits result{{"10", "0", "0", "100"},
+                       {"255", "255", "255", "0"},
+                       {"10", "0", "0", "1"},
+                       {"02", "54", "56", "00", "00", "02"}};
     const ConfigPacket packet = BuildConfigPacket(AddressMode::kAuto, mac, result);
     const std::string expected = "02 54 56 00 00 01 " + ToHex(std::vector<std::uint8_t>(12, 0)) +
                                  " 01 02 54 56 00 00 02 16 " +
