@@ -142,6 +142,14 @@ TEST_F(LayoutTest, EveryPageAndDialogShowsWholeCaptionsAndClearPictures) {
     EXPECT_EQ(ClippedCaptions(rig.Front().BusyView()), "");
     EXPECT_EQ(OverlappingPictures(rig.Front().BusyView()), "");
     rig.Dlg().Busy().CloseBusy();
+
+    rig.VisitPage(res::kGeneralLabel);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Quiet(); }));
+    DemoRig::Click(rig.Main(res::kConfigButton));
+    WindowView& config = rig.Front().NetworkConfigView();
+    ASSERT_TRUE(config.isVisible());
+    EXPECT_EQ(ClippedCaptions(config), "");
+    DemoRig::Click(config.ControlWidget(res::kConfigCancelButton));
 }
 
 // The device frame is the "Device Information" box's own rectangle: it
@@ -185,6 +193,7 @@ TEST_F(LayoutTest, TheMessageDialogsPictureIsWholeAndEveryTextFits) {
         const int left = box.center().x() - advance / 2;
         EXPECT_GT(left, picture->geometry().right()) << "the text starts after the picture";
         EXPECT_LT(left + advance, view.width() - 1) << "the text ends inside the frame";
+        EXPECT_EQ(ClippedCaptions(view), "");
         DemoRig::Click(rig.Message(CMessageDlg::kOkButton));
     }
 }
