@@ -530,8 +530,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // One command pending with the switcher silent, or the refresh waiting for
 // its first ARC answer, when the test's frame arrives. Output A's ARC is off,
-// but on for the refresh.
-enum class Pending { kRouteIn3ToB, kArcOnForA, kFirstArcQuery };
+// but on for the first refresh case.
+enum class Pending { kRouteIn3ToB, kArcOnForA, kFirstArcQuery, kFirstArcQueryWithArcOff };
 
 class MatrixPendingTest : public MatrixPage {
   protected:
@@ -548,6 +548,7 @@ class MatrixPendingTest : public MatrixPage {
                 Click(Ids(1).arcOn);
                 break;
             case Pending::kFirstArcQuery:
+            case Pending::kFirstArcQueryWithArcOff:
                 // Entered again; the routing answers come from the test.
                 ClickLabel(res::kMatrixLabel);
                 loop.RunPending();
@@ -600,8 +601,8 @@ INSTANTIATE_TEST_SUITE_P(
         NearMiss{Pending::kFirstArcQuery, "10 01 0F 00 01"}));
 
 // Frames that fit two rules, or a rule with an ARC state that is neither on
-// nor off: the first rule that fits decides, and an odd state marks nothing
-// while the refresh goes on.
+// nor off: the first rule that fits decides, and an odd state marks nothing,
+// whichever way the boxes stood, while the refresh goes on.
 struct PartFit {
     Pending pending;
     const char* frame;
@@ -630,8 +631,17 @@ INSTANTIATE_TEST_SUITE_P(
         PartFit{Pending::kArcOnForA, "10 02 00 00 01 00 00 00 0F", "on", true, {}},
         PartFit{Pending::kFirstArcQuery, "10 02 55 00 01", "on", false, {Frame("10 02 00 00 02")}},
         PartFit{Pending::kFirstArcQuery, "10 02 00 00 01", "on", false, {Frame("10 02 00 00 02")}},
-        PartFit{
-            Pending::kFirstArcQuery, "10 02 FF 00 01", "on", false, {Frame("10 02 00 00 02")}}));
+        PartFit{Pending::kFirstArcQuery, "10 02 FF 00 01", "on", false, {Frame("10 02 00 00 02")}},
+        PartFit{Pending::kFirstArcQueryWithArcOff,
+                "10 02 55 00 01",
+                "off",
+                false,
+                {Frame("10 02 00 00 02")}},
+        PartFit{Pending::kFirstArcQueryWithArcOff,
+                "10 02 00 00 01",
+                "off",
+                false,
+                {Frame("10 02 00 00 02")}}));
 
 }  // namespace
 }  // namespace torvane::test
