@@ -120,6 +120,8 @@ void CTorvaneDlg::CloseTcpLink() {
 // While the link is reopened by itself, the status line tells the operator;
 // a command tried meanwhile still names the failure.
 void CTorvaneDlg::ReportLostLink(const char* text) {
+    commands_.MarkLinkLost();
+    for (auto& page : pages_) page->OnLinkLost();
     lostLinkText_ = text;
     if (supervisor_.Settings().reconnect)
         EndCommandsWithTheLink();
@@ -132,7 +134,7 @@ void CTorvaneDlg::ReportLostLink(const char* text) {
 // lost, and the operator may start afresh.
 void CTorvaneDlg::EndCommandsWithTheLink() {
     commands_.LinkLost();
-    for (auto& page : pages_) page->OnLinkLost();
+    for (auto& page : pages_) page->EndCommandsWithTheLink();
     timers_.KillTimer(main_timer::kPageEntryTimeout);
     busy_.CloseBusy();
     busyGate_ = true;

@@ -19,7 +19,7 @@ std::uint64_t CommandOwner::Track(int timer, const CommandFrame& unit, CommandWa
     record.serial = ++serial_;
     record.timer = timer;
     record.sent = unit;
-    waiting_[timer] = InFlight{record, wait, false};
+    waiting_[timer] = InFlight{record, wait, false, false};
     lastStarted_ = record;
     timers_.SetTimer(timer, wait.firstMs);
     return record.serial;
@@ -45,9 +45,8 @@ bool CommandOwner::OnTimer(int id) {
         if (it == waiting_.end() || !it->second.wait.resendMs) return false;
         timers_.KillTimer(id);
     }
-    const CommandRecord ended = it->second.record;
-    End(ended.timer, CommandOutcome::kTimedOut, nullptr);
-    giveUp_(lastEnded_);
+    const CommandRecord ended = End(it->second.record.timer, CommandOutcome::kTimedOut, nullptr);
+    giveUp_(ended);
     return true;
 }
 
@@ -69,6 +68,16 @@ void CommandOwner::Heard(int timer, const ReplyView& reply) {
     it->second.record.reply = bytes;
 }
 
+void CommandOwner::MarkLinkLost() {
+    for (auto& [timer, command] : waiting_) {
+        if (command.lost) continue;
+        command.lost = true;
+        CommandRecord record = command.record;
+        record.outcome = CommandOutcome::kLinkLost;
+        Record(record);
+    }
+}
+
 void CommandOwner::LinkLost() {
     while (!waiting_.empty()) {
         const int timer = waiting_.begin()->first;
@@ -85,18 +94,30 @@ void CommandOwner::StopTimers(int timer) {
     if (it != waiting_.end() && it->second.wait.resendMs) timers_.KillTimer(timer + 1);
 }
 
-void CommandOwner::End(int timer, CommandOutcome outcome, const ReplyView* reply) {
+CommandRecord CommandOwner::End(int timer, CommandOutcome outcome, const ReplyView* reply) {
     auto it = waiting_.find(timer);
-    if (it == waiting_.end()) return;
+    if (it == waiting_.end()) return {};
     CommandRecord record = std::move(it->second.record);
+    const bool lost = it->second.lost;
     waiting_.erase(it);
+    // A command lost with its link has ended already for those who learn
+    // outcomes here.
+    if (lost) {
+        record.outcome = CommandOutcome::kLinkLost;
+        return record;
+    }
     record.outcome = outcome;
     if (reply) {
         CommandFrame bytes{};
         std::copy_n(reply->Bytes(), bytes.size(), bytes.begin());
         record.reply = bytes;
     }
-    lastEnded_ = record;
+    Record(record);
+    return record;
+}
+
+void CommandOwner::Record(const CommandRecord& ended) {
+    lastEnded_ = ended;
     for (const auto& observer : observers_) observer(lastEnded_);
 }
 

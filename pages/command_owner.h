@@ -63,8 +63,14 @@ class CommandOwner {
     // command that is resent, its give-up timer stop.
     void Confirm(int timer, const ReplyView& reply);
     void Refuse(int timer, const ReplyView& reply);
-    // Every waiting command ends as lost with the link.
+    // Every waiting command ends as lost with the link, and the window
+    // waits for none of them any more (no resend, no "Time out!").
     void LinkLost();
+    // The link went away by itself while commands waited: each ends as lost
+    // for those who learn outcomes here, while the window goes on as it
+    // always has (its resend goes nowhere, its give-up shows "Time out!" and
+    // reopens the gate).
+    void MarkLinkLost();
 
     bool Waiting(int timer) const { return waiting_.count(timer) != 0; }
     bool AnyWaiting() const { return !waiting_.empty(); }
@@ -83,9 +89,11 @@ class CommandOwner {
         CommandRecord record;
         CommandWait wait;
         bool resent = false;
+        bool lost = false;  // ended as lost; the window's timers run on
     };
     void StopTimers(int timer);
-    void End(int timer, CommandOutcome outcome, const ReplyView* reply);
+    CommandRecord End(int timer, CommandOutcome outcome, const ReplyView* reply);
+    void Record(const CommandRecord& ended);
 
     WindowTimers& timers_;
     Send send_;

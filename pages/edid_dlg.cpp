@@ -250,7 +250,7 @@ void CEDIDDlg::ShowEdidCode(int input, int code) {
                     EdidCodeText(static_cast<std::uint8_t>(code)));
 }
 
-void CEDIDDlg::OnLinkLost() {
+void CEDIDDlg::EndCommandsWithTheLink() {
     commands_.LinkLost();
     // The raw block belongs to a file write that ended with the link.
     timers_.KillTimer(kRawBlockTimer);

@@ -36,7 +36,8 @@ class CEDIDDlg : public Window, public Page {
     Point Placement() const override { return kPlacement; }
     PageEntry Entry() const override { return EntryOf(); }
     void ShowEdidCode(int input, int code) override;
-    void OnLinkLost() override;
+    void OnLinkLost() override { commands_.MarkLinkLost(); }
+    void EndCommandsWithTheLink() override;
 
     static constexpr Point kPlacement{1, 56};
     static PageEntry EntryOf() { return {EdidStateQuery(1), true}; }

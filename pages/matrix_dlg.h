@@ -34,7 +34,8 @@ class CMatrixDlg : public Window, public Page {
     PageEntry Entry() const override { return EntryOf(); }
     void ShowRoute(int output, int input) override;
     void ShowArc(int output, bool on) override;
-    void OnLinkLost() override { commands_.LinkLost(); }
+    void OnLinkLost() override { commands_.MarkLinkLost(); }
+    void EndCommandsWithTheLink() override { commands_.LinkLost(); }
 
     static constexpr Point kPlacement{1, 56};
     static PageEntry EntryOf() { return {MatrixQuery(1), true}; }

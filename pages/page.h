@@ -71,9 +71,13 @@ class Page {
     virtual void ShowRoute(int /*output*/, int /*input*/) {}
     virtual void ShowArc(int /*output*/, bool /*on*/) {}
     virtual void ShowEdidCode(int /*input*/, int /*code*/) {}
+    // The link went away by itself: the page's waiting commands end as lost
+    // for whoever learns outcomes, while the page goes on to its own
+    // time-outs as it always has.
+    virtual void OnLinkLost() {}
     // The link went away and is being reopened: every command of the page
     // that waits ends as lost with it, and nothing of it is sent again.
-    virtual void OnLinkLost() {}
+    virtual void EndCommandsWithTheLink() {}
 };
 
 // The stand-in for a page whose window is not built yet: it is created,

@@ -2,6 +2,7 @@
 // and what happens when a link fails.
 
 #include "operator_fixture.h"
+#include "pages/matrix_dlg.h"
 
 namespace torvane::test {
 namespace {
@@ -107,6 +108,57 @@ TEST_F(OperatorTest, APortThatFailsDuringACommandLeavesItToItsTimeOut) {
     PressOk();
     loop.Advance(6000);
     EXPECT_EQ(Message(), "Time out!");
+}
+
+// Whoever learns outcomes from the command owners hears of the loss at once;
+// the window goes on as before, to its "Time out!".
+TEST_F(OperatorTest, ALinkLostWhileACommandWaitsEndsTheCommandAsLost) {
+    auto matrix = std::make_unique<CMatrixDlg>(*dlg);
+    CMatrixDlg* page = matrix.get();
+    dlg->SetPage(std::move(matrix));
+    const struct {
+        const char* name;
+        bool serial;
+        bool onMatrixPage;
+    } cases[] = {
+        {"serial, General page", true, false},
+        {"TCP, General page", false, false},
+        {"TCP, Matrix page", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        model.Faults() = {};
+        links.PlugInSerial();
+        links.SetTcpAccepting(model, true);
+        c.serial ? ConnectCom() : ConnectTcp();
+        if (c.onMatrixPage) {
+            ClickLabel(res::kMatrixLabel);
+            loop.Advance(3000);
+        }
+        model.Faults().silent = true;
+        if (c.onMatrixPage) {
+            page->Click(res::kMatrixOutputs[0].inputs[2]);
+        } else {
+            dlg->Click(res::kStatusButton);
+        }
+        const CommandOwner& owner = c.onMatrixPage ? page->Commands() : dlg->Commands();
+        loop.RunPending();
+        ASSERT_TRUE(owner.AnyWaiting());
+        c.serial ? links.UnplugSerial() : links.DropTcpConnections(model);
+        loop.RunPending();
+        EXPECT_EQ(owner.LastEnded().outcome, CommandOutcome::kLinkLost);
+        EXPECT_EQ(Message(), c.serial ? "Serial port failed!" : "Connection to Matrix lost!");
+        PressOk();
+        loop.Advance(10000);
+        EXPECT_EQ(Message(), "Time out!");
+        EXPECT_EQ(owner.LastEnded().outcome, CommandOutcome::kLinkLost);
+        PressOk();
+        EXPECT_TRUE(dlg->BusyGateOpen());
+        if (c.onMatrixPage) ClickLabel(res::kGeneralLabel);
+        loop.Advance(10000);
+        while (dlg->Message().Showing()) PressOk();
+        if (!c.serial) dlg->Click(res::kComModeRadio);
+    }
 }
 
 TEST_F(OperatorTest, SwitchingToTcpClosesTheComPortAndKeepsTheListCurrent) {
