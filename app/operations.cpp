@@ -80,6 +80,7 @@ Operations::Operations(CTorvaneApp& app, EventLoop& loop)
     dlg_.Commands().AddObserver(noteEnd);
     app_.MatrixPage().Commands().AddObserver(noteEnd);
     app_.EdidPage().Commands().AddObserver(noteEnd);
+    app_.UpgradePage().Commands().AddObserver(noteEnd);
     dlg_.SetOnActivity([this, alive = std::weak_ptr<bool>(alive_)] {
         if (!alive.expired()) ScheduleCheck();
     });

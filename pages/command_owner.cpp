@@ -19,35 +19,99 @@ std::uint64_t CommandOwner::Track(int timer, const CommandFrame& unit, CommandWa
     record.serial = ++serial_;
     record.timer = timer;
     record.sent = unit;
-    waiting_[timer] = InFlight{record, wait, false, false};
+    waiting_.insert_or_assign(timer, InFlight{record, wait, 0, false, nullptr});
     lastStarted_ = record;
     timers_.SetTimer(timer, wait.firstMs);
+    if (wait.pollForMs) timers_.SetTimer(timer + 1, *wait.pollForMs);
     return record.serial;
 }
 
-bool CommandOwner::OnTimer(int id) {
-    auto it = waiting_.find(id);
-    if (it != waiting_.end() && !it->second.resent) {
-        timers_.KillTimer(id);
-        if (it->second.wait.resendMs) {
-            // The command's own unit goes out again, whatever the window
-            // has sent since.
-            it->second.resent = true;
-            const CommandFrame unit = it->second.record.sent;
-            timers_.SetTimer(id + 1, *it->second.wait.resendMs);
-            send_(unit);
-            return true;
+std::uint64_t CommandOwner::StartHeld(int timer, std::function<void()> sendHeld, CommandWait wait) {
+    const std::uint64_t serial = Track(timer, CommandFrame{}, wait);
+    waiting_.find(timer)->second.sendHeld = sendHeld;
+    sendHeld();
+    return serial;
+}
+
+std::map<int, CommandOwner::InFlight>::iterator CommandOwner::Find(int id, Expiry& expiry) {
+    // A command's own next resend comes first.
+    for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+        const InFlight& c = it->second;
+        if (c.wait.pollForMs && it->first == id) {
+            expiry = Expiry::kPoll;
+            return it;
         }
-    } else {
-        // A give-up timer still running from an earlier command on the same
-        // timer ends the command waiting there now.
-        it = waiting_.find(id - 1);
-        if (it == waiting_.end() || !it->second.wait.resendMs) return false;
-        timers_.KillTimer(id);
+        if (!c.wait.pollForMs && it->first + c.resendsDone == id && c.resendsDone == 0 &&
+            !c.wait.resendMs) {
+            expiry = Expiry::kGiveUp;  // a single wait, no resend
+            return it;
+        }
+        if (!c.wait.pollForMs && c.wait.resendMs && c.resendsDone < c.wait.resends &&
+            it->first + c.resendsDone == id) {
+            expiry = Expiry::kResend;
+            return it;
+        }
     }
-    const CommandRecord ended = End(it->second.record.timer, CommandOutcome::kTimedOut, nullptr);
+    // Then the give-up timer, also one still running from an earlier
+    // command on the same timer: it ends the command waiting there now.
+    for (auto it = waiting_.begin(); it != waiting_.end(); ++it) {
+        const InFlight& c = it->second;
+        if (!c.wait.resendMs) continue;
+        if (it->first + (c.wait.pollForMs ? 1 : c.wait.resends) == id) {
+            expiry = Expiry::kGiveUp;
+            return it;
+        }
+    }
+    return waiting_.end();
+}
+
+void CommandOwner::Resend(InFlight& command) {
+    // The command's own unit goes out again, whatever the window has sent
+    // since.
+    if (command.sendHeld) {
+        const auto sendHeld = command.sendHeld;
+        sendHeld();
+    } else {
+        const CommandFrame unit = command.record.sent;
+        send_(unit);
+    }
+}
+
+bool CommandOwner::OnTimer(int id) {
+    Expiry expiry;
+    auto it = Find(id, expiry);
+    if (it == waiting_.end()) return false;
+    InFlight& command = it->second;
+    switch (expiry) {
+        case Expiry::kPoll:
+            timers_.SetTimer(id, *command.wait.resendMs);
+            Resend(command);
+            return true;
+        case Expiry::kResend:
+            timers_.KillTimer(id);
+            ++command.resendsDone;
+            timers_.SetTimer(id + 1, *command.wait.resendMs);
+            Resend(command);
+            return true;
+        case Expiry::kGiveUp:
+            break;
+    }
+    // Only the expired timer stops (and a poll's own): a stray resend timer
+    // of an earlier command finds no command when it expires.
+    timers_.KillTimer(id);
+    if (command.wait.pollForMs) timers_.KillTimer(it->first);
+    const CommandRecord ended = End(it->first, CommandOutcome::kTimedOut, nullptr);
     giveUp_(ended);
     return true;
+}
+
+void CommandOwner::Drop(int timer) {
+    StopTimers(timer);
+    waiting_.erase(timer);
+}
+
+void CommandOwner::DropAll() {
+    while (!waiting_.empty()) Drop(waiting_.begin()->first);
 }
 
 void CommandOwner::Confirm(int timer, const ReplyView& reply) {
@@ -88,10 +152,12 @@ void CommandOwner::LinkLost() {
 
 void CommandOwner::StopTimers(int timer) {
     timers_.KillTimer(timer);
-    // The next id is the give-up timer only of a command that is resent; a
-    // command without a resend may have a neighbour there.
+    // The next ids are the resend and give-up timers only of a command that
+    // is resent; a command without a resend may have a neighbour there.
     auto it = waiting_.find(timer);
-    if (it != waiting_.end() && it->second.wait.resendMs) timers_.KillTimer(timer + 1);
+    if (it == waiting_.end() || !it->second.wait.resendMs) return;
+    const int last = timer + (it->second.wait.pollForMs ? 1 : it->second.wait.resends);
+    for (int id = timer + 1; id <= last; ++id) timers_.KillTimer(id);
 }
 
 CommandRecord CommandOwner::End(int timer, CommandOutcome outcome, const ReplyView* reply) {

@@ -28,17 +28,28 @@ enum class CommandOutcome {
 struct CommandRecord {
     std::uint64_t serial = 0;  // counts the commands of the window, from 1
     int timer = 0;             // the command's resend timer (or only timer)
-    CommandFrame sent{};
+    CommandFrame sent{};       // a held unit's command keeps no copy of it
     CommandOutcome outcome = CommandOutcome::kPending;
     std::optional<CommandFrame> reply;
 };
 
 // How long a command waits: `firstMs` for the answer to the unit and, when
-// `resendMs` is set, that long again for the answer to its one resend (on
-// the give-up timer, the next id).
+// `resendMs` is set, that long again for the answer to each resend. The
+// resends run on consecutive ids: the first when the command's timer
+// expires, the next when the following id does, and the id after the last
+// resend's gives up (one resend: the timer, then its give-up timer, the next
+// id).
+// A poll instead (`pollForMs` set): the unit goes out again every
+// `resendMs` on the command's own timer until its give-up timer (the next
+// id), armed when the command starts, expires after `pollForMs`.
 struct CommandWait {
+    CommandWait(int firstMs, std::optional<int> resendMs, int resends = 1,
+                std::optional<int> pollForMs = std::nullopt)
+        : firstMs(firstMs), resendMs(resendMs), resends(resends), pollForMs(pollForMs) {}
     int firstMs;
     std::optional<int> resendMs;
+    int resends;
+    std::optional<int> pollForMs;
 };
 
 class CommandOwner {
@@ -56,6 +67,13 @@ class CommandOwner {
     std::uint64_t Start(int timer, const CommandFrame& unit, CommandWait wait);
     // Arms the command's timer for a unit the window sent itself.
     std::uint64_t Track(int timer, const CommandFrame& unit, CommandWait wait);
+    // For a unit the window holds itself (a firmware block, which only its
+    // transfer writes): `sendHeld` puts it on its way, now and on a resend.
+    std::uint64_t StartHeld(int timer, std::function<void()> sendHeld, CommandWait wait);
+    // The window lets the command waiting on `timer` go, unanswered and
+    // unreported (a new run replaces it).
+    void Drop(int timer);
+    void DropAll();
     // Handles an expiry; false when `id` is no timer of a waiting command.
     bool OnTimer(int id);
 
@@ -88,9 +106,14 @@ class CommandOwner {
     struct InFlight {
         CommandRecord record;
         CommandWait wait;
-        bool resent = false;
+        int resendsDone = 0;
         bool lost = false;  // ended as lost; the window's timers run on
+        std::function<void()> sendHeld;
     };
+    // The command `id` belongs to, and what its expiry does.
+    enum class Expiry { kResend, kPoll, kGiveUp };
+    std::map<int, InFlight>::iterator Find(int id, Expiry& expiry);
+    void Resend(InFlight& command);
     void StopTimers(int timer);
     CommandRecord End(int timer, CommandOutcome outcome, const ReplyView* reply);
     void Record(const CommandRecord& ended);

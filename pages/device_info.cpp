@@ -59,7 +59,7 @@ bool CFWDlg::OnDeviceInfoReply(const std::uint8_t* frame) {
             // Each type answer begins the line afresh, so a chain cut short
             // before its version answer leaves nothing for the next one.
             deviceLine_ = DeviceTypeName(r.First());
-            if (r.SecondMark() == kDeviceQueryMark) OnRebootAnswer();
+            if (r.SecondMark() == kDeviceQueryMark) OnRebootAnswer(r);
             SendDeviceQuery(op::kDeviceSize.command);
             return true;
         case op::kDeviceSize.command:

@@ -13,17 +13,16 @@
 namespace torvane {
 namespace {
 
+// The ready poll repeats on 7040 until 7041 gives up.
 constexpr int kReadyPollTimer = 7040;
-constexpr int kReadyGiveUpTimer = 7041;
 constexpr int kRequestTimer = 7042;
 // The transfer's own time-out: a data frame left unanswered is sent once
-// more, and then the transfer fails, so a silent switcher cannot keep the
-// busy gate closed.
+// more (7044), and then the transfer fails (7045), so a silent switcher
+// cannot keep the busy gate closed.
 constexpr int kBlockRetryTimer = 7044;
-constexpr int kBlockGiveUpTimer = 7045;
+// The restart wait polls on 3002 to 3006, each once, and 3007 gives up.
 constexpr int kFirstRebootTimer = 3002;
-constexpr int kLastRebootPollTimer = 3006;
-constexpr int kRebootGiveUpTimer = 3007;
+constexpr int kRebootPolls = 5;
 
 constexpr int kRequestMs = 3000;
 constexpr int kFirstReadyPollMs = 3000;
@@ -32,15 +31,10 @@ constexpr int kReadyGiveUpMs = 10000;
 constexpr int kBlockMs = 3000;
 constexpr int kRebootPollMs = 6000;
 
-constexpr std::uint8_t kReceived = 0x00;
-constexpr std::uint8_t kSendAgain = 0x01;
-constexpr std::uint8_t kAbort = 0x02;
-
 constexpr int kBlock = static_cast<int>(kDataPayloadSize);
 
 const char* const kFailedLine = "->MCU upgrade failed";
 
-constexpr SendRequest kSendCommand = SendRequest::kCommandFromUpgrade;
 constexpr SendRequest kSendData = SendRequest::kDataFrame;
 
 }  // namespace
@@ -57,18 +51,16 @@ void CFWDlg::OnUpgrade() {
     }
     // A run whose restart is still awaited ends here: its polls and its
     // give-up must not reach into the transfer that starts now.
-    StopTransferTimers();
+    commands_.DropAll();
     SetFailureMark(false);
     Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
     Table().SetPosition(res::kUpgradeProgress, 0);
-    host_.Buffers().Write(UpgradeRequest());
     Table().SetText(res::kUpgradeLog, "");
     AppendLog("->Upgrading MCU...");
     offset_ = 0;
     state_ = UpgradeState::kRequesting;
     lastEnd_ = UpgradeEnd::kNone;
-    host_.PostSendRequest(kSendCommand);
-    timers_.SetTimer(kRequestTimer, kRequestMs);
+    commands_.Start(kRequestTimer, UpgradeRequest(), {kRequestMs, std::nullopt});
 }
 
 bool CFWDlg::OnTransferReply(const std::uint8_t* frame) {
@@ -76,22 +68,22 @@ bool CFWDlg::OnTransferReply(const std::uint8_t* frame) {
     if (r.IsCommandFrame()) {
         if (r.Group() != op::kUpgradeRequest.group || r.First() != kAcknowledged) return false;
         if (r.Is(op::kUpgradeRequest) && state_ == UpgradeState::kRequesting) {
-            timers_.KillTimer(kRequestTimer);
+            commands_.Confirm(kRequestTimer, r);
             state_ = UpgradeState::kPolling;
-            SendReadyPoll();
-            timers_.SetTimer(kReadyPollTimer, kFirstReadyPollMs);
-            timers_.SetTimer(kReadyGiveUpTimer, kReadyGiveUpMs);
+            // Each poll is built afresh: the device text, which takes no
+            // gate, may be written meanwhile.
+            commands_.Start(kReadyPollTimer, UpgradeReadyPoll(),
+                            {kFirstReadyPollMs, kReadyPollMs, 1, kReadyGiveUpMs});
             return true;
         }
         if (r.Is(op::kUpgradeReady) && state_ == UpgradeState::kPolling) {
-            timers_.KillTimer(kReadyPollTimer);
-            timers_.KillTimer(kReadyGiveUpTimer);
+            commands_.Confirm(kReadyPollTimer, r);
             state_ = UpgradeState::kSending;
             offset_ = 0;
             BuildBlock();
             // The first block never carries the last-block flag, whatever
             // the image's length or an interrupted transfer left in the frame.
-            host_.Buffers().Data()[2] = 0x00;
+            host_.Buffers().Data()[kDataFlagsByte] = kNoBlockFlags;
             SendBlock();
             return true;
         }
@@ -101,60 +93,62 @@ bool CFWDlg::OnTransferReply(const std::uint8_t* frame) {
     if (state_ != UpgradeState::kSending) return false;
     const auto current = static_cast<std::uint8_t>(offset_ / kBlock);
     if (r.BlockNumber() != current) return false;
-    OnBlockAcknowledged(r.BlockFlags(), r.BlockAnswer());
+    OnBlockAcknowledged(r);
     return true;
 }
 
-void CFWDlg::OnBlockAcknowledged(std::uint8_t flags, std::uint8_t result) {
+void CFWDlg::OnBlockAcknowledged(const ReplyView& reply) {
     DataFrame& data = host_.Buffers().Data();
-    auto stopBlockTimers = [this] {
-        timers_.KillTimer(kBlockRetryTimer);
-        timers_.KillTimer(kBlockGiveUpTimer);
-    };
-    if (flags == 0x00 && result == kReceived) {
+    const std::uint8_t flags = reply.BlockFlags();
+    const std::uint8_t result = reply.BlockAnswer();
+    auto stopBlockTimers = [this, &reply] { commands_.Confirm(kBlockRetryTimer, reply); };
+    if (flags == kNoBlockFlags && result == kBlockReceived) {
         stopBlockTimers();
         offset_ += kBlock;
         Table().SetPosition(res::kUpgradeProgress, offset_);
         BuildBlock();
         SendBlock();
-    } else if (flags == 0x00 && result == kSendAgain) {
+    } else if (flags == kNoBlockFlags && result == kBlockSendAgain) {
         stopBlockTimers();
         Table().SetPosition(res::kUpgradeProgress, offset_);
         BuildBlock();
         SendBlock();
-    } else if (flags == 0x00 && result == kAbort) {
-        stopBlockTimers();
+    } else if (flags == kNoBlockFlags && result == kBlockAbort) {
+        commands_.Refuse(kBlockRetryTimer, reply);
         EndInFailure();
-    } else if (flags != 0x00 && result == kReceived && data[2] == kLastBlockFlag) {
+    } else if (flags != kNoBlockFlags && result == kBlockReceived &&
+               data[kDataFlagsByte] == kLastBlockFlag) {
         stopBlockTimers();
         Table().SetPosition(res::kUpgradeProgress, imageLength_);
         AppendLog("->System rebooting, please wait...");
         StartRebootWait();
         host_.ReopenBusyGate();
         offset_ = 0;
-        data[2] = 0x00;
+        data[kDataFlagsByte] = kNoBlockFlags;
     }
 }
 
 void CFWDlg::BuildBlock() {
     DataFrame& data = host_.Buffers().Data();
-    std::fill(data.begin() + 4, data.end(), std::uint8_t{0xFF});
+    std::fill(data.begin() + kDataPayloadByte, data.end(), std::uint8_t{0xFF});
     data[0] = kDataHeader0;
     data[1] = kDataHeader1;
-    data[3] = static_cast<std::uint8_t>(offset_ / kBlock);
+    data[kDataBlockByte] = static_cast<std::uint8_t>(offset_ / kBlock);
     if (offset_ >= imageLength_) {
         // The switcher did not echo the flag of the block that reached the
         // image's end: one more block of FF, flagged, ends the transfer.
-        data[2] = kLastBlockFlag;
+        data[kDataFlagsByte] = kLastBlockFlag;
         return;
     }
-    std::memcpy(data.data() + 4, image_.data() + offset_, kDataPayloadSize);
-    if (offset_ + kBlock >= imageLength_) data[2] = kLastBlockFlag;
+    std::memcpy(data.data() + kDataPayloadByte, image_.data() + offset_, kDataPayloadSize);
+    if (offset_ + kBlock >= imageLength_) data[kDataFlagsByte] = kLastBlockFlag;
 }
 
+// The block stays in the data frame, which only the transfer writes, until
+// it is answered: its resend is the same block.
 void CFWDlg::SendBlock() {
-    host_.PostSendRequest(kSendData);
-    timers_.SetTimer(kBlockRetryTimer, kBlockMs);
+    commands_.StartHeld(kBlockRetryTimer, [this] { host_.PostSendRequest(kSendData); },
+                        {kBlockMs, kBlockMs});
 }
 
 void CFWDlg::StartRebootWait() {
@@ -162,35 +156,16 @@ void CFWDlg::StartRebootWait() {
     // The restart takes up to half a minute: an empty range shows the bar as
     // waiting, so the page does not look finished or stuck meanwhile.
     Table().SetRange(res::kUpgradeProgress, 0, 0);
-    SendRebootPoll();
-    timers_.SetTimer(kFirstRebootTimer, kRebootPollMs);
+    // Each poll is built afresh: a page entry or a device text written
+    // during the wait replaces the shared frame, and the switcher's restart
+    // answer comes only to this poll.
+    commands_.Start(kFirstRebootTimer, RebootPoll(), {kRebootPollMs, kRebootPollMs, kRebootPolls});
 }
 
-// Built afresh for every poll: the device text, which takes no gate, may be
-// written meanwhile.
-void CFWDlg::SendReadyPoll() {
-    host_.Buffers().Write(UpgradeReadyPoll());
-    host_.PostSendRequest(kSendCommand);
-}
-
-// Built afresh for every poll: a page entry or a device text written during
-// the wait replaces the shared frame, and the switcher's restart answer
-// comes only to this poll.
-void CFWDlg::SendRebootPoll() {
-    host_.Buffers().Write(RebootPoll());
-    host_.PostSendRequest(kSendCommand);
-}
-
-void CFWDlg::StopTransferTimers() {
-    for (int id :
-         {kReadyPollTimer, kReadyGiveUpTimer, kRequestTimer, kBlockRetryTimer, kBlockGiveUpTimer})
-        timers_.KillTimer(id);
-    for (int id = kFirstRebootTimer; id <= kRebootGiveUpTimer; ++id) timers_.KillTimer(id);
-}
-
-void CFWDlg::OnRebootAnswer() {
+void CFWDlg::OnRebootAnswer(const ReplyView& reply) {
     if (state_ != UpgradeState::kRebooting) return;
-    StopTransferTimers();
+    commands_.Confirm(kFirstRebootTimer, reply);
+    commands_.DropAll();
     state_ = UpgradeState::kIdle;
     Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
     Table().SetPosition(res::kUpgradeProgress, imageLength_);
@@ -210,44 +185,19 @@ void CFWDlg::EndInFailure() {
     Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
     Table().SetPosition(res::kUpgradeProgress, 0);
     offset_ = 0;
-    host_.Buffers().Data()[2] = 0x00;
+    host_.Buffers().Data()[kDataFlagsByte] = kNoBlockFlags;
     host_.ReopenBusyGate();
 }
 
-void CFWDlg::OnTimer(int id) {
-    timers_.KillTimer(id);
-    switch (id) {
-        case kRequestTimer:
-        case kBlockGiveUpTimer:
-        case kRebootGiveUpTimer:
-            if (id == kBlockGiveUpTimer) timers_.KillTimer(kBlockRetryTimer);
-            // A late answer while the message shows must not resume the
-            // transfer.
-            state_ = UpgradeState::kIdle;
-            host_.Message().ShowMessage("Time out!", [this] {
-                lastEnd_ = UpgradeEnd::kTimedOut;
-                EndInFailure();
-            });
-            break;
-        case kReadyPollTimer:
-            SendReadyPoll();
-            timers_.SetTimer(kReadyPollTimer, kReadyPollMs);
-            break;
-        case kReadyGiveUpTimer:
-            timers_.KillTimer(kReadyPollTimer);
-            EndInFailure();
-            break;
-        case kBlockRetryTimer:
-            host_.PostSendRequest(kSendData);
-            timers_.SetTimer(kBlockGiveUpTimer, kBlockMs);
-            break;
-        default:
-            if (id >= kFirstRebootTimer && id <= kLastRebootPollTimer) {
-                SendRebootPoll();
-                timers_.SetTimer(id + 1, kRebootPollMs);
-            }
-            break;
-    }
+void CFWDlg::OnGiveUp(const CommandRecord& command) {
+    // An unready switcher fails the transfer without a message.
+    if (command.timer == kReadyPollTimer) return EndInFailure();
+    // A late answer while the message shows must not resume the transfer.
+    state_ = UpgradeState::kIdle;
+    host_.Message().ShowMessage("Time out!", [this] {
+        lastEnd_ = UpgradeEnd::kTimedOut;
+        EndInFailure();
+    });
 }
 
 }  // namespace torvane

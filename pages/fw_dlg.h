@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "pages/command_owner.h"
 #include "pages/firmware_image.h"
 #include "pages/page.h"
 #include "platform/window_timers.h"
@@ -44,6 +45,7 @@ class CFWDlg : public Window, public Page {
     void OnReply(const std::uint8_t* frame) override;
     Point Placement() const override { return kPlacement; }
     PageEntry Entry() const override { return EntryOf(); }
+    void OnLinkLost() override { commands_.MarkLinkLost(); }
 
     static constexpr Point kPlacement{1, 70};
     static PageEntry EntryOf() { return {DeviceQuery(op::kDeviceType.command), false}; }
@@ -69,6 +71,10 @@ class CFWDlg : public Window, public Page {
     // How many times the switcher has taken a whole device text.
     int DeviceTextWrites() const { return deviceTextWrites_; }
     const WindowTimers& Timers() const { return timers_; }
+    // The transfer's commands: the request, the ready poll, each block and
+    // the restart wait.
+    const CommandOwner& Commands() const { return commands_; }
+    CommandOwner& Commands() { return commands_; }
 
   protected:
     void OnCommand(int id) override;
@@ -83,16 +89,13 @@ class CFWDlg : public Window, public Page {
     // Firmware transfer.
     void OnUpgrade();
     bool OnTransferReply(const std::uint8_t* frame);
-    void OnBlockAcknowledged(std::uint8_t flags, std::uint8_t result);
+    void OnBlockAcknowledged(const ReplyView& reply);
     void BuildBlock();
     void SendBlock();
     void StartRebootWait();
-    void SendReadyPoll();
-    void SendRebootPoll();
-    void StopTransferTimers();
-    void OnRebootAnswer();
+    void OnRebootAnswer(const ReplyView& reply);
     void EndInFailure();
-    void OnTimer(int id);
+    void OnGiveUp(const CommandRecord& command);
 
     // Device information and device text.
     bool OnDeviceInfoReply(const std::uint8_t* frame);
@@ -102,6 +105,7 @@ class CFWDlg : public Window, public Page {
 
     PageHost& host_;
     WindowTimers timers_;
+    CommandOwner commands_;
     FirmwareBuffer image_;
     int imageLength_ = 0;
     int offset_ = 0;

@@ -26,6 +26,10 @@ inline constexpr std::uint8_t kBeepOnMark = 0xDD;
 inline constexpr std::uint8_t kConnected = 0x00;
 // The mark of the device queries (byte 10, and byte 11 of the reboot poll).
 inline constexpr std::uint8_t kDeviceQueryMark = 0xCC;
+// The switcher's answer to a firmware block (byte 4 of its acknowledgement).
+inline constexpr std::uint8_t kBlockReceived = 0x00;
+inline constexpr std::uint8_t kBlockSendAgain = 0x01;
+inline constexpr std::uint8_t kBlockAbort = 0x02;
 // The mark of the EDID file announcement (byte 10).
 inline constexpr std::uint8_t kEdidFileMark = 0xBB;
 

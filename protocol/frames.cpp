@@ -24,13 +24,6 @@ OutgoingBuffers::OutgoingBuffers() {
     command_[1] = kCommandHeader1;
 }
 
-CommandFrame& OutgoingBuffers::BeginCommand(std::uint8_t group, std::uint8_t command) {
-    std::fill(command_.begin() + 2, command_.end(), 0);
-    command_[2] = group;
-    command_[3] = command;
-    return command_;
-}
-
 std::optional<std::span<std::uint8_t>> OutgoingBuffers::UnitFor(SendRequest request) {
     switch (request) {
         case SendRequest::kCommandFromEdid:

@@ -20,6 +20,12 @@ inline constexpr std::uint8_t kCommandHeader1 = 0x5B;
 inline constexpr std::uint8_t kDataHeader0 = 0xFE;
 inline constexpr std::uint8_t kDataHeader1 = 0xEF;
 inline constexpr std::uint8_t kLastBlockFlag = 0x80;
+// A data frame: the header, its flags (byte 2: none, or kLastBlockFlag on
+// the image's last block), the block's number (byte 3), then the payload.
+inline constexpr std::size_t kDataFlagsByte = 2;
+inline constexpr std::size_t kDataBlockByte = 3;
+inline constexpr std::size_t kDataPayloadByte = 4;
+inline constexpr std::uint8_t kNoBlockFlags = 0x00;
 
 using CommandFrame = std::array<std::uint8_t, kCommandFrameSize>;
 using DataFrame = std::array<std::uint8_t, kDataFrameSize>;
@@ -52,10 +58,8 @@ class OutgoingBuffers {
   public:
     OutgoingBuffers();
 
-    // Starts a new command: clears bytes 2 to 12, then sets the group and
-    // command. Bytes 0 and 1 keep A5 5B for the life of the program.
-    CommandFrame& BeginCommand(std::uint8_t group, std::uint8_t command);
-    // Replaces the command frame with a built one.
+    // Replaces the command frame with one a builder of the protocol's
+    // vocabulary made (bytes 0 and 1 are A5 5B in every one).
     CommandFrame& Write(const CommandFrame& frame) { return command_ = frame; }
 
     CommandFrame& Command() { return command_; }

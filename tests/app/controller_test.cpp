@@ -169,7 +169,7 @@ TEST_F(OperatorTest, SendRequestsSendTheUnitTheirCodeNames) {
         sent.push_back(ToHex(bytes, count));
     });
     auto& out = dlg->Buffers();
-    out.BeginCommand(0x02, 0x01)[4] = 3;
+    out.Write(Command({0x02, 0x01}))[4] = 3;
     out.Command()[12] = 0x77;  // whatever byte 12 held, the checksum is written
     for (int code : {2, 4, 5}) dlg->PostSendRequest(static_cast<SendRequest>(code));
     for (std::size_t i = 0; i < out.Raw().size(); ++i) out.Raw()[i] = static_cast<std::uint8_t>(i);

@@ -4,6 +4,7 @@
 
 #include <numeric>
 
+#include "protocol/commands.h"
 #include "support/bytes.h"
 
 namespace torvane {
@@ -30,7 +31,7 @@ TEST(CommandFrame, WorkedExamplesBuildToTheDocumentedBytes) {
     };
     for (const auto& c : cases) {
         OutgoingBuffers out;
-        auto& frame = out.BeginCommand(c.group, c.command);
+        auto& frame = out.Write(Command({c.group, c.command}));
         for (auto [at, value] : c.params) frame[at] = value;
         auto unit = out.UnitFor(SendRequest::kCommandFromMatrix);
         ASSERT_TRUE(unit);
@@ -44,7 +45,7 @@ TEST(CommandFrame, ChecksumOfAMultipleOf256IsZeroAndWholeUnitSumsToZero) {
     EXPECT_EQ(Checksum(bytes.data(), bytes.size()), 0x00);
 
     OutgoingBuffers out;
-    out.BeginCommand(0x10, 0x01)[10] = 0xF0;
+    out.Write(Command({0x10, 0x01}))[10] = 0xF0;
     out.Command()[12] = 0x77;  // stale byte 12 from nowhere must not matter
     CompleteUnit(out.Command().data(), 13);
     EXPECT_EQ(std::accumulate(out.Command().begin(), out.Command().end(), 0u) % 256, 0u);
@@ -53,9 +54,9 @@ TEST(CommandFrame, ChecksumOfAMultipleOf256IsZeroAndWholeUnitSumsToZero) {
 
 TEST(CommandFrame, BuildingANewCommandLeavesNothingOfTheLastOne) {
     OutgoingBuffers out;
-    auto& frame = out.BeginCommand(0xFA, 0x21);
+    auto& frame = out.Write(Command({0xFA, 0x21}));
     for (int i = 4; i <= 12; ++i) frame[i] = 0x41;
-    out.BeginCommand(0x08, 0x0C);
+    out.Write(Command({0x08, 0x0C}));
     EXPECT_EQ(ToHex(out.Command().data(), 13), "A5 5B 08 0C 00 00 00 00 00 00 00 00 00");
 }
 
