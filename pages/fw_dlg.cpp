@@ -18,13 +18,8 @@ CFWDlg::CFWDlg(PageHost& host)
     : Window(res::UpgradePageTemplate(), KeyFilter::kEnterEscape),
       host_(host),
       timers_(host.Loop(), [this](int id) { commands_.OnTimer(id); }),
-      commands_(
-          timers_,
-          [this](const CommandFrame& unit) {
-              host_.Buffers().Write(unit);
-              host_.PostSendRequest(SendRequest::kCommandFromUpgrade);
-          },
-          [this](const CommandRecord& command) { OnGiveUp(command); }) {
+      commands_(timers_, SendThrough(host, SendRequest::kCommandFromUpgrade),
+                [this](const CommandRecord& command) { OnGiveUp(command); }) {
     image_.fill(0xFF);
 }
 

@@ -36,15 +36,10 @@ CMatrixDlg::CMatrixDlg(PageHost& host)
     : Window(res::MatrixPageTemplate(), KeyFilter::kEnterEscapeSpace),
       host_(host),
       timers_(host.Loop(), [this](int id) { commands_.OnTimer(id); }),
-      commands_(
-          timers_,
-          [this](const CommandFrame& unit) {
-              host_.Buffers().Write(unit);
-              host_.PostSendRequest(SendRequest::kCommandFromMatrix);
-          },
-          [this](const CommandRecord&) {
-              host_.Message().ShowMessage("Time out!", [this] { host_.ReopenBusyGate(); });
-          }) {
+      commands_(timers_, SendThrough(host, SendRequest::kCommandFromMatrix),
+                [this](const CommandRecord&) {
+                    host_.Message().ShowMessage("Time out!", [this] { host_.ReopenBusyGate(); });
+                }) {
     currentInput_.fill(1);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "pages/command_owner.h"
 #include "platform/event_loop.h"
 #include "protocol/commands.h"
 #include "protocol/dispatcher.h"
@@ -37,6 +38,15 @@ class PageHost {
     // firmware block acknowledgements.
     virtual bool ComControlMode() const { return true; }
 };
+
+// How a page's command owner sends a unit: into the shared command frame,
+// with the page's own send request.
+inline CommandOwner::Send SendThrough(PageHost& host, SendRequest request) {
+    return [&host, request](const CommandFrame& unit) {
+        host.Buffers().Write(unit);
+        host.PostSendRequest(request);
+    };
+}
 
 // How a page is entered: the query that refreshes it and whether the page
 // entry's time-out guards it (the gate then stays closed until the page's
