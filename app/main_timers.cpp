@@ -65,6 +65,8 @@ void CTorvaneDlg::OnTimer(int id) {
             busyGate_ = true;
             break;
         case kDiscoveryAnswered:
+            if (configuration_ == ConfigurationState::kWaiting)
+                configuration_ = ConfigurationState::kAnswered;
             busy_.SetBusyText("Configure successfully!");
             if (busy_.Running()) busy_.FinishBusy();
             timers_.SetTimer(kDiscoveryClose, 900);
@@ -74,6 +76,7 @@ void CTorvaneDlg::OnTimer(int id) {
             busy_.CloseBusy();
             break;
         case kConfigTimeout:
+            configuration_ = ConfigurationState::kTimedOut;
             busy_.CloseBusy();
             ReportTimeOut();
             break;

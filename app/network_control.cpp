@@ -32,6 +32,7 @@ void CTorvaneDlg::OnConfig() {
         timers_.KillTimer(kDiscoveryAnswered);
         timers_.KillTimer(kDiscoveryClose);
         timers_.SetTimer(kConfigTimeout, kConfigTimeoutMs);
+        configuration_ = ConfigurationState::kWaiting;
         busy_.ShowBusy("Configuring");
     });
 }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/torvane_app.h"
@@ -237,5 +238,21 @@ class Operations : private WindowObserver {
     std::size_t logPrinted_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+template <class T>
+Operations::Fail Operations::FailWith(Done<T> done) {
+    return [this, done](const Error& error) {
+        Completed<T> completed{error, TakeMessages()};
+        EndCall();
+        done(completed);
+    };
+}
+
+template <class T>
+void Operations::Succeed(const Done<T>& done, T value) {
+    Completed<T> completed{std::move(value), TakeMessages()};
+    EndCall();
+    done(completed);
+}
 
 }  // namespace torvane

@@ -42,6 +42,10 @@ inline constexpr std::uint8_t kComControlMode = 2;
 inline constexpr std::uint8_t kTcpControlMode = 3;
 inline constexpr std::uint16_t kSwitcherControlPort = 8000;
 
+// Where the last network configuration sent by Config... stands: waiting
+// for the switcher to answer from its new settings, answered, or given up.
+enum class ConfigurationState { kNone, kWaiting, kAnswered, kTimedOut };
+
 class CTorvaneDlg : public Window,
                     public PageHost,
                     private SerialPortOwner,
@@ -106,6 +110,7 @@ class CTorvaneDlg : public Window,
     PortListRefresher& Ports() { return *ports_; }
     CConfigIPDlg& ConfigIp() { return configIp_; }
     const Discovery& SwitcherDiscovery() const { return discovery_; }
+    ConfigurationState Configuration() const { return configuration_; }
     // Where a page window sits in the main window's client area, in pixels.
     static Point PageOrigin(PageCode code);
 
@@ -291,6 +296,7 @@ class CTorvaneDlg : public Window,
     CConfigIPDlg configIp_;
 
     bool busyGate_ = true;
+    ConfigurationState configuration_ = ConfigurationState::kNone;
     std::uint8_t linkMode_ = kComControlMode;
     bool serialOpen_ = false;
     bool tcpConnected_ = false;

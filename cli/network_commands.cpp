@@ -160,7 +160,7 @@ class NetworkCommand {
         session_.RunUntil([&] { return session_.Settled(); }, kConfigureLimitMs);
         const auto messages = session_.TakeMessages();
         if (!messages.empty()) return Fail(kExitDeviceFailure, messages.front());
-        if (dlg.Busy().Flagged() || dlg.Busy().BusyText() != "Configure successfully!")
+        if (dlg.Busy().Flagged() || dlg.Configuration() != ConfigurationState::kAnswered)
             return Fail(kExitDeviceFailure, "Time out!");
         return Done("Configure successfully!");
     }

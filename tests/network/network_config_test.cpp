@@ -180,6 +180,7 @@ TEST_F(NetworkConfigTest, ARoundTripEndsInConfigureSuccessfullyWithTheNewAddress
     TypeStatic("127.0.0.9", "255.0.0.0", "127.0.0.1");
     ASSERT_TRUE(PressOkCollecting().empty());
     EXPECT_TRUE(dlg->Timers().IsRunning(1008));
+    EXPECT_EQ(dlg->Configuration(), ConfigurationState::kWaiting);
     Settle();
     EXPECT_EQ(FormatIpv4(model.State().network.ip), "127.0.0.9");
     EXPECT_EQ(Ui().Items(res::kSwitcherIpList), std::vector<std::string>{"127.0.0.9"})
@@ -190,6 +191,7 @@ TEST_F(NetworkConfigTest, ARoundTripEndsInConfigureSuccessfullyWithTheNewAddress
     loop.Advance(900);
     EXPECT_FALSE(dlg->Busy().Flagged());
     EXPECT_FALSE(dlg->Timers().IsRunning(1008));
+    EXPECT_EQ(dlg->Configuration(), ConfigurationState::kAnswered);
     loop.Advance(20000);
     EXPECT_FALSE(dlg->Message().Showing()) << "no late time-out";
 
@@ -215,9 +217,11 @@ TEST_F(NetworkConfigTest, OnlyAConfigurationAnswerEndsTheWait) {
 
     loop.Advance(14000);
     EXPECT_FALSE(dlg->Message().Showing());
+    EXPECT_EQ(dlg->Configuration(), ConfigurationState::kWaiting);
     loop.Advance(1000);
     EXPECT_FALSE(dlg->Busy().Flagged());
     EXPECT_EQ(Message(), "Time out!");
+    EXPECT_EQ(dlg->Configuration(), ConfigurationState::kTimedOut);
 }
 
 }  // namespace
