@@ -67,12 +67,13 @@ void CTorvaneDlg::OnComConnect() {
     state_.Forget();
     supervisor_.OperatorConnecting();
     serialPath_ = ports_->DevicePathForEntry(Controls().Text(res::kPortList));
+    // Before opening: whoever hears the link open asks for the stable name.
+    reopenPath_ = StableSerialPath(serialPath_);
     if (Status opened = OpenSerialPort(serialPath_); !opened) {
         message_.ShowMessage("Open COM failed!");
         supervisor_.OpenFailed(lastLinkError_);
         return;
     }
-    reopenPath_ = StableSerialPath(serialPath_);
     supervisor_.Connected();
     // The busy gate is not involved: the reply sets "Power On" on the General page.
     SendPowerStateQuery();

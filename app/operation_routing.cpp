@@ -1,12 +1,26 @@
 #include "app/operation_routing.h"
 
 namespace torvane {
+namespace {
 
-RoutingState RoutingOf(const MatrixState& matrix) {
-    RoutingState state;
-    state.input = matrix.input;
-    state.arc = matrix.arc;
-    return state;
+bool AllKnown(const RoutingState& state) {
+    for (int slot = 0; slot < profile::kPorts; ++slot)
+        if (!state.input[slot] || !state.arc[slot]) return false;
+    return true;
+}
+
+}  // namespace
+
+RoutingState RoutingOf(const SwitcherState& state) {
+    RoutingState routing;
+    for (int output = 1; output <= profile::kPorts; ++output) {
+        const auto slot = static_cast<std::size_t>(output - 1);
+        if (const int* input = std::get_if<int>(&state.Value(StateItem::kRoute, output)))
+            routing.input[slot] = *input;
+        if (const bool* on = std::get_if<bool>(&state.Value(StateItem::kArc, output)))
+            routing.arc[slot] = *on;
+    }
+    return routing;
 }
 
 void OperationRouting::Route(int input, int output, Done done) {
@@ -21,9 +35,13 @@ void OperationRouting::SetArc(int output, bool on, Done done) {
 }
 
 void OperationRouting::Read(std::function<void(const Result<RoutingState>&)> done) {
-    ops_.ReadMatrix([done](const Completed<MatrixState>& read) {
-        if (read.result) return done(RoutingOf(*read.result));
-        done(read.result.error());
+    if (ops_.AnyLinkOpen()) {
+        const RoutingState known = RoutingOf(ops_.Confirmed());
+        if (AllKnown(known)) return done(known);
+    }
+    ops_.ReadMatrixAgain([this, done](const Completed<MatrixState>& read) {
+        if (!read.result) return done(read.result.error());
+        done(RoutingOf(ops_.Confirmed()));
     });
 }
 

@@ -121,6 +121,10 @@ class Operations : private WindowObserver {
 
     // The Matrix page, entered first when it is not showing.
     void ReadMatrix(Done<MatrixState> done);
+    // The Matrix page entered even when it shows, so the switcher is asked
+    // for every routing and ARC state again rather than the page's last
+    // answers taken as they stand.
+    void ReadMatrixAgain(Done<MatrixState> done);
     void Route(int input, int output, Done<void> done);
     // Refused with the acknowledgement when the switcher acknowledged
     // another output or state.
@@ -149,6 +153,13 @@ class Operations : private WindowObserver {
     Result<std::vector<SSerInfo>> Ports();
 
     bool Busy() const { return current_ != nullptr || !queue_.empty(); }
+
+    // What the switcher has confirmed, as every reply the window accepted
+    // left it: each value unknown until the switcher has said it over the
+    // link now open (or the last one, once it is closed).
+    const SwitcherState& Confirmed() const { return dlg_.State(); }
+    // A serial port or a TCP connection is open, whoever opened it.
+    bool AnyLinkOpen() const { return dlg_.SerialOpen() || dlg_.TcpConnected(); }
 
     // Messages the window showed (and this closed) since the last call of
     // this, for front-end code that still clicks the window itself.
@@ -192,9 +203,10 @@ class Operations : private WindowObserver {
     // Clicks and waits until the window is quiet again; the first message
     // shown meanwhile ends the call.
     void ClickAndWait(Window& window, int id, int limitMs, Then quiet, Fail fail);
-    // Enters `code`'s page (Matrix or EDID) unless it shows, and waits for
-    // its entry queries to end.
-    void EnterPage(PageCode code, Then entered, Fail fail);
+    // Enters `code`'s page (Matrix or EDID) unless it shows (or `again`),
+    // and waits for its entry queries to end.
+    void EnterPage(PageCode code, Then entered, Fail fail, bool again = false);
+    void ReadMatrixPage(bool again, Done<MatrixState> done);
     void PressLabel(int labelId);
     // Waits until the main window and `page`'s commands are quiet.
     void WaitForPage(const CommandOwner& page, int limitMs, Then quiet, Fail fail);

@@ -40,8 +40,8 @@ void Operations::WaitForPage(const CommandOwner& page, int limitMs, Then quiet, 
         fail, limitMs, false);
 }
 
-void Operations::EnterPage(PageCode code, Then entered, Fail fail) {
-    if (dlg_.ActivePage() == code) return entered();
+void Operations::EnterPage(PageCode code, Then entered, Fail fail, bool again) {
+    if (dlg_.ActivePage() == code && !again) return entered();
     StartFresh();
     const bool matrix = code == PageCode::kMatrix;
     PressLabel(matrix ? res::kMatrixLabel : res::kEdidLabel);
@@ -59,10 +59,14 @@ MatrixState Operations::MatrixNow() const {
     return state;
 }
 
-void Operations::ReadMatrix(Done<MatrixState> done) {
-    Enqueue([this, done] {
+void Operations::ReadMatrix(Done<MatrixState> done) { ReadMatrixPage(false, done); }
+
+void Operations::ReadMatrixAgain(Done<MatrixState> done) { ReadMatrixPage(true, done); }
+
+void Operations::ReadMatrixPage(bool again, Done<MatrixState> done) {
+    Enqueue([this, again, done] {
         EnterPage(
-            PageCode::kMatrix, [this, done] { Succeed(done, MatrixNow()); }, FailWith(done));
+            PageCode::kMatrix, [this, done] { Succeed(done, MatrixNow()); }, FailWith(done), again);
     });
 }
 

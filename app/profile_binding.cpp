@@ -36,7 +36,7 @@ ProfileBinding::~ProfileBinding() {
 void ProfileBinding::OnLinkChanged() {
     macQuery_.Cancel();
     problem_.clear();
-    if (dlg_.SerialOpen()) return Identify(profile::KeyForSerialPort(dlg_.SerialPath()));
+    if (dlg_.SerialOpen()) return Identify(profile::KeyForSerialPort(dlg_.SerialStableName()));
     if (!dlg_.TcpConnected()) {
         profile_.Forget();
         return;

@@ -1,6 +1,7 @@
 #pragma once
 // Keeps the window's names those of the switcher its link reaches. When a
-// link opens, the switcher is named: by the serial port's path, or over TCP
+// link opens, the switcher is named: by the serial port's stable name (its
+// /dev/serial/by-id link where one leads to it), or over TCP
 // by its MAC, taken from Search's list where the address is listed there and
 // otherwise asked of the address itself. When the link closes, no switcher
 // is known and no names are shown.

@@ -147,6 +147,10 @@ class CTorvaneDlg : public Window,
     }
     // The serial port the open COM link uses.
     const std::string& SerialPath() const { return serialPath_; }
+    // Its stable name: the /dev/serial/by-id link that leads to it where
+    // there is one (an adapter keeps it under whatever tty name it comes
+    // back), else the path itself. Known when the link opens.
+    const std::string& SerialStableName() const { return reopenPath_; }
     // The operator's names of the inputs and outputs ("" for none), shown
     // after each connection state on the General page and on the Matrix
     // page.

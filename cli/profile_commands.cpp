@@ -12,6 +12,7 @@
 #include "cli/session.h"
 #include "links/ipv4_address.h"
 #include "links/posix_link_factory.h"
+#include "links/stable_serial_path.h"
 #include "network/mac_query.h"
 #include "platform/poll_loop.h"
 #include "profile/profile_store.h"
@@ -64,9 +65,11 @@ Result<std::pair<Options, DiscoverySettings>> TakeReachOptions(const Options& op
 }
 
 // The profile key of the switcher the options reach: the serial port's
-// path, or over TCP the MAC its network module gives when asked.
+// stable name, as the window keys it, so an adapter's names follow it
+// whatever tty name it has today; over TCP the MAC its network module gives
+// when asked.
 Result<std::string> SwitcherKey(const Options& options, const DiscoverySettings& settings) {
-    if (options.serial) return profile::KeyForSerialPort(options.serialPath);
+    if (options.serial) return profile::KeyForSerialPort(StableSerialPath(options.serialPath));
     const std::string ip = ResolveIpv4(options.host);
     if (ip.empty()) return SystemError("unknown host " + options.host);
     PollLoop loop;

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
+#include "app/operation_routing.h"
 #include "platform/virtual_loop.h"
 #include "res/resource_ids.h"
 #include "sim/in_process_links.h"
@@ -133,6 +135,88 @@ TEST_F(OperationsTest, PowerOffConfirmsItsOwnQuestionOnly) {
     EXPECT_EQ(answer, CMessageDlg::kResultCancel);
     EXPECT_EQ(ops->TakeMessages(),
               (std::vector<std::string>{"Do you want to reset to factory settings?"}));
+}
+
+// Presets read the routing the switcher confirmed, never what the Matrix
+// page still shows from before: here the page shows the routing of an
+// earlier link, and its entry on the new one stopped after two outputs.
+TEST_F(OperationsTest, PresetsReadTheRoutingTheSwitcherConfirmedNotWhatThePageShows) {
+    auto readMatrix = [&] {
+        return Complete<MatrixState>(
+            [&](Operations::Done<MatrixState> done) { ops->ReadMatrix(done); });
+    };
+    model.State().routing = {1, 2, 3, 4, 5, 6, 7, 8};
+    ASSERT_TRUE(Connect().result.ok());
+    ASSERT_TRUE(readMatrix().result.ok());
+    const Rect general = Dlg().Controls().At(res::kGeneralLabel).rect;
+    Dlg().PressAt({general.x + 2, general.y + 2});
+    loop.Advance(100);
+    Dlg().Click(res::kComConnectButton);  // closes the port
+    ASSERT_FALSE(Dlg().SerialOpen());
+    model.State().routing = {8, 7, 6, 5, 4, 3, 2, 1};
+    ASSERT_TRUE(Connect().result.ok());
+    // The query of C goes unanswered.
+    model.Faults().silent = true;
+    model.Faults().faultsAfterUnits = static_cast<int>(model.ReceivedUnits().size()) + 2;
+    model.Faults().faultsForUnits = 1;
+    const auto cut = readMatrix();
+    ASSERT_FALSE(cut.result.ok());
+    ASSERT_EQ(cut.result.error().message, "Time out!");
+    ASSERT_EQ(Dlg().ActivePage(), PageCode::kMatrix);
+
+    OperationRouting routing(*ops);
+    std::optional<Result<RoutingState>> read;
+    routing.Read([&](const Result<RoutingState>& r) { read = r; });
+    for (int ms = 0; !read && ms < 60000; ms += 10) loop.Advance(10);
+    ASSERT_TRUE(read);
+    ASSERT_TRUE(read->ok()) << read->error().message;
+    for (int output = 1; output <= 8; ++output) {
+        EXPECT_EQ(read->value().input[output - 1], model.State().routing[output - 1]) << output;
+        EXPECT_EQ(read->value().arc[output - 1], model.State().arcOn[output - 1]) << output;
+    }
+    // Known now: the next reading asks the switcher nothing.
+    model.ClearHistory();
+    std::optional<Result<RoutingState>> again;
+    routing.Read([&](const Result<RoutingState>& r) { again = r; });
+    ASSERT_TRUE(again && again->ok());
+    EXPECT_TRUE(model.ReceivedUnits().empty());
+}
+
+// The switcher stays silent to the third command of the preset (and its
+// resend): connecting is 2 units, reading the routing 16.
+TEST_F(OperationsTest, APresetPartlyAppliedLeavesTheStateAsTheSwitcherConfirmedIt) {
+    model.State().routing = {1, 1, 1, 1, 5, 6, 7, 8};
+    ASSERT_TRUE(Connect().result.ok());
+    model.Faults().silent = true;
+    model.Faults().faultsAfterUnits = 20;
+    model.Faults().faultsForUnits = 2;
+    profile::Preset preset;
+    for (int output = 1; output <= 5; ++output)
+        preset.outputs[output - 1] = profile::OutputSetting{std::min(output + 1, 5), std::nullopt};
+
+    OperationRouting routing(*ops);
+    std::optional<Result<RoutingState>> read;
+    routing.Read([&](const Result<RoutingState>& r) { read = r; });
+    for (int ms = 0; !read && ms < 60000; ms += 10) loop.Advance(10);
+    ASSERT_TRUE(read && read->ok());
+    std::optional<PresetReport> report;
+    PresetRun run(routing, preset, read->value(), false,
+                  [&](const PresetReport& r) { report = r; });
+    run.Start();
+    for (int ms = 0; !report && ms < 60000; ms += 10) loop.Advance(10);
+    ASSERT_TRUE(report);
+
+    using Outcome = PresetReport::Outcome;
+    const Outcome expected[] = {Outcome::kChanged, Outcome::kChanged, Outcome::kFailed,
+                                Outcome::kChanged, Outcome::kAlreadySo};
+    ASSERT_EQ(report->outputs.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i)
+        EXPECT_EQ(report->outputs[i].outcome, expected[i]) << report->outputs[i].detail;
+    EXPECT_EQ(report->outputs[2].detail, "IN4: Time out!");
+    // What is known is what the switcher confirmed: the preset where it was
+    // confirmed, and C as it was read, not as the preset asked.
+    const RoutingState after = RoutingOf(ops->Confirmed());
+    EXPECT_EQ(after.input, (std::array<std::optional<int>, 8>{2, 3, 1, 5, 5, 6, 7, 8}));
 }
 
 }  // namespace
