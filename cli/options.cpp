@@ -72,10 +72,11 @@ Network options (NET) of discover and netconfig:
   --config-port N         default 30601
 
 Names and presets are kept for each switcher in
-$XDG_CONFIG_HOME/torvane (~/.config/torvane): by the serial port's path, or
-over TCP by the MAC the switcher's network module gives when asked on its
-discovery port; names, name, preset, route and arc take --discovery-port N
-and --bind ADDR for that question.
+$XDG_CONFIG_HOME/torvane (~/.config/torvane): by the serial port's stable
+name (its /dev/serial/by-id link where one leads to it), or over TCP by the
+MAC the switcher's network module gives when asked on its discovery port;
+names, name, preset, route and arc take --discovery-port N and --bind ADDR
+for that question.
 
 Numbers may have leading zeros, on and off and output letters any case; "--"
 ends the options (edid file -- -name.bin 1).
