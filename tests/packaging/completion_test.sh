@@ -3,6 +3,8 @@
 # offered at each point of a command line.
 #   completion_test.sh COMPLETION_FILE TORVANECTL
 set -uo pipefail
+# Names are offered quoted for the shell, as in a UTF-8 terminal.
+export LC_ALL=C.UTF-8
 completion=$1
 torvanectl=$2
 source /usr/share/bash-completion/bash_completion
@@ -11,6 +13,16 @@ source "$completion"
 files=$(mktemp -d)
 trap 'rm -rf "$files"' EXIT
 touch "$files/edid-1080p.bin" "$files/edid-4k.bin" "$files/firmware.bin"
+
+# A profile with names and presets, for a serial port that need not exist:
+# names and presets are read without opening it.
+export XDG_CONFIG_HOME=$files/config
+port=$files/ttyNAMED
+"$torvanectl" --serial "$port" name input 3 "Apple TV" >/dev/null &&
+  "$torvanectl" --serial "$port" name output B 'Bühne "Ost"' >/dev/null &&
+  printf '%s' '{"format":"torvane presets","version":1,"presets":{"Film":{"A":{"input":3}},"Late show":{"B":{"input":1}}}}' >"$files/presets.json" &&
+  "$torvanectl" --serial "$port" preset import "$files/presets.json" >/dev/null ||
+  { echo "FAIL: the profile could not be made"; exit 1; }
 
 # The words offered for LINE, the cursor at its end, sorted on one line.
 offered() {
@@ -58,6 +70,17 @@ torvanectl edid check $files/edid-4|$files/edid-4k.bin
 torvanectl upgrade $files/f|$files/firmware.bin
 torvanectl text |set
 torvanectl factory-reset |--yes
+torvanectl --serial $port route |1 2 3 4 5 6 7 8 Apple\ TV
+torvanectl --serial $port route App|Apple\ TV
+torvanectl --serial $port --json route 3 |A B Bühne\ \"Ost\" C D E F G H
+torvanectl --serial $port arc B|B Bühne\ \"Ost\"
+torvanectl --serial $port name output |A B Bühne\ \"Ost\" C D E F G H
+torvanectl --serial $port preset apply |Film Late\ show
+torvanectl --serial $port preset show L|Late\ show
+torvanectl --serial $port preset |apply delete export import list rename save show
+torvanectl --serial $port edid preset 1|1 10 11 12 13 14 15
+torvanectl --serial $port edid copy |A B C D E F G H
+torvanectl --serial $files/ttyOTHER route |1 2 3 4 5 6 7 8
 CASES
 
 # Every command of --help is offered where a command goes.
