@@ -12,8 +12,9 @@ input's EDID, upgrades its firmware, reads the device's identity, and finds
 switchers on the LAN and changes their network settings.
 .
 The package holds the window (torvane), the command-line tool for scripts
-(torvanectl) and a simulated switcher to try them without hardware
-(torvane-sim).")
+(torvanectl), the service that shares a switcher over HTTP with a web page
+(torvaned, its systemd unit installed but not enabled) and a simulated
+switcher to try them without hardware (torvane-sim).")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
