@@ -24,9 +24,7 @@ class NamesShown : public OperatorTest {
   protected:
     void SetUp() override {
         OperatorTest::SetUp();
-        auto page = std::make_unique<CMatrixDlg>(*dlg);
-        matrix = page.get();
-        dlg->SetPage(std::move(page));
+        matrix = InstallPage<CMatrixDlg>();
         binding = std::make_unique<ProfileBinding>(*dlg, links, profile);
     }
     void TearDown() override { binding.reset(); }

@@ -37,6 +37,15 @@ class OperatorTest : public ::testing::Test {
         loop.RunPending();
     }
 
+    // Builds a page of the window and installs it; the window owns it.
+    template <typename PageWindow>
+    PageWindow* InstallPage() {
+        auto page = std::make_unique<PageWindow>(*dlg);
+        PageWindow* installed = page.get();
+        dlg->SetPage(std::move(page));
+        return installed;
+    }
+
     const ControlTable& Ui() const { return dlg->Controls(); }
     std::string Text(int id) const { return Ui().Text(id); }
     bool Checked(int id) const { return Ui().Checked(id); }

@@ -5,73 +5,28 @@
 #include <gtest/gtest.h>
 
 #include "processes.h"
+#include "support/child_process.h"
 
 namespace torvane::test {
 namespace {
 
-// torvanectl watch in the background; its standard output read line by line.
+// torvanectl watch in the background; what it prints read line by line.
 class WatchProcess {
   public:
     explicit WatchProcess(const std::vector<std::string>& args) {
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
-        errFd_ = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        pid_ = detail::Spawn(BuiltProgram("torvanectl"), args, out[1], errFd_);
-        close(out[1]);
-        out_ = out[0];
+        child_.Start(BuiltProgram("torvanectl"), "torvanectl", args);
     }
-    ~WatchProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0) close(out_);
-        if (errFd_ >= 0) close(errFd_);
-    }
-
     // Reads until a line after those found before holds every one of
     // `parts`; false after `waitMs`.
     bool WaitForLine(const std::vector<std::string>& parts, int waitMs = 20000) {
-        const long deadline = detail::NowMs() + waitMs;
-        for (;;) {
-            for (std::size_t end; (end = text_.find('\n', seen_)) != std::string::npos;) {
-                const std::string line = text_.substr(seen_, end - seen_);
-                seen_ = end + 1;
-                bool all = true;
-                for (const auto& part : parts) all = all && line.find(part) != std::string::npos;
-                if (all) return true;
-            }
-            const long left = deadline - detail::NowMs();
-            pollfd p{out_, POLLIN, 0};
-            if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) return false;
-            char buffer[4096];
-            const ssize_t n = read(out_, buffer, sizeof buffer);
-            if (n <= 0) return false;
-            text_.append(buffer, static_cast<std::size_t>(n));
-        }
+        return child_.WaitForLine(parts, waitMs);
     }
-
     // Sends `signal` and waits (bounded) for the exit status.
-    int EndWith(int signal) {
-        kill(pid_, signal);
-        int status = 0;
-        const long deadline = detail::NowMs() + 10000;
-        while (waitpid(pid_, &status, WNOHANG) == 0) {
-            if (detail::NowMs() > deadline) return -1;
-            pollfd none{-1, 0, 0};
-            poll(&none, 0, 20);
-        }
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    const std::string& Text() const { return text_; }
+    int EndWith(int signal) { return child_.Stop(signal); }
+    const std::string& Text() const { return child_.Output(); }
 
   private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int errFd_ = -1;
-    std::string text_;
-    std::size_t seen_ = 0;
+    ChildProcess child_;
 };
 
 TEST(Watch, ShowsTheStateAFrontPanelChangeAndTheSwitcherGoneAndBackThenEndsOnSigint) {

@@ -45,9 +45,7 @@ class EdidPageTest : public OperatorTest {
     // Connected over COM, the EDID page installed but not entered yet.
     void ConnectWithPage() {
         OperatorTest::SetUp();
-        auto edid = std::make_unique<CEDIDDlg>(*dlg);
-        page = edid.get();
-        dlg->SetPage(std::move(edid));
+        page = InstallPage<CEDIDDlg>();
         ConnectCom();
         Wire();
     }

@@ -73,9 +73,7 @@ class MatrixPage : public OperatorTest {
   protected:
     void SetUp() override {
         OperatorTest::SetUp();
-        auto page = std::make_unique<CMatrixDlg>(*dlg);
-        matrix = page.get();
-        dlg->SetPage(std::move(page));
+        matrix = InstallPage<CMatrixDlg>();
     }
 
     // Enters the page and lets its whole refresh chain run.

@@ -20,9 +20,7 @@ class UpgradePageTest : public OperatorTest {
   protected:
     void SetUp() override {
         OperatorTest::SetUp();
-        auto page = std::make_unique<CFWDlg>(*dlg);
-        fw = page.get();
-        dlg->SetPage(std::move(page));
+        fw = InstallPage<CFWDlg>();
         ConnectCom();
     }
     void TearDown() override {

@@ -3,97 +3,51 @@
 // small HTTP client for it over loopback (one request per connection).
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "support/child_process.h"
 #include "support/sim_process.h"
 
 namespace torvane::service::test {
 
-using sim::test::MsLeft;
-
 class TorvanedProcess {
   public:
-    ~TorvanedProcess() { Stop(); }
-
     // Starts torvaned with `args` (plus --listen 127.0.0.1:0 unless given)
     // and waits up to 5 s for the port it bound.
     bool Start(std::vector<std::string> args) {
         bool listen = false;
         for (const auto& a : args) listen = listen || a == "--listen";
         if (!listen) args.insert(args.end(), {"--listen", "127.0.0.1:0"});
-        int out[2];
-        if (::pipe(out) != 0) return false;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::dup2(out[1], 2);
-            ::close(out[0]);
-            const std::string program = std::string(TORVANE_BINARY_DIR) + "/torvaned";
-            std::vector<char*> argv{const_cast<char*>("torvaned")};
-            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        out_ = out[0];
-        return WaitFor("listening on http://") && ReadPort();
+        const std::string program = std::string(TORVANE_BINARY_DIR) + "/torvaned";
+        return child_.Start(program, "torvaned", args) && WaitFor("listening on http://") &&
+               ReadPort();
     }
 
     // Reads what it prints until `text` appears or `waitMs` pass.
     bool WaitFor(const std::string& text, int waitMs = 5000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-        while (output_.find(text, searched_) == std::string::npos) {
-            const long left = MsLeft(deadline);
-            if (left <= 0) return false;
-            pollfd p{out_, POLLIN, 0};
-            if (::poll(&p, 1, static_cast<int>(left)) <= 0) return false;
-            char buffer[4096];
-            const ssize_t n = ::read(out_, buffer, sizeof buffer);
-            if (n <= 0) return false;
-            output_.append(buffer, static_cast<std::size_t>(n));
-        }
-        searched_ = output_.find(text, searched_) + text.size();
-        return true;
+        return child_.WaitFor(text, waitMs);
     }
-
-    int Stop() {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        ::close(out_);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    int Stop() { return child_.Stop(); }
 
     std::uint16_t Port() const { return port_; }
-    const std::string& Output() const { return output_; }
+    const std::string& Output() const { return child_.Output(); }
 
   private:
     bool ReadPort() {
-        const std::size_t address = searched_;
+        const std::size_t address = child_.Seen();
         if (!WaitFor("/\n")) return false;
-        const auto colon = output_.find(':', address);
-        port_ = static_cast<std::uint16_t>(std::stoi(output_.substr(colon + 1)));
+        const auto colon = Output().find(':', address);
+        port_ = static_cast<std::uint16_t>(std::stoi(Output().substr(colon + 1)));
         return port_ != 0;
     }
 
-    pid_t pid_ = -1;
-    int out_ = -1;
-    std::string output_;
-    std::size_t searched_ = 0;
+    ::torvane::test::ChildProcess child_;
     std::uint16_t port_ = 0;
 };
 

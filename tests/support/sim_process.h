@@ -20,17 +20,15 @@
 #include <string>
 #include <vector>
 
+#include "support/child_process.h"
+
 namespace torvane::sim::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
 inline std::string SimPath() { return std::string(TORVANE_BINARY_DIR) + "/torvane-sim"; }
 
-inline long MsLeft(std::chrono::steady_clock::time_point deadline) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                 std::chrono::steady_clock::now())
-        .count();
-}
+using ::torvane::test::MsLeft;
 
 // Reads what `fd` offers until `done(buffer)` or `waitMs` pass; each read is
 // one entry.
@@ -55,57 +53,21 @@ std::vector<Bytes> ReadFor(int fd, int waitMs, Done done) {
 
 class SimProcess {
   public:
-    SimProcess() = default;
-    ~SimProcess() { Stop(); }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
-
     // Starts torvane-sim with `args` and waits (up to 5 s) for "ready". Its
-    // standard input is a pipe the test writes with Tell.
+    // standard input is a pipe the test writes with Tell (its front panel).
     bool Start(const std::vector<std::string>& args) {
-        int pipeFds[2], inFds[2];
-        if (::pipe(pipeFds) != 0 || ::pipe2(inFds, O_CLOEXEC) != 0) return false;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(pipeFds[1], 1);
-            ::dup2(pipeFds[1], 2);
-            ::dup2(inFds[0], 0);
-            ::close(pipeFds[0]);
-            ::close(inFds[1]);
-            std::vector<char*> argv{const_cast<char*>("torvane-sim")};
-            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(SimPath().c_str(), argv.data());
-            ::_exit(127);
-        }
-        ::close(pipeFds[1]);
-        ::close(inFds[0]);
-        out_ = pipeFds[0];
-        in_ = inFds[1];
-        ReadFor(out_, 5000, [this](const Bytes& all) {
-            output_.assign(all.begin(), all.end());
-            return output_.find("ready\n") != std::string::npos;
-        });
-        std::istringstream lines(output_);
+        if (!child_.Start(SimPath(), "torvane-sim", args) || !child_.WaitFor("ready\n"))
+            return false;
+        std::istringstream lines(child_.Output());
         for (std::string line; std::getline(lines, line);) {
             const auto space = line.find(' ');
             if (space != std::string::npos) said_[line.substr(0, space)] = line.substr(space + 1);
         }
-        return output_.find("ready\n") != std::string::npos;
+        return true;
     }
 
     // SIGTERM to this child only, then waits for it; returns its exit status.
-    int Stop() {
-        if (pid_ <= 0) return -1;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        if (out_ >= 0) ::close(out_);
-        if (in_ >= 0) ::close(in_);
-        out_ = in_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    int Stop() { return child_.Stop(); }
 
     // The start-up lines by their first word: "tcp" -> "127.0.0.1:8000".
     std::string Said(const std::string& key) const {
@@ -126,40 +88,17 @@ class SimProcess {
         words >> word >> discoveryPort >> word >> configPort;
         return static_cast<std::uint16_t>(discovery ? discoveryPort : configPort);
     }
-    const std::string& Output() const { return output_; }
+    const std::string& Output() const { return child_.Output(); }
 
-    // Writes `line` and a newline on its standard input (its front panel).
-    bool Tell(const std::string& line) {
-        ::signal(SIGPIPE, SIG_IGN);  // a simulator gone fails the write, not the test
-        const std::string text = line + "\n";
-        return ::write(in_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    }
-    // Reads what it prints (standard output and error together) until `text`
-    // appears after what earlier waits found, or `waitMs` pass.
+    bool Tell(const std::string& line) { return child_.Tell(line); }
+    // Reads what it prints until `text` appears after what earlier waits
+    // found, or `waitMs` pass.
     bool WaitFor(const std::string& text, int waitMs = 5000) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-        for (;;) {
-            const auto at = output_.find(text, seen_);
-            if (at != std::string::npos) {
-                seen_ = at + text.size();
-                return true;
-            }
-            const long left = MsLeft(deadline);
-            pollfd p{out_, POLLIN, 0};
-            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) return false;
-            char buffer[4096];
-            const ssize_t n = ::read(out_, buffer, sizeof buffer);
-            if (n <= 0) return false;
-            output_.append(buffer, static_cast<std::size_t>(n));
-        }
+        return child_.WaitFor(text, waitMs);
     }
 
   private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-    int in_ = -1;
-    std::size_t seen_ = 0;
-    std::string output_;
+    ::torvane::test::ChildProcess child_;
     std::map<std::string, std::string> said_;
 };
 
