@@ -11,15 +11,34 @@ DemoSwitcher::DemoSwitcher(EventLoop& loop)
       discovery_(loop, model_, [this](const auto& d) { return model_.AnswerDiscovery(d); }),
       configuration_(
           loop, model_, [this](const auto& d) { return model_.AnswerConfiguration(d); },
-          [this] { FollowAddress(); }) {}
+          [this] { FollowAddress(); }),
+      loop_(loop) {}
 
 DemoSwitcher::~DemoSwitcher() = default;
 
-bool DemoSwitcher::Start(std::string* error) {
+bool DemoSwitcher::Start(std::string* error, const std::string& serialLink) {
+    serialLink_ = serialLink;
     model_.State().network.ip = {127, 0, 0, 1};
     if (!tcp_.Listen(Address(), 0, error)) return false;
     model_.State().network.controlPort = tcp_.Port();
-    return pty_.Open("", error) && discovery_.Open(0, error) && configuration_.Open(0, error);
+    return pty_.Open(serialLink, error) && discovery_.Open(0, error) &&
+           configuration_.Open(0, error);
+}
+
+void DemoSwitcher::StartFrontPanel(int fd, std::function<void(const std::string&)> report) {
+    panelActions_ = std::make_unique<sim::PosixPanelActions>(
+        loop_, model_, tcp_, pty_,
+        sim::PosixPanelActions::Reports{
+            [report](const std::string&) { report("panel back"); },
+            [report](const std::string& why) { report(why + "; trying again"); }});
+    panel_ = std::make_unique<sim::PosixFrontPanel>(
+        loop_, fd,
+        [this, report](const sim::FrontPanelCommand& command) {
+            panelActions_->Apply(command);
+            report("panel " + sim::DescribeFrontPanelCommand(command));
+        },
+        report);
+    panel_->Start();
 }
 
 std::string DemoSwitcher::Address() const { return FormatIpv4(address_); }

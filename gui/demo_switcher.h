@@ -5,11 +5,14 @@
 // serial port, both on the program's own loop. Its network module answers
 // discovery and configuration on free UDP ports, heard on loopback only.
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "network/discovery_settings.h"
 #include "platform/event_loop.h"
+#include "sim/posix_front_panel.h"
+#include "sim/posix_panel_actions.h"
 #include "sim/posix_pty_port.h"
 #include "sim/posix_tcp_server.h"
 #include "sim/posix_udp_responder.h"
@@ -23,13 +26,22 @@ class DemoSwitcher {
     ~DemoSwitcher();
 
     // Starts serving; false with `error` set when a port cannot be opened.
-    bool Start(std::string* error);
+    // With `serialLink`, the serial port is also known by that name, which
+    // stays the same when the front panel takes the line away and back.
+    bool Start(std::string* error, const std::string& serialLink = "");
+    // Reads front-panel command lines from `fd` (the program's standard
+    // input), as torvane-sim's front panel does: changes made at the switcher
+    // itself and the switcher going away for a while, for the operator to
+    // watch the window find them. `report` hears what it did and any line it
+    // could not take.
+    void StartFrontPanel(int fd, std::function<void(const std::string&)> report);
 
     // Its control address: 127.0.0.1 until a configuration moves it to
     // another loopback address.
     std::string Address() const;
     std::uint16_t TcpPort() const { return tcp_.Port(); }
-    const std::string& SerialPath() const { return pty_.SlavePath(); }
+    // The serial port's link name when it has one, else the device itself.
+    std::string SerialPath() const { return serialLink_.empty() ? pty_.SlavePath() : serialLink_; }
     sim::SwitcherModel& Model() { return model_; }
     // Where the program searches and configures to reach this switcher: on
     // 127.0.0.1, broadcasting to 127.255.255.255, at its UDP ports.
@@ -44,6 +56,10 @@ class DemoSwitcher {
     sim::PosixUdpResponder discovery_;
     sim::PosixUdpResponder configuration_;
     sim::Ipv4 address_{127, 0, 0, 1};
+    std::string serialLink_;
+    EventLoop& loop_;
+    std::unique_ptr<sim::PosixPanelActions> panelActions_;
+    std::unique_ptr<sim::PosixFrontPanel> panel_;
 };
 
 }  // namespace torvane::gui

@@ -10,6 +10,8 @@ struct GuiOptions {
     bool help = false;
     // Start a simulated switcher inside the program and offer it for connecting.
     bool demo = false;
+    // With the demo: its front panel reads command lines on standard input.
+    bool frontPanel = false;
     // Serial devices to list besides those the machine reports.
     std::vector<std::string> ports;
     // Write the windows' pictures here and exit (with --demo).

@@ -1,5 +1,7 @@
 // torvane: the operator's window onto an 8x8 HDMI matrix switcher.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDateTime>
 #include <QSettings>
@@ -9,6 +11,7 @@
 #include <memory>
 
 #include "app/torvane_app.h"
+#include "gui/demo_link_folder.h"
 #include "gui/demo_switcher.h"
 #include "gui/front_end.h"
 #include "gui/gui_options.h"
@@ -62,14 +65,25 @@ int main(int argc, char** argv) {
         links.AddExtraPort({path, "Serial port " + path, "", ""});
 
     std::unique_ptr<DemoSwitcher> demo;
+    // The demo's serial port under a name of its own while the front panel
+    // may take it away, so the window finds it again when it is back.
+    DemoLinkFolder linkFolder;
+    if (options.frontPanel && !linkFolder.Make(&error)) {
+        std::cerr << "torvane: the demo switcher cannot start: " << error << "\n";
+        return 1;
+    }
     if (options.demo) {
         demo = std::make_unique<DemoSwitcher>(loop);
-        if (!demo->Start(&error)) {
+        if (!demo->Start(&error, linkFolder.LinkPath())) {
             std::cerr << "torvane: the demo switcher cannot start: " << error << "\n";
             return 1;
         }
         links.AddExtraPort(
             {demo->SerialPath(), "Demo switcher (" + demo->SerialPath() + ")", "", ""});
+        if (options.frontPanel)
+            demo->StartFrontPanel(STDIN_FILENO, [](const std::string& line) {
+                std::cerr << "torvane: front panel: " << line << std::endl;
+            });
     }
 
     CTorvaneApp app(loop, links);

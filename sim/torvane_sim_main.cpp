@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <functional>
 #include <iostream>
 
 #include "platform/poll_loop.h"
@@ -13,6 +12,7 @@
 #include "sim/in_process_links.h"
 #include "sim/posix_fd.h"
 #include "sim/posix_front_panel.h"
+#include "sim/posix_panel_actions.h"
 #include "sim/posix_pty_port.h"
 #include "sim/posix_tcp_server.h"
 #include "sim/posix_udp_responder.h"
@@ -103,31 +103,17 @@ int main(int argc, char** argv) {
         std::cout << "udp discovery " << discovery.Port() << " configuration "
                   << configuration.Port() << "\n";
     // The front panel: changes made at the switcher itself, and the switcher
-    // dropping off its TCP port and serial line for a while (a power cut, a
-    // cable pulled) and coming back where it was.
-    constexpr int kRetryMs = 500;
-    EventLoop::TimerId backTimer = 0;
-    std::function<void()> comeBack = [&] {
-        loop.CancelTimer(backTimer);
-        std::string backError;
-        if ((!tcp.Listening() && !tcp.ListenAgain(&backError)) ||
-            (!pty.IsOpen() && !pty.Reopen(&backError))) {
-            std::cerr << "torvane-sim: front panel: " << backError << "; trying again" << std::endl;
-            backTimer = loop.StartTimer(kRetryMs, [&] { comeBack(); });
-            return;
-        }
-        backTimer = 0;
-        std::cout << "serial " << pty.SlavePath() << "\npanel back" << std::endl;
-    };
+    // dropping off its TCP port and serial line for a while.
+    PosixPanelActions actions(
+        loop, model, tcp, pty,
+        {[](const std::string& serialPath) {
+             std::cout << "serial " << serialPath << "\npanel back" << std::endl;
+         },
+         [](const std::string& why) {
+             std::cerr << "torvane-sim: front panel: " << why << "; trying again" << std::endl;
+         }});
     auto onPanelCommand = [&](const FrontPanelCommand& command) {
-        if (command.kind == FrontPanelCommand::kVanish) {
-            loop.CancelTimer(backTimer);
-            tcp.Close();
-            pty.Close();
-            backTimer = loop.StartTimer(command.vanishMs, [&] { comeBack(); });
-        } else {
-            ApplyFrontPanelCommand(command, model.State());
-        }
+        actions.Apply(command);
         std::cout << "panel " << DescribeFrontPanelCommand(command) << std::endl;
     };
     PosixFrontPanel panel(loop, STDIN_FILENO, onPanelCommand, [](const std::string& message) {

@@ -3,6 +3,9 @@
 // switcher on loopback, the real links, the window models and their views on
 // the Qt loop. Tests click the rendered widgets with QTest.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
@@ -11,8 +14,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/torvane_app.h"
+#include "gui/demo_link_folder.h"
 #include "gui/demo_switcher.h"
 #include "gui/front_end.h"
 #include "gui/profile_dialogs.h"
@@ -20,6 +25,7 @@
 #include "links/posix_link_factory.h"
 #include "res/resource_ids.h"
 #include "run_qt_until.h"
+#include "sim/posix_fd.h"
 
 namespace torvane::gui {
 
@@ -27,10 +33,20 @@ class DemoRig {
   public:
     // With `profiles`, names and presets are kept in that folder, as the
     // program keeps them in the user's configuration folder.
-    explicit DemoRig(std::optional<std::string> profiles = std::nullopt)
+    // With `frontPanel`, the demo's serial port has a link name of its own
+    // and its front panel reads the lines a test writes with Tell.
+    explicit DemoRig(std::optional<std::string> profiles = std::nullopt, bool frontPanel = false)
         : links_(loop_), demo_(loop_), app_(loop_, links_) {
         std::string error;
-        started_ = demo_.Start(&error);
+        started_ = (!frontPanel || linkFolder_.Make(&error)) &&
+                   demo_.Start(&error, linkFolder_.LinkPath());
+        int panel[2];
+        if (frontPanel && started_ && ::pipe2(panel, O_CLOEXEC) == 0) {
+            panelRead_ = sim::UniqueFd(panel[0]);
+            panelWrite_ = sim::UniqueFd(panel[1]);
+            demo_.StartFrontPanel(panelRead_.Get(),
+                                  [this](const std::string& line) { panelSaid_.push_back(line); });
+        }
         links_.AddExtraPort({demo_.SerialPath(), "Demo switcher", "", ""});
         dlg_ = &app_.InitInstance(nullptr);
         dlg_->AddSwitcherAddress(demo_.Address());
@@ -43,6 +59,14 @@ class DemoRig {
     }
 
     bool Started() const { return started_; }
+    // Writes a line to the demo's front panel.
+    void Tell(const std::string& line) {
+        const std::string text = line + "\n";
+        ASSERT_EQ(::write(panelWrite_.Get(), text.data(), text.size()),
+                  static_cast<ssize_t>(text.size()));
+    }
+    // What the front panel reported, a line each.
+    const std::vector<std::string>& PanelSaid() const { return panelSaid_; }
     CTorvaneDlg& Dlg() { return *dlg_; }
     CTorvaneApp& App() { return app_; }
     FrontEnd& Front() { return *front_; }
@@ -104,6 +128,11 @@ class DemoRig {
     }
 
   private:
+    DemoLinkFolder linkFolder_;
+    // Closed after the demo switcher has stopped reading them.
+    sim::UniqueFd panelRead_;
+    sim::UniqueFd panelWrite_;
+    std::vector<std::string> panelSaid_;
     QtLoop loop_;
     PosixLinkFactory links_;
     DemoSwitcher demo_;
