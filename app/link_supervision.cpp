@@ -86,6 +86,12 @@ void CTorvaneDlg::OnReadingFinished(bool whole) {
     if (!whole) return;
     supervisor_.StateRead();
     ShowKnownState();
+    // The Upgrade page's device line holds more than the readings keep (the
+    // switcher's size): it asks again, as when the operator enters it,
+    // unless the operator is acting already.
+    const PageCode shown = ActivePage();
+    if (shown == PageCode::kGeneral || PageFor(shown).ShownByReadings()) return;
+    if (held_.empty() && busyGate_ && !message_.Showing() && !busy_.Flagged()) EnterPage(shown);
 }
 
 void CTorvaneDlg::StopReading() {

@@ -36,6 +36,7 @@ class CEDIDDlg : public Window, public Page {
     Point Placement() const override { return kPlacement; }
     PageEntry Entry() const override { return EntryOf(); }
     void ShowEdidCode(int input, int code) override;
+    bool ShownByReadings() const override { return true; }
     void OnLinkLost() override { commands_.MarkLinkLost(); }
     void EndCommandsWithTheLink() override;
 

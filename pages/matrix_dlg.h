@@ -34,6 +34,7 @@ class CMatrixDlg : public Window, public Page {
     PageEntry Entry() const override { return EntryOf(); }
     void ShowRoute(int output, int input) override;
     void ShowArc(int output, bool on) override;
+    bool ShownByReadings() const override { return true; }
     void OnLinkLost() override { commands_.MarkLinkLost(); }
     void EndCommandsWithTheLink() override { commands_.LinkLost(); }
 

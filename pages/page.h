@@ -81,6 +81,9 @@ class Page {
     virtual void ShowRoute(int /*output*/, int /*input*/) {}
     virtual void ShowArc(int /*output*/, bool /*on*/) {}
     virtual void ShowEdidCode(int /*input*/, int /*code*/) {}
+    // Whether those readings keep all the page shows current; a page they do
+    // not is entered again, when shown, after the link comes back.
+    virtual bool ShownByReadings() const { return false; }
     // The link went away by itself: the page's waiting commands end as lost
     // for whoever learns outcomes, while the page goes on to its own
     // time-outs as it always has.

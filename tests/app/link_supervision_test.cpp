@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "live_fixture.h"
+#include "res/upgrade_page_ids.h"
 #include "support/bytes.h"
 
 namespace torvane::test {
@@ -117,6 +118,28 @@ TEST_F(Supervised, AnUnpluggedAdapterIsReopenedByTheSamePathWhenItComesBack) {
     // The General page shows the state read again: power, beep and connections.
     EXPECT_TRUE(dlg->Controls().Checked(res::kPowerOnBox));
     EXPECT_EQ(dlg->Controls().Text(res::kFirstInputLabel), "HDMI IN1: Connect");
+}
+
+TEST_F(Supervised, TheUpgradePageShownIsReadAgainWhenTheLinkComesBack) {
+    ConnectCom();
+    Enter(res::kUpgradeLabel);
+    const ControlTable& page = app->UpgradePage().Controls();
+    EXPECT_NE(page.Text(res::kDeviceLineLabel).find("Version:1.0"), std::string::npos)
+        << page.Text(res::kDeviceLineLabel);
+
+    links.UnplugSerial();
+    loop.RunPending();
+    // Upgraded and renamed elsewhere while the program could not see it.
+    model.State().identity.versionMajor = 2;
+    model.State().identity.versionMinor = 3;
+    model.State().deviceText = sim::SwitcherState::MakeDeviceText("Rack 4");
+    links.PlugInSerial();
+    loop.Advance(500 + 4000);
+    EXPECT_EQ(State(), LinkState::kConnected);
+    EXPECT_NE(page.Text(res::kDeviceLineLabel).find("Version:2.3"), std::string::npos)
+        << page.Text(res::kDeviceLineLabel);
+    EXPECT_EQ(page.Text(res::kDeviceTextLabel).substr(0, 6), "Rack 4");
+    EXPECT_TRUE(dlg->BusyGateOpen());
 }
 
 TEST_F(Supervised, ASilentSwitcherIsNoticedByTheKeepAliveOnAnIdleLink) {
