@@ -24,7 +24,12 @@ std::string JsonOnOff(const StateValue& value) { return Json(value, "on", "off")
 std::string Text(const StateValue& value, const char* yes = "on", const char* no = "off") {
     if (const bool* b = std::get_if<bool>(&value)) return *b ? yes : no;
     if (const int* n = std::get_if<int>(&value)) return std::to_string(*n);
-    if (const auto* s = std::get_if<std::string>(&value)) return "\"" + TerminalText(*s) + "\"";
+    if (const auto* s = std::get_if<std::string>(&value)) {
+        // Appended rather than `"\"" + text`: GCC 12 at -O3 takes that form for
+        // an overlapping copy (-Wrestrict), which stops a Release build.
+        std::string quoted = "\"";
+        return quoted.append(TerminalText(*s)).append("\"");
+    }
     return "unknown";
 }
 
@@ -138,7 +143,7 @@ std::string ChangeLine(const StateChange& c, bool json) {
         return o.AddString("cause", Cause(c.cause)).Text() + "\n";
     }
     std::string text = item.what;
-    if (indexed) text += " " + Port(item.output, c.index);
+    if (indexed) text.append(" ").append(Port(item.output, c.index));
     return text + ": " + TextValue(item, c.after) + " (was " + TextValue(item, c.before) +
            "), changed by " +
            (c.cause == ChangeCause::kThisProgram ? "this program" : "someone else") + "\n";

@@ -65,7 +65,8 @@ TEST_F(NetworkConfigTest, TheDialogStartsFromTheLatestAnswerInAutoMode) {
     for (const auto& [ids, texts] : rows) {
         std::string shown;
         for (int i = 0; i < 4; ++i) {
-            shown += (i ? " " : "") + ui.Text(ids[i]);
+            if (i) shown += ' ';
+            shown += ui.Text(ids[i]);
             EXPECT_FALSE(ui.Enabled(ids[i])) << ids[i];
         }
         EXPECT_EQ(shown, texts);
