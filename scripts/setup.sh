@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (only those missing), then
-# configures and builds everything into build/.
+# configures and builds everything into build/ (a Release build unless
+# BUILD_TYPE says otherwise).
 #   scripts/setup.sh            install + configure + build
 #   BUILD_DIR=... scripts/setup.sh   another build folder
 #   EXTRA_PACKAGES="..." scripts/setup.sh   also these packages (a script's own)
@@ -28,5 +29,5 @@ if ((${#missing[@]})); then
 fi
 
 BUILD_DIR="${BUILD_DIR:-build}"
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" ${CMAKE_ARGS:-}
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-Release}" ${CMAKE_ARGS:-}
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target "${BUILD_TARGET:-all}"

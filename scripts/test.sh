@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
 # The whole suite: set-up (packages, configure, build), the formatting check,
-# every test, then the same core tests again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the tests of the program's threads (the
-# serial port's monitoring thread and the loop's hand-off, in-process and in
-# torvanectl over a pseudo-terminal) built with ThreadSanitizer.
-# Warnings are errors in every build of this command (TORVANE_WERROR), and a
-# Release build, as a packager makes it, must compile.
+# every test on a Release build (as a packager makes it, so the optimiser's
+# warnings are seen too), then the core tests again built as Debug with
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the tests of the
+# program's threads (the serial port's monitoring thread and the loop's
+# hand-off, in-process and in torvanectl over a pseudo-terminal) built as
+# RelWithDebInfo with ThreadSanitizer: each build type builds and is tested.
+# Warnings are errors in every build of this command (TORVANE_WERROR).
+# Each pass prints how long it took.
 #   SKIP_SANITIZERS=1 scripts/test.sh   skips both sanitizer passes
 set -euo pipefail
 cd "$(dirname "$0")/.."
+passed() { echo "== $1 took $((SECONDS - ${2})) s =="; }
+start=$SECONDS
 CMAKE_ARGS="-DTORVANE_WERROR=ON ${CMAKE_ARGS:-}" scripts/setup.sh
+passed "set-up and the Release build" "$start"
 scripts/check_format.sh
 
 # The links and end-to-end tests run as an unprivileged user (see
@@ -26,27 +31,25 @@ let_the_test_user_in() {
   done
 }
 let_the_test_user_in "${BUILD_DIR:-build}"
+start=$SECONDS
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j"$(nproc)" --timeout 300
-
-echo "== a Release build compiles (torvanectl with the libraries, the tests -O3 once stopped) =="
-# Kept cheap: only these targets, with objects shared through ccache, and
-# warnings as warnings, as a packager's build has them.
-cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build build-release -j"$(nproc)" --target torvanectl torvane_network_tests
+passed "the tests" "$start"
 
 if [ -z "${SKIP_SANITIZERS:-}" ]; then
   echo "== the same tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+  start=$SECONDS
   BUILD_DIR=build-asan BUILD_TYPE=Debug \
     CMAKE_ARGS="-DTORVANE_WERROR=ON -DTORVANE_SANITIZE=ON -DTORVANE_BUILD_GUI=OFF -DTORVANE_BUILD_BENCH=OFF" \
     scripts/setup.sh
   let_the_test_user_in build-asan
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j"$(nproc)" --timeout 300
+  passed "the sanitized build and its tests" "$start"
 fi
 
 if [ -z "${SKIP_SANITIZERS:-}" ]; then
   echo "== the threads under ThreadSanitizer =="
+  start=$SECONDS
   # Only what the threaded tests need: the links, the window against the
   # simulator, and torvanectl, with the simulator and torvanectl they start
   # built the same way.
@@ -60,4 +63,5 @@ if [ -z "${SKIP_SANITIZERS:-}" ]; then
   for t in "${tsan_tests[@]}"; do
     build-tsan/tests/"$t" --gtest_brief=1
   done
+  passed "the ThreadSanitizer build and its tests" "$start"
 fi
