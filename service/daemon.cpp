@@ -13,6 +13,7 @@ constexpr int kRetryMs = 5000;
 Daemon::Daemon(EventLoop& loop, LinkFactory& links, DaemonSettings settings)
     : loop_(loop), settings_(std::move(settings)), app_(loop, links) {
     dlg_ = &app_.InitInstance(nullptr);
+    dlg_->SetSupervision(settings_.supervision);
     ops_.emplace(app_, loop_);
     commands_.emplace(
         *ops_, [this] { return LinkUp(); }, settings_.queueLimit);

@@ -26,6 +26,9 @@ struct DaemonSettings {
     WebFiles web;
     std::size_t queueLimit = SwitcherCommands::kDefaultQueueLimit;
     HttpLimits http;
+    // A lost link is reopened by itself; the state is read again every so
+    // often only when asked.
+    SupervisorSettings supervision;
 };
 
 class Daemon {
@@ -41,6 +44,9 @@ class Daemon {
     // listens here too.
     EventHub& Events() { return *events_; }
     SwitcherCommands& Commands() { return *commands_; }
+    // The window model holding the link: its state, its link and its
+    // supervisor, for a bridge that publishes them.
+    CTorvaneDlg& Window() { return *dlg_; }
     // Why the link is down, when it is.
     const std::string& LinkProblem() const { return linkProblem_; }
     // Called with every problem the link meets, for the log.

@@ -30,6 +30,16 @@ bool ReadListen(const std::string& text, sockaddr_in& into) {
     return true;
 }
 
+// A topic prefix: levels split by '/', none empty, no wildcards.
+bool TopicLevelsValid(const std::string& text) {
+    if (text.empty() || text.front() == '/' || text.back() == '/' ||
+        text.find("//") != std::string::npos)
+        return false;
+    for (char c : text)
+        if (c == '+' || c == '#' || static_cast<unsigned char>(c) < 0x20) return false;
+    return true;
+}
+
 }  // namespace
 
 bool DaemonOptions::ListensOnLoopback() const {
@@ -91,12 +101,73 @@ std::optional<DaemonOptions> ParseDaemonOptions(int argc, const char* const* arg
             if (!value(options.tokenFile)) return std::nullopt;
         } else if (arg == "--web-root") {
             if (!value(options.webRoot)) return std::nullopt;
+        } else if (arg == "--refresh") {
+            std::string text;
+            if (!value(text)) return std::nullopt;
+            const auto seconds = ReadPort(text, false);
+            if (!seconds || *seconds > 3600) {
+                error = "bad --refresh " + text + ": 1 to 3600 seconds";
+                return std::nullopt;
+            }
+            options.refreshSeconds = *seconds;
+        } else if (arg == "--mqtt") {
+            std::string text;
+            if (!value(text)) return std::nullopt;
+            const auto colon = text.rfind(':');
+            options.mqtt.host = text.substr(0, colon);
+            if (colon != std::string::npos) {
+                const auto port = ReadPort(text.substr(colon + 1), false);
+                if (!port) {
+                    error = "bad port in " + text + ": 1 to 65535";
+                    return std::nullopt;
+                }
+                options.mqtt.port = *port;
+            }
+            if (options.mqtt.host.empty()) {
+                error = "--mqtt needs HOST[:PORT]";
+                return std::nullopt;
+            }
+        } else if (arg == "--mqtt-user") {
+            if (!value(options.mqtt.user)) return std::nullopt;
+        } else if (arg == "--mqtt-password-file") {
+            if (!value(options.mqtt.passwordFile)) return std::nullopt;
+        } else if (arg == "--mqtt-cafile") {
+            if (!value(options.mqtt.cafile)) return std::nullopt;
+        } else if (arg == "--mqtt-prefix") {
+            if (!value(options.mqtt.prefix)) return std::nullopt;
+            if (!TopicLevelsValid(options.mqtt.prefix)) {
+                error = "bad --mqtt-prefix " + options.mqtt.prefix +
+                        ": topic levels without '+', '#' or empty levels";
+                return std::nullopt;
+            }
+        } else if (arg == "--mqtt-id") {
+            if (!value(options.mqtt.id)) return std::nullopt;
+            if (!TopicLevelsValid(options.mqtt.id) ||
+                options.mqtt.id.find('/') != std::string::npos) {
+                error = "bad --mqtt-id " + options.mqtt.id + ": one topic level";
+                return std::nullopt;
+            }
+        } else if (arg == "--ha-discovery") {
+            options.mqtt.discoveryPrefix = "homeassistant";
+        } else if (arg.rfind("--ha-discovery=", 0) == 0) {
+            options.mqtt.discoveryPrefix = arg.substr(std::string("--ha-discovery=").size());
+            if (!TopicLevelsValid(options.mqtt.discoveryPrefix)) {
+                error = "bad " + arg + ": topic levels without '+', '#' or empty levels";
+                return std::nullopt;
+            }
         } else {
             error = "unknown option " + arg;
             return std::nullopt;
         }
     }
     if (options.help || options.version) return options;
+    if (options.mqtt.host.empty() &&
+        (!options.mqtt.user.empty() || !options.mqtt.passwordFile.empty() ||
+         !options.mqtt.cafile.empty() || !options.mqtt.id.empty() ||
+         !options.mqtt.discoveryPrefix.empty())) {
+        error = "the --mqtt-... and --ha-discovery options need --mqtt HOST[:PORT]";
+        return std::nullopt;
+    }
     if (links != 1) {
         error = links ? "give one of --serial, --tcp and --demo"
                       : "torvaned needs --serial PATH, --tcp HOST[:PORT] or --demo";
@@ -119,6 +190,17 @@ const char* DaemonUsageText() {
            "                        beyond loopback, made (mode 0600) when missing (default\n"
            "                        $XDG_CONFIG_HOME/torvane/torvaned.token)\n"
            "  --web-root DIR        the web page's files (default: the installed ones)\n"
+           "  --refresh S           read the switcher's state again every S seconds while\n"
+           "                        idle, so changes made at its front panel are seen\n"
+           "  --mqtt HOST[:PORT]    publish the switcher on this MQTT broker (port 1883)\n"
+           "                        and take commands from it\n"
+           "  --mqtt-user U         the broker's user name\n"
+           "  --mqtt-password-file F  the broker's password, the first line of F\n"
+           "  --mqtt-cafile F       TLS to the broker, its certificate checked against F\n"
+           "  --mqtt-prefix P       topics under P/ID/ (default torvane)\n"
+           "  --mqtt-id ID          the switcher's ID in topics (default: its profile key)\n"
+           "  --ha-discovery[=P]    Home Assistant discovery configs under P (default\n"
+           "                        homeassistant)\n"
            "  --help                this text\n"
            "  --version             the version\n";
 }

@@ -9,6 +9,18 @@
 
 namespace torvane::service {
 
+// Where and how the MQTT bridge publishes; off while `host` is empty.
+struct MqttChoice {
+    std::string host;
+    std::uint16_t port = 1883;
+    std::string user;
+    std::string passwordFile;
+    std::string cafile;
+    std::string prefix = "torvane";
+    std::string discoveryPrefix;  // "" for no Home Assistant discovery
+    std::string id;               // "" for the switcher's profile key
+};
+
 struct DaemonOptions {
     enum class Link { kSerial, kTcp, kDemo };
     Link link = Link::kDemo;
@@ -17,8 +29,10 @@ struct DaemonOptions {
     std::uint16_t port = 8000;
     sockaddr_in listen{};  // 127.0.0.1:8080 unless given
     std::string listenText = "127.0.0.1:8080";
-    std::string tokenFile;  // "" for the default place
-    std::string webRoot;    // "" for the installed page
+    std::string tokenFile;   // "" for the default place
+    std::string webRoot;     // "" for the installed page
+    int refreshSeconds = 0;  // 0: the state is read only when asked
+    MqttChoice mqtt;
     bool help = false;
     bool version = false;
 

@@ -6,10 +6,15 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 
 #include "links/ipv4_address.h"
 #include "links/posix_link_factory.h"
+#include "mqtt/mosquitto_client.h"
+#include "mqtt/mqtt_bridge.h"
 #include "platform/poll_loop.h"
 #include "profile/profile_files.h"
 #include "profile/profile_store.h"
@@ -56,9 +61,44 @@ Result<std::string> TokenPath(const DaemonOptions& options) {
     return *folder + "/torvaned.token";
 }
 
+// The broker's password: the first line of its file, so it is never on a
+// command line other users can read.
+Result<std::string> ReadPassword(const std::string& path) {
+    std::ifstream file(path);
+    std::string line;
+    if (!file || !std::getline(file, line))
+        return SystemError("cannot read the MQTT password from " + path);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+std::optional<profile::ProfileStore> DefaultProfileStore() {
+    auto folder =
+        profile::ProfileStore::DefaultFolder([](const char* name) { return std::getenv(name); });
+    if (!folder) return std::nullopt;
+    return profile::ProfileStore(*folder);
+}
+
 int Serve(const DaemonOptions& options) {
     DaemonSettings settings;
     settings.listen = options.listen;
+    settings.supervision.refreshMs = options.refreshSeconds * 1000;
+    mqtt::BrokerSettings broker;
+    if (!options.mqtt.host.empty()) {
+        broker.host = options.mqtt.host;
+        broker.port = options.mqtt.port;
+        broker.user = options.mqtt.user;
+        broker.cafile = options.mqtt.cafile;
+        broker.willPayload = "offline";
+        if (!options.mqtt.passwordFile.empty()) {
+            auto password = ReadPassword(options.mqtt.passwordFile);
+            if (!password) {
+                std::cerr << "torvaned: " << password.error().message << "\n";
+                return kCannotStart;
+            }
+            broker.password = *password;
+        }
+    }
     const std::string webRoot = options.webRoot.empty() ? DefaultWebRoot() : options.webRoot;
     auto web = LoadWebFiles(webRoot);
     if (!web) {
@@ -122,6 +162,24 @@ int Serve(const DaemonOptions& options) {
     // Tests and scripts that asked for a free port read it here.
     std::cout << "torvaned: listening on http://" << Ipv4Text(options.listen) << ":" << *port << "/"
               << std::endl;
+    std::optional<mqtt::MqttBridge> bridge;
+    if (!options.mqtt.host.empty()) {
+        auto log = [](const std::string& line) { std::cerr << "torvaned: " << line << std::endl; };
+        mqtt::BridgeSettings bridgeSettings;
+        bridgeSettings.prefix = options.mqtt.prefix;
+        bridgeSettings.discoveryPrefix = options.mqtt.discoveryPrefix;
+        bridgeSettings.id = options.mqtt.id;
+        bridge.emplace(
+            loop, daemon.Window(), daemon.Commands(), *links, DefaultProfileStore(), bridgeSettings,
+            [&loop, broker, log](const std::string& clientId, const std::string& willTopic) {
+                mqtt::BrokerSettings settings = broker;
+                settings.clientId = clientId;
+                settings.willTopic = willTopic;
+                return std::make_unique<mqtt::MosquittoClient>(loop, settings, log);
+            },
+            log);
+        bridge->Start();
+    }
     if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
         loop.WatchFd(stopPipe[0], EventLoop::kReadable, [&loop](unsigned) { loop.Quit(0); });
         std::signal(SIGINT, StopOnSignal);
