@@ -5,6 +5,7 @@
 // anything that is not exactly a command is refused with the reason, and
 // nothing reaches the switcher for it.
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -26,6 +27,23 @@ struct BridgeCommand {
 
 struct Refusal {
     std::string reason;
+};
+
+// How a command ended: done, or the kind of failure ("refused",
+// "timed-out", "link-down", "busy", ...) and why.
+struct CommandOutcome {
+    bool ok = true;
+    std::string kind;
+    std::string message;
+};
+
+// The one way commands reach the switcher, shared with the service's other
+// clients: a route, an ARC, power or beep command, ended once.
+class CommandPath {
+  public:
+    using Done = std::function<void(const CommandOutcome& outcome)>;
+    virtual ~CommandPath() = default;
+    virtual void Run(const BridgeCommand& command, Done done) = 0;
 };
 
 // Longest payload taken; a longer one is refused unread.

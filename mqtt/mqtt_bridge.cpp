@@ -16,6 +16,9 @@ using nlohmann::json;
 
 // How long the switcher's network module gets to tell its MAC.
 constexpr int kMacWaitMs = 1500;
+// A reading of the whole state changes some forty values one answer after
+// another: the document goes out once they have settled.
+constexpr int kStateGatherMs = 20;
 
 std::string Dump(const json& value) {
     return value.dump(-1, ' ', false, json::error_handler_t::replace);
@@ -30,68 +33,58 @@ std::string Printable(const std::string& text) {
     return shown;
 }
 
-service::ApiCall CallFor(const BridgeCommand& command, const std::string& topic) {
-    service::ApiCall call;
-    call.path = topic;
-    call.queued = true;
-    call.changes = true;
-    call.output = command.output;
-    call.input = command.input;
-    call.on = command.on;
+// What a command asked, as the event stream tells it.
+json CommandJson(const BridgeCommand& command, const std::string& topic) {
+    json told = {{"event", "command"}, {"command", topic}};
     switch (command.kind) {
         case BridgeCommand::Kind::kRoute:
-            call.action = service::ApiAction::kRoute;
+            told["output"] = OutputLetter(command.output);
+            told["input"] = command.input;
             break;
         case BridgeCommand::Kind::kArc:
-            call.action = service::ApiAction::kArc;
-            break;
-        case BridgeCommand::Kind::kPower:
-            call.action = service::ApiAction::kPower;
+            told["output"] = OutputLetter(command.output);
+            told["on"] = command.on;
             break;
         default:
-            call.action = service::ApiAction::kBeep;
+            told["on"] = command.on;
             break;
     }
-    return call;
+    return told;
 }
 
-Error ErrorOf(const service::CallOutcome& outcome) {
-    const json body = json::parse(outcome.body, nullptr, false);
-    const std::string kind = body.is_object() ? body["error"].value("kind", "") : "";
-    const std::string message =
-        body.is_object() ? body["error"].value("message", "failed") : "failed";
-    if (kind == "refused") return {Error::Kind::kRefused, message};
-    if (kind == "timed-out") return {Error::Kind::kTimedOut, message};
-    if (kind == "link-lost") return {Error::Kind::kLinkLost, message};
-    return {Error::Kind::kSystem, message};
+Error ErrorOf(const CommandOutcome& outcome) {
+    if (outcome.kind == "refused") return {Error::Kind::kRefused, outcome.message};
+    if (outcome.kind == "timed-out") return {Error::Kind::kTimedOut, outcome.message};
+    if (outcome.kind == "link-lost") return {Error::Kind::kLinkLost, outcome.message};
+    return {Error::Kind::kSystem, outcome.message};
 }
 
 }  // namespace
 
-// A preset's routes and ARC changes through the service's command path.
+// A preset's routes and ARC changes through the one command path.
 class MqttBridge::PresetCommands : public RoutingCommands {
   public:
-    explicit PresetCommands(service::SwitcherCommands& commands) : commands_(commands) {}
+    explicit PresetCommands(CommandPath& commands) : commands_(commands) {}
     void Route(int input, int output, Done done) override {
-        Run({BridgeCommand::Kind::kRoute, output, input, false, {}}, "preset/apply", done);
+        Run({BridgeCommand::Kind::kRoute, output, input, false, {}}, done);
     }
     void SetArc(int output, bool on, Done done) override {
-        Run({BridgeCommand::Kind::kArc, output, 0, on, {}}, "preset/apply", done);
+        Run({BridgeCommand::Kind::kArc, output, 0, on, {}}, done);
     }
 
   private:
-    void Run(const BridgeCommand& command, const std::string& topic, const Done& done) {
-        commands_.Run(CallFor(command, topic), [done](const service::CallOutcome& outcome) {
-            if (outcome.status == 200) return done({});
+    void Run(const BridgeCommand& command, const Done& done) {
+        commands_.Run(command, [done](const CommandOutcome& outcome) {
+            if (outcome.ok) return done({});
             done(ErrorOf(outcome));
         });
     }
-    service::SwitcherCommands& commands_;
+    CommandPath& commands_;
 };
 
-MqttBridge::MqttBridge(EventLoop& loop, CTorvaneDlg& dlg, service::SwitcherCommands& commands,
-                       LinkFactory& links, std::optional<profile::ProfileStore> store,
-                       BridgeSettings settings, ClientMaker makeClient, Log log)
+MqttBridge::MqttBridge(EventLoop& loop, CTorvaneDlg& dlg, CommandPath& commands, LinkFactory& links,
+                       std::optional<profile::ProfileStore> store, BridgeSettings settings,
+                       ClientMaker makeClient, Log log)
     : loop_(loop),
       dlg_(dlg),
       commands_(commands),
@@ -105,6 +98,7 @@ MqttBridge::MqttBridge(EventLoop& loop, CTorvaneDlg& dlg, service::SwitcherComma
 MqttBridge::~MqttBridge() {
     *alive_ = false;
     loop_.CancelTimer(checkTimer_);
+    loop_.CancelTimer(stateTimer_);
     if (stateListener_) dlg_.State().RemoveListener(stateListener_);
     presetRuns_.clear();
     client_.reset();
@@ -248,17 +242,13 @@ void MqttBridge::OnMessage(const MqttMessage& message) {
 
 void MqttBridge::Run(const BridgeCommand& command, const std::string& topic) {
     if (command.kind == BridgeCommand::Kind::kPreset) return ApplyPreset(command.preset);
-    const service::ApiCall call = CallFor(command, topic);
-    commands_.Run(call, [this, call,
-                         alive = std::weak_ptr<bool>(alive_)](const service::CallOutcome& outcome) {
+    commands_.Run(command, [this, told = CommandJson(command, topic),
+                            alive = std::weak_ptr<bool>(alive_)](const CommandOutcome& outcome) {
         if (alive.expired()) return;
-        json told = json::parse(service::CallJson(call), nullptr, false);
-        told["event"] = "command";
-        told["ok"] = outcome.status == 200;
-        const json body = json::parse(outcome.body, nullptr, false);
-        if (outcome.status != 200 && body.is_object() && body.contains("error"))
-            told["error"] = body["error"];
-        PublishEvent(Dump(told));
+        json event = told;
+        event["ok"] = outcome.ok;
+        if (!outcome.ok) event["error"] = {{"kind", outcome.kind}, {"message", outcome.message}};
+        PublishEvent(Dump(event));
     });
 }
 
@@ -318,11 +308,10 @@ void MqttBridge::PublishDiscovery() {
 }
 
 void MqttBridge::StateLater() {
-    if (stateQueued_) return;
-    stateQueued_ = true;
-    loop_.Post([this, alive = std::weak_ptr<bool>(alive_)] {
-        if (alive.expired()) return;
-        stateQueued_ = false;
+    if (stateTimer_) return;
+    stateTimer_ = loop_.StartTimer(kStateGatherMs, [this] {
+        loop_.CancelTimer(stateTimer_);
+        stateTimer_ = 0;
         Publish("state", StateDocument(dlg_.State(), names_, LinkUp()));
     });
 }

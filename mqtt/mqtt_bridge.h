@@ -4,8 +4,8 @@
 // every command's outcome on PREFIX/ID/event, and its availability (online
 // while the broker hears the bridge and the switcher's link is up; the
 // broker's last will says offline). Commands published on the /set topics
-// and preset/apply run through the service's one command path, as the HTTP
-// API's do. With discovery on, Home Assistant finds the switcher as a
+// and preset/apply run through the service's one command path (the caller's
+// CommandPath), as the HTTP API's do. With discovery on, Home Assistant finds the switcher as a
 // device. The broker going away never touches the switcher's link: the
 // bridge republishes everything once it is back.
 
@@ -24,7 +24,6 @@
 #include "network/mac_query.h"
 #include "platform/event_loop.h"
 #include "profile/profile_store.h"
-#include "service/switcher_commands.h"
 
 namespace torvane::mqtt {
 
@@ -44,9 +43,9 @@ class MqttBridge {
     using ClientMaker = std::function<std::unique_ptr<MqttClient>(const std::string& clientId,
                                                                   const std::string& willTopic)>;
 
-    MqttBridge(EventLoop& loop, CTorvaneDlg& dlg, service::SwitcherCommands& commands,
-               LinkFactory& links, std::optional<profile::ProfileStore> store,
-               BridgeSettings settings, ClientMaker makeClient, Log log);
+    MqttBridge(EventLoop& loop, CTorvaneDlg& dlg, CommandPath& commands, LinkFactory& links,
+               std::optional<profile::ProfileStore> store, BridgeSettings settings,
+               ClientMaker makeClient, Log log);
     ~MqttBridge();
     MqttBridge(const MqttBridge&) = delete;
     MqttBridge& operator=(const MqttBridge&) = delete;
@@ -76,13 +75,13 @@ class MqttBridge {
     void PublishAvailability();
     void PublishItems();
     void PublishDiscovery();
-    // The state document once after whatever else happens now.
+    // The state document, once the changes arriving now have settled.
     void StateLater();
     bool LinkUp() const { return dlg_.SerialOpen() || dlg_.TcpConnected(); }
 
     EventLoop& loop_;
     CTorvaneDlg& dlg_;
-    service::SwitcherCommands& commands_;
+    CommandPath& commands_;
     std::optional<profile::ProfileStore> store_;
     BridgeSettings settings_;
     ClientMaker makeClient_;
@@ -101,7 +100,7 @@ class MqttBridge {
     std::string deviceShown_;                // the device block's identity
     bool linkUp_ = false;
     LinkState linkState_ = LinkState::kDisconnected;
-    bool stateQueued_ = false;
+    EventLoop::TimerId stateTimer_ = 0;
     int stateListener_ = 0;
     EventLoop::TimerId checkTimer_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

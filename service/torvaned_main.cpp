@@ -18,6 +18,7 @@
 #include "platform/poll_loop.h"
 #include "profile/profile_files.h"
 #include "profile/profile_store.h"
+#include "service/bridge_command_path.h"
 #include "service/daemon.h"
 #include "service/daemon_options.h"
 #include "service/token_file.h"
@@ -162,6 +163,7 @@ int Serve(const DaemonOptions& options) {
     // Tests and scripts that asked for a free port read it here.
     std::cout << "torvaned: listening on http://" << Ipv4Text(options.listen) << ":" << *port << "/"
               << std::endl;
+    BridgeCommandPath bridgeCommands(daemon.Commands());
     std::optional<mqtt::MqttBridge> bridge;
     if (!options.mqtt.host.empty()) {
         auto log = [](const std::string& line) { std::cerr << "torvaned: " << line << std::endl; };
@@ -170,7 +172,7 @@ int Serve(const DaemonOptions& options) {
         bridgeSettings.discoveryPrefix = options.mqtt.discoveryPrefix;
         bridgeSettings.id = options.mqtt.id;
         bridge.emplace(
-            loop, daemon.Window(), daemon.Commands(), *links, DefaultProfileStore(), bridgeSettings,
+            loop, daemon.Window(), bridgeCommands, *links, DefaultProfileStore(), bridgeSettings,
             [&loop, broker, log](const std::string& clientId, const std::string& willTopic) {
                 mqtt::BrokerSettings settings = broker;
                 settings.clientId = clientId;

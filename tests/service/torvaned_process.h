@@ -33,7 +33,7 @@ class TorvanedProcess {
     bool WaitFor(const std::string& text, int waitMs = 5000) {
         return child_.WaitFor(text, waitMs);
     }
-    int Stop() { return child_.Stop(); }
+    int Stop(int signal = SIGTERM) { return child_.Stop(signal); }
 
     std::uint16_t Port() const { return port_; }
     const std::string& Output() const { return child_.Output(); }
