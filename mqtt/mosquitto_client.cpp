@@ -35,6 +35,9 @@ MosquittoClient::MosquittoClient(EventLoop& loop, BrokerSettings settings, Log l
     mosquitto_disconnect_callback_set(mosq_, &MosquittoClient::OnDisconnect);
     mosquitto_publish_callback_set(mosq_, &MosquittoClient::OnPublish);
     mosquitto_message_callback_set(mosq_, &MosquittoClient::OnMessage);
+    // A command's message and its confirmation are small and each waits for
+    // the other: none of them is held back to be sent with more.
+    mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);
     if (!settings_.user.empty())
         mosquitto_username_pw_set(
             mosq_, settings_.user.c_str(),

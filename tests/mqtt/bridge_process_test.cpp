@@ -128,6 +128,13 @@ TEST_F(Bridge, PublishesTheStateAndHomeAssistantConfigsRetained) {
     EXPECT_TRUE(late.WaitForLine({base_ + "/output/A/input Blu-ray"})) << late.Output();
     EXPECT_TRUE(late.WaitForLine({select, "\"options\":[\"Blu-ray\",\"Input 2\""}))
         << late.Output();
+    // A deleted preset takes its button with it.
+    ASSERT_TRUE(store_->Update(profile::KeyForSerialPort(link_), [](profile::Profile& p) {
+        return profile::DeletePreset(p, "Movie night");
+    }));
+    EXPECT_TRUE(
+        late.WaitForLine({"homeassistant/button/" + nodeId + "/preset_movie_night_", "(null)"}))
+        << late.Output();
 }
 
 TEST_F(Bridge, RoutesByTopicAndPublishesChangesMadeElsewhere) {
@@ -191,13 +198,19 @@ TEST_F(Bridge, RepublishesAfterTheBrokerRestartsAndFollowsTheSwitchersLink) {
     const int port = broker_.Port();
     broker_.Stop();
     EXPECT_TRUE(daemon_.WaitFor("mqtt: lost the broker")) << daemon_.Output();
+    // The switcher's link goes on serving meanwhile.
+    const auto routed =
+        service::test::Request(daemon_.Port(), "POST", "/api/route", R"({"output":"E","input":2})");
+    EXPECT_EQ(routed.status, 200) << routed.body;
     ASSERT_TRUE(broker_.Start(folder_, port)) << broker_.Output();
     EXPECT_TRUE(daemon_.WaitFor("mqtt: connected to", 10000)) << daemon_.Output();
     // The broker kept nothing: what a new client sees was published again.
     Watcher watcher;
     ASSERT_TRUE(Watch(watcher));
     EXPECT_TRUE(watcher.WaitForLine({base_ + "/availability online"})) << watcher.Output();
-    EXPECT_TRUE(watcher.WaitForLine({base_ + "/state", "\"link\":\"up\""})) << watcher.Output();
+    EXPECT_TRUE(watcher.WaitForLine({base_ + "/state", "\"link\":\"up\"",
+                                     "\"E\":{\"arc\":\"off\",\"connected\":false,\"input\":2"}))
+        << watcher.Output();
 
     ASSERT_TRUE(sim_.Tell("vanish 2"));
     EXPECT_TRUE(watcher.WaitForLine({base_ + "/availability offline"})) << watcher.Output();
@@ -205,7 +218,12 @@ TEST_F(Bridge, RepublishesAfterTheBrokerRestartsAndFollowsTheSwitchersLink) {
 }
 
 TEST_F(Bridge, TheLastWillSaysOfflineWhenTheBridgeDies) {
-    ASSERT_TRUE(StartDaemon()) << daemon_.Output();
+    // Over TCP, under the ID given.
+    ASSERT_TRUE(daemon_.Start({"--tcp", sim_.TcpAddress(), "--mqtt",
+                               "127.0.0.1:" + std::to_string(broker_.Port()), "--mqtt-prefix",
+                               "building/av", "--mqtt-id", "hall"}))
+        << daemon_.Output();
+    base_ = "building/av/hall";
     Watcher watcher;
     ASSERT_TRUE(Watch(watcher));
     ASSERT_TRUE(watcher.WaitForLine({base_ + "/availability online"})) << watcher.Output();
