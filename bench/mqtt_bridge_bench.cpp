@@ -30,6 +30,7 @@
 #include "mqtt/mqtt_bridge.h"
 #include "platform/poll_loop.h"
 #include "protocol/commands.h"
+#include "run_until.h"
 #include "service/bridge_command_path.h"
 #include "service/daemon.h"
 #include "sim/posix_tcp_server.h"
@@ -145,9 +146,7 @@ struct Rig {
         std::filesystem::remove_all(folder);
     }
     bool RunUntil(const std::function<bool()>& done, TimeMs maxMs) {
-        const TimeMs end = loop.Now() + maxMs;
-        while (!done() && loop.Now() < end) loop.RunOnce(end - loop.Now());
-        return done();
+        return bench::RunUntil(loop, done, maxMs);
     }
 
     PollLoop loop;

@@ -16,6 +16,7 @@
 #include "links/posix_link_factory.h"
 #include "platform/poll_loop.h"
 #include "res/resource_ids.h"
+#include "run_until.h"
 #include "sim/posix_tcp_server.h"
 #include "sim/switcher_model.h"
 
@@ -43,9 +44,7 @@ struct Rig {
         RunUntil([] { return false; }, 200);  // the power and beep answers
     }
     bool RunUntil(const std::function<bool()>& done, TimeMs maxMs) {
-        const TimeMs end = loop.Now() + maxMs;
-        while (!done() && loop.Now() < end) loop.RunOnce(end - loop.Now());
-        return done();
+        return bench::RunUntil(loop, done, maxMs);
     }
 
     PollLoop loop;
