@@ -1,9 +1,7 @@
-// Connection control: the "Control Mode Select" radios, the COM and TCP
-// Connect buttons, and what the links report back.
+#include "app/connection_control.h"
 
 #include "app/link_messages.h"
 #include "app/main_timers.h"
-#include "app/torvane_dlg.h"
 #include "links/stable_serial_path.h"
 #include "res/resource_ids.h"
 
@@ -17,7 +15,83 @@ const int kTcpGroupControls[] = {res::kTcpConnectButton, res::kTcpGroup,     res
 
 }  // namespace
 
-void CTorvaneDlg::ApplyLinkMode() {
+ConnectionControl::ConnectionControl(LinkFactory& links, std::unique_ptr<PortListRefresher> ports,
+                                     ControlTable& table, WindowTimers& timers,
+                                     CMessageDlg& message, ConnectionSupervisor& supervisor,
+                                     Hooks hooks)
+    : table_(table),
+      timers_(timers),
+      message_(message),
+      supervisor_(supervisor),
+      hooks_(std::move(hooks)),
+      assembler_([this](const std::uint8_t* f, std::size_t n) { hooks_.frame(f, n); }),
+      tcpReassembly_([this](const std::uint8_t* f, std::size_t n) { hooks_.frame(f, n); }),
+      serial_(links.MakeSerialPort()),
+      tcp_(links.MakeTcpControlSocket()),
+      ports_(std::move(ports)),
+      portList_(table, res::kPortList) {}
+
+ConnectionControl::~ConnectionControl() { Shutdown(); }
+
+// Ending the serial monitoring and closing the links twice does no harm.
+void ConnectionControl::Shutdown() {
+    if (serial_) serial_->StopMonitoring();
+    if (tcp_) tcp_->Close();
+}
+
+void ConnectionControl::Init() {
+    table_.CheckRadioInGroup(res::kComModeRadio);
+    linkMode_ = kComControlMode;
+    ApplyLinkMode();
+    RefreshPortList();
+    timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
+}
+
+bool ConnectionControl::OnCommand(int id) {
+    switch (id) {
+        case res::kComModeRadio:
+            linkMode_ = kComControlMode;
+            ApplyLinkMode();
+            return true;
+        case res::kTcpModeRadio:
+            linkMode_ = kTcpControlMode;
+            ApplyLinkMode();
+            return true;
+        case res::kComConnectButton:
+            OnComConnect();
+            return true;
+        case res::kTcpConnectButton:
+            OnTcpConnectButton();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// A failed listing leaves the list as it was; the next tick tries again.
+void ConnectionControl::RefreshPortList() { static_cast<void>(ports_->RefreshPortList(portList_)); }
+
+void ConnectionControl::Send(const std::uint8_t* buffer, std::size_t length) {
+    // The radio, not the link mode, picks the link.
+    if (table_.Checked(res::kComModeRadio))
+        serial_->WriteToPort(buffer, length);
+    else
+        tcp_->Send(buffer, length);
+}
+
+std::string ConnectionControl::ClosedLinkText() const {
+    if (LinkOpen()) return {};
+    if (!lostLinkText_.empty()) return lostLinkText_;
+    return linkMode_ == kComControlMode ? "Open COM failed!" : "Connect to Matrix failed!";
+}
+
+std::string ConnectionControl::LinkName() const {
+    if (linkMode_ == kComControlMode) return serialPath_;
+    if (switcherIp_.empty()) return {};
+    return switcherIp_ + ":" + std::to_string(controlPort_);
+}
+
+void ConnectionControl::ApplyLinkMode() {
     const bool com = linkMode_ == kComControlMode;
     lostLinkText_.clear();
     supervisor_.OperatorDisconnected();
@@ -27,46 +101,42 @@ void CTorvaneDlg::ApplyLinkMode() {
         CloseTcpLink();
     else if (serialOpen_)
         CloseComPort();
-    for (int id : kTcpGroupControls) Table().SetEnabled(id, !com);
-    for (int id : kComGroupControls) Table().SetEnabled(id, com);
+    for (int id : kTcpGroupControls) table_.SetEnabled(id, !com);
+    for (int id : kComGroupControls) table_.SetEnabled(id, com);
 }
 
-void CTorvaneDlg::CloseComPort() {
+void ConnectionControl::CloseComPort() {
     const bool wasOpen = serialOpen_;
-    StopReading();
+    hooks_.stopReading();
     serial_->StopMonitoring();
     serialOpen_ = false;
-    Table().SetText(res::kComConnectButton, "Connect");
+    table_.SetText(res::kComConnectButton, "Connect");
     timers_.SetTimer(main_timer::kPortRefresh, main_timer::kPortRefreshMs);
-    Table().SetEnabled(res::kPortList, true);
-    if (wasOpen) ClearLinkState();
+    table_.SetEnabled(res::kPortList, true);
+    if (wasOpen) hooks_.closed();
 }
 
-void CTorvaneDlg::ChooseSerialPort(const std::string& devicePath) {
-    const auto& items = Controls().Items(res::kPortList);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (ports_->DevicePathForEntry(items[i]) == devicePath) {
-            Select(res::kPortList, static_cast<int>(i));
-            return;
-        }
-    }
+int ConnectionControl::PortEntry(const std::string& devicePath) {
+    const auto& items = table_.Items(res::kPortList);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (ports_->DevicePathForEntry(items[i]) == devicePath) return static_cast<int>(i);
     SSerInfo port;
     port.devicePath = devicePath;
     const int index = static_cast<int>(items.size());
-    Table().InsertItem(res::kPortList, index, ports_->Naming().EntryTextOf(port));
-    Select(res::kPortList, index);
+    table_.InsertItem(res::kPortList, index, ports_->Naming().EntryTextOf(port));
+    return index;
 }
 
-void CTorvaneDlg::OnComConnect() {
+void ConnectionControl::OnComConnect() {
     if (serialOpen_) {
         CloseComPort();
         supervisor_.OperatorDisconnected();
         return;
     }
     lostLinkText_.clear();
-    state_.Forget();
+    hooks_.forgetState();
     supervisor_.OperatorConnecting();
-    serialPath_ = ports_->DevicePathForEntry(Controls().Text(res::kPortList));
+    serialPath_ = ports_->DevicePathForEntry(table_.Text(res::kPortList));
     // Before opening: whoever hears the link open asks for the stable name.
     reopenPath_ = StableSerialPath(serialPath_);
     if (Status opened = OpenSerialPort(serialPath_); !opened) {
@@ -76,84 +146,54 @@ void CTorvaneDlg::OnComConnect() {
     }
     supervisor_.Connected();
     // The busy gate is not involved: the reply sets "Power On" on the General page.
-    SendPowerStateQuery();
+    hooks_.opened();
 }
 
-Status CTorvaneDlg::OpenSerialPort(const std::string& path) {
+Status ConnectionControl::OpenSerialPort(const std::string& path) {
     if (Status opened = serial_->InitPort(this, path, serialSettings_); !opened) {
         lastLinkError_ = opened.error().message;
         serialOpen_ = false;
         return opened;
     }
     lastLinkError_.clear();
-    Table().SetText(res::kComConnectButton, "Disconnect");
+    table_.SetText(res::kComConnectButton, "Disconnect");
     serial_->StartMonitoring();
     serialOpen_ = true;
     timers_.KillTimer(main_timer::kPortRefresh);
-    Table().SetEnabled(res::kPortList, false);
-    LinkChanged();
+    table_.SetEnabled(res::kPortList, false);
+    hooks_.changed();
     return {};
 }
 
-void CTorvaneDlg::OnSerialBytes(const std::uint8_t* bytes, std::size_t count) {
+void ConnectionControl::OnSerialBytes(const std::uint8_t* bytes, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) assembler_.Feed(bytes[i]);
 }
 
 // A port that fails while open is closed and the operator told at once; until
 // a port is opened again, commands name the failure rather than a port the
 // operator never tried to open. A pending command ends by its own time-out.
-void CTorvaneDlg::OnSerialFailure() {
+void ConnectionControl::OnSerialFailure() {
     if (!serialOpen_) return;
     CloseComPort();
-    ReportLostLink(kSerialPortFailed);
-    Activity();
+    Lost(kSerialPortFailed);
+    hooks_.activity();
 }
 
-void CTorvaneDlg::CloseTcpLink() {
+void ConnectionControl::Lost(const char* text) {
+    lostLinkText_ = text;
+    hooks_.lost(text);
+}
+
+void ConnectionControl::CloseTcpLink() {
     const bool wasConnected = tcpConnected_;
-    StopReading();
+    hooks_.stopReading();
     tcpConnected_ = false;
     tcp_->Close();
-    Table().SetText(res::kTcpConnectButton, "Connect");
-    if (wasConnected) ClearLinkState();
+    table_.SetText(res::kTcpConnectButton, "Connect");
+    if (wasConnected) hooks_.closed();
 }
 
-// While the link is reopened by itself, the status line tells the operator;
-// a command tried meanwhile still names the failure.
-void CTorvaneDlg::ReportLostLink(const char* text) {
-    commands_.MarkLinkLost();
-    for (auto& page : pages_) page->OnLinkLost();
-    lostLinkText_ = text;
-    if (supervisor_.Settings().reconnect)
-        EndCommandsWithTheLink();
-    else
-        message_.ShowMessage(text);
-    supervisor_.Lost(text);
-}
-
-// Commands are never sent again on a reopened link: whatever waited ends as
-// lost, and the operator may start afresh.
-void CTorvaneDlg::EndCommandsWithTheLink() {
-    commands_.LinkLost();
-    for (auto& page : pages_) page->EndCommandsWithTheLink();
-    timers_.KillTimer(main_timer::kPageEntryTimeout);
-    busy_.CloseBusy();
-    busyGate_ = true;
-}
-
-// What the General page showed came from the link that is gone.
-void CTorvaneDlg::ClearLinkState() {
-    ClearConnectionLabels();
-    Table().SetChecked(res::kPowerOnBox, false);
-    Table().SetChecked(res::kEnableBeepBox, false);
-    LinkChanged();
-}
-
-void CTorvaneDlg::LinkChanged() {
-    if (onLinkChanged_) onLinkChanged_();
-}
-
-void CTorvaneDlg::OnTcpConnectButton() {
+void ConnectionControl::OnTcpConnectButton() {
     if (tcpConnected_) {
         CloseTcpLink();
         supervisor_.OperatorDisconnected();
@@ -161,9 +201,9 @@ void CTorvaneDlg::OnTcpConnectButton() {
     }
     tcp_->Close();
     lostLinkText_.clear();
-    state_.Forget();
+    hooks_.forgetState();
     supervisor_.OperatorConnecting();
-    switcherIp_ = Controls().Text(res::kSwitcherIpList);
+    switcherIp_ = table_.Text(res::kSwitcherIpList);
     lastLinkError_.clear();
     if (switcherIp_.empty()) {
         lastLinkError_ = "no Switcher IP chosen";
@@ -182,37 +222,37 @@ void CTorvaneDlg::OnTcpConnectButton() {
 
 // The supervisor's own attempts end without a message: the status line
 // tells, and the state is read rather than the connecting queries sent.
-void CTorvaneDlg::OnTcpConnect(const Status& outcome) {
+void ConnectionControl::OnTcpConnect(const Status& outcome) {
     const bool reconnecting = supervisor_.State() == LinkState::kReconnecting;
     if (!outcome) {
         lastLinkError_ = outcome.error().message;
         if (!reconnecting) message_.ShowMessage(ConnectFailedText(lastLinkError_));
         supervisor_.OpenFailed(lastLinkError_);
-        Activity();
+        hooks_.activity();
         return;
     }
     tcpConnected_ = true;
-    Table().SetText(res::kTcpConnectButton, "Disconnect");
+    table_.SetText(res::kTcpConnectButton, "Disconnect");
     if (reconnecting) {
         lostLinkText_.clear();
         supervisor_.Connected();
-        Activity();
-        LinkChanged();
+        hooks_.activity();
+        hooks_.changed();
         return;
     }
     supervisor_.Connected();
-    SendPowerStateQuery();
-    Activity();
-    LinkChanged();
+    hooks_.opened();
+    hooks_.activity();
+    hooks_.changed();
 }
 
-void CTorvaneDlg::OnTcpRead(const std::uint8_t* bytes, long readResult) {
+void ConnectionControl::OnTcpRead(const std::uint8_t* bytes, long readResult) {
     tcpReassembly_.OnRead(bytes, readResult);
 }
 
 // The peer closing or resetting the connection ends the link at once: the
 // button offers Connect again and the operator is told.
-void CTorvaneDlg::OnTcpClose() {
+void ConnectionControl::OnTcpClose() {
     if (!tcpConnected_) {
         tcp_->Close();
         if (supervisor_.State() == LinkState::kReconnecting)
@@ -220,8 +260,29 @@ void CTorvaneDlg::OnTcpClose() {
         return;
     }
     CloseTcpLink();
-    ReportLostLink(kConnectionLost);
-    Activity();
+    Lost(kConnectionLost);
+    hooks_.activity();
+}
+
+void ConnectionControl::Reopen() {
+    if (linkMode_ == kComControlMode) {
+        if (Status opened = OpenSerialPort(reopenPath_); !opened)
+            return supervisor_.OpenFailed(opened.error().message);
+        lostLinkText_.clear();
+        supervisor_.Connected();
+        return;
+    }
+    tcp_->Close();
+    if (Status started = tcp_->Connect(switcherIp_, controlPort_, this); !started)
+        supervisor_.OpenFailed(started.error().message);
+}
+
+void ConnectionControl::CloseNotAnswering() {
+    if (linkMode_ == kComControlMode)
+        CloseComPort();
+    else
+        CloseTcpLink();
+    lostLinkText_ = kSwitcherNotAnswering;
 }
 
 }  // namespace torvane

@@ -27,9 +27,14 @@ SwitcherStatus Operations::StatusNow() const {
     const auto& ui = dlg_.Controls();
     status.power = ui.Checked(res::kPowerOnBox);
     if (status.power) status.beep = ui.Checked(res::kEnableBeepBox);
+    // The status chain has just confirmed every connection state.
+    auto connected = [this](StateItem what, int n) {
+        const bool* on = std::get_if<bool>(&dlg_.State().Value(what, n));
+        return on && *on;
+    };
     for (int n = 1; n <= 8; ++n) {
-        status.inputConnected[n - 1] = dlg_.Connected(true, n).value_or(false);
-        status.outputConnected[n - 1] = dlg_.Connected(false, n).value_or(false);
+        status.inputConnected[n - 1] = connected(StateItem::kInputConnection, n);
+        status.outputConnected[n - 1] = connected(StateItem::kOutputConnection, n);
     }
     return status;
 }

@@ -1,12 +1,8 @@
-// The General page: device status (connection state of every input and
-// output, power, beep) and the system commands (factory reset, reboot, power
-// on and off, beep), with the page's reply parser.
+#include "app/general_page.h"
 
 #include <string>
 
 #include "app/main_timers.h"
-#include "app/torvane_dlg.h"
-#include "protocol/commands.h"
 #include "res/resource_ids.h"
 
 namespace torvane {
@@ -15,96 +11,147 @@ using namespace main_timer;
 
 namespace {
 
-std::string ConnectionText(bool input, int n, bool connected) {
-    std::string text =
-        input ? "HDMI IN" + std::to_string(n) : std::string("HDMI OUT") + char('A' + n - 1);
-    return text + (connected ? ": Connect" : ": Disconnect");
-}
+// The page's controls, shown on page 1 and hidden on the others. The logs,
+// their Clear button and the controls without a role never change.
+const int kControls[] = {
+    res::kControlModeGroup,
+    res::kComModeRadio,
+    res::kTcpModeRadio,
+    res::kComGroup,
+    res::kPortLabel,
+    res::kComConnectButton,
+    res::kPortList,
+    res::kDeviceInfoGroup,
+    res::kStatusButton,
+    res::kClearLabelsButton,
+    res::kFirstInputLabel,
+    res::kFirstInputLabel + 1,
+    res::kFirstInputLabel + 2,
+    res::kFirstInputLabel + 3,
+    res::kFirstInputLabel + 4,
+    res::kFirstInputLabel + 5,
+    res::kFirstInputLabel + 6,
+    res::kFirstInputLabel + 7,
+    res::kFirstOutputLabel,
+    res::kFirstOutputLabel + 1,
+    res::kFirstOutputLabel + 2,
+    res::kFirstOutputLabel + 3,
+    res::kFirstOutputLabel + 4,
+    res::kFirstOutputLabel + 5,
+    res::kFirstOutputLabel + 6,
+    res::kFirstOutputLabel + 7,
+    res::kTcpGroup,
+    res::kSwitcherIpLabel,
+    res::kSwitcherIpList,
+    res::kTcpConnectButton,
+    res::kSearchButton,
+    res::kConfigButton,
+    res::kOffWindowFactoryResetGroup,
+    res::kBeepGroup,
+    res::kOffWindowFactoryResetButton,
+    res::kEnableBeepBox,
+    res::kFactoryResetGroup,
+    res::kFactoryResetButton,
+    res::kRebootGroup,
+    res::kRebootButton,
+    res::kPowerGroup,
+    res::kPowerOnBox,
+};
 
 }  // namespace
 
-void CTorvaneDlg::ClearConnectionLabels() {
-    for (std::string& text : connectionTexts_) text.clear();
-    for (int k = 0; k < 8; ++k) {
-        Table().SetText(res::kFirstInputLabel + k, "");
-        Table().SetText(res::kFirstOutputLabel + k, "");
-        inputConnected_[static_cast<std::size_t>(k)].reset();
-        outputConnected_[static_cast<std::size_t>(k)].reset();
+GeneralPage::GeneralPage(ControlTable& table, WindowTimers& timers, CMessageDlg& message,
+                         CStatusDlg& busy, Hooks hooks)
+    : table_(table),
+      timers_(timers),
+      message_(message),
+      busy_(busy),
+      hooks_(std::move(hooks)),
+      commands_(
+          timers_, [this](const CommandFrame& unit) { hooks_.send(unit); },
+          [this](const CommandRecord&) {
+              busy_.CloseBusy();
+              hooks_.reportTimeOut();
+          }),
+      labels_(table) {}
+
+PageEntry GeneralPage::Entry() { return {PowerStateQuery(), true}; }
+
+void GeneralPage::Show(bool shown) {
+    for (int id : kControls) table_.SetVisible(id, shown);
+}
+
+bool GeneralPage::OnCommand(int id) {
+    switch (id) {
+        case res::kStatusButton:
+            OnStatus();
+            return true;
+        case res::kClearLabelsButton:
+            labels_.Clear();
+            return true;
+        case res::kFactoryResetButton:
+            OnFactoryReset();
+            return true;
+        case res::kRebootButton:
+            StartTimedCommand(Reboot(), kReboot, "Rebooting");
+            return true;
+        case res::kPowerOnBox:
+            OnPowerBox();
+            return true;
+        case res::kEnableBeepBox:
+            OnBeepBox();
+            return true;
+        // The off-window Factory Reset button would send a routing frame under
+        // a "Factory Reset" caption; it has no action.
+        case res::kOffWindowFactoryResetButton:
+            return true;
+        default:
+            return false;
     }
 }
 
-// The state first, so a label too narrow for a long name still shows it;
-// the tooltip holds the whole text.
-void CTorvaneDlg::ShowConnectionLabel(int index) {
-    const bool input = index < 8;
-    const int k = index % 8;
-    const int label = (input ? res::kFirstInputLabel : res::kFirstOutputLabel) + k;
-    const std::string& state = connectionTexts_[static_cast<std::size_t>(index)];
-    const std::string& name = (input ? inputNames_ : outputNames_)[static_cast<std::size_t>(k)];
-    const std::string text = state.empty() || name.empty() ? state : state + " \u00B7 " + name;
-    Table().SetText(label, text);
-    Table().SetTooltip(label, name.empty() ? "" : text);
+void GeneralPage::StartCommand(int timer, const CommandFrame& unit) {
+    commands_.Start(timer, unit, WaitOf(timer));
 }
 
-void CTorvaneDlg::ShowPortNames(const PortNames& inputs, const PortNames& outputs) {
-    inputNames_ = inputs;
-    outputNames_ = outputs;
-    for (int index = 0; index < 16; ++index) ShowConnectionLabel(index);
-    for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
-        PageFor(code).ShowPortNames(inputs, outputs);
-}
-
-void CTorvaneDlg::OnStatus() {
-    if (!PassBusyGate()) return;
-    ClearConnectionLabels();
+void GeneralPage::OnStatus() {
+    if (!hooks_.passBusyGate()) return;
+    labels_.Clear();
     StartCommand(InputStatusTimer(1), InputStateQuery(1));
     busy_.ShowBusy("Getting status");
 }
 
-void CTorvaneDlg::StartTimedCommand(const CommandFrame& frame, int timer, const char* busyText) {
-    if (!PassBusyGate()) return;
+void GeneralPage::StartTimedCommand(const CommandFrame& frame, int timer, const char* busyText) {
+    if (!hooks_.passBusyGate()) return;
     StartCommand(timer, frame);
     busy_.ShowBusy(busyText);
 }
 
-void CTorvaneDlg::SendPowerStateQuery() {
-    out_.Write(PowerStateQuery());
-    SendCommandFrame();
-}
-
-void CTorvaneDlg::SendBeepStateQuery() {
-    out_.Write(BeepStateQuery());
-    SendCommandFrame();
-}
-
-void CTorvaneDlg::SendPowerState(bool on) {
-    out_.Write(PowerSet(on));
-    SendCommandFrame();
-}
+void GeneralPage::SendPowerStateQuery() { hooks_.send(PowerStateQuery()); }
 
 // A reset cannot be undone, so it is asked first, as power off is (and
 // skipped the same way with "No longer remind").
-void CTorvaneDlg::OnFactoryReset() {
-    if (!PassBusyGate()) return;
+void GeneralPage::OnFactoryReset() {
+    if (!hooks_.passBusyGate()) return;
     auto reset = [this] {
-        busyGate_ = true;
+        hooks_.openBusyGate();
         StartTimedCommand(FactoryReset(), kFactoryReset, "Setting");
     };
     if (message_.NoLongerRemind()) return reset();
     message_.Ask("Do you want to reset to factory settings?", true, [this, reset](int result) {
         if (result == CMessageDlg::kResultOk) return reset();
-        busyGate_ = true;
+        hooks_.openBusyGate();
     });
 }
 
 // The check boxes that command the switcher put their state back at once; the
 // mark changes only when the switcher's reply confirms it.
-void CTorvaneDlg::OnPowerBox() {
-    const bool askedOn = Controls().Checked(res::kPowerOnBox);
-    Table().SetChecked(res::kPowerOnBox, !askedOn);
-    if (!PassBusyGate()) return;
+void GeneralPage::OnPowerBox() {
+    const bool askedOn = table_.Checked(res::kPowerOnBox);
+    table_.SetChecked(res::kPowerOnBox, !askedOn);
+    if (!hooks_.passBusyGate()) return;
     if (askedOn) {
-        busyGate_ = true;
+        hooks_.openBusyGate();
         StartCommand(kPowerOn, PowerSet(true));
         busy_.ShowBusy("Initializing");
         return;
@@ -112,38 +159,37 @@ void CTorvaneDlg::OnPowerBox() {
     // With "No longer remind" set the question is skipped and the command goes
     // out; either way the gate closed above is reopened.
     if (message_.NoLongerRemind()) {
-        busyGate_ = true;
-        SendPowerState(false);
+        hooks_.openBusyGate();
+        hooks_.send(PowerSet(false));
         return;
     }
     message_.Ask("Are you sure you want to power off?", false, [this](int result) {
-        busyGate_ = true;
-        if (result == CMessageDlg::kResultOk) SendPowerState(false);
+        hooks_.openBusyGate();
+        if (result == CMessageDlg::kResultOk) hooks_.send(PowerSet(false));
     });
 }
 
-void CTorvaneDlg::OnBeepBox() {
-    const bool askedOn = Controls().Checked(res::kEnableBeepBox);
-    Table().SetChecked(res::kEnableBeepBox, !askedOn);
-    if (!PassBusyGate()) return;
-    busyGate_ = true;
-    out_.Write(BeepSet(askedOn));
-    SendCommandFrame();
+void GeneralPage::OnBeepBox() {
+    const bool askedOn = table_.Checked(res::kEnableBeepBox);
+    table_.SetChecked(res::kEnableBeepBox, !askedOn);
+    if (!hooks_.passBusyGate()) return;
+    hooks_.openBusyGate();
+    hooks_.send(BeepSet(askedOn));
 }
 
-void CTorvaneDlg::ParseGeneralReply(const std::uint8_t* frame) {
+void GeneralPage::OnReply(const std::uint8_t* frame) {
     const ReplyView r(frame);
     if (r.Is(op::kPowerState)) return OnPowerState(r.First());
     if (r.Is(op::kPowerSet) && r.First() == kAcknowledged) return OnPowerCommandReply(r);
     if (r.Is(op::kReboot) && r.First() == kAcknowledged) {
         commands_.Confirm(kReboot, r);
-        Table().SetChecked(res::kPowerOnBox, true);
+        table_.SetChecked(res::kPowerOnBox, true);
         timers_.SetTimer(kRebootDone, 5000);
         return;
     }
     if (r.Is(op::kFactoryReset)) {
         commands_.Confirm(kFactoryReset, r);
-        Table().SetChecked(res::kEnableBeepBox, true);
+        table_.SetChecked(res::kEnableBeepBox, true);
         timers_.SetTimer(kFactoryResetDone, 2500);
         return;
     }
@@ -151,52 +197,52 @@ void CTorvaneDlg::ParseGeneralReply(const std::uint8_t* frame) {
         return OnStatusReply(r);
     if (r.Is(op::kArcStatus)) return OnArcReply(r);
     if (r.Is(op::kBeepState) && r.First() == kAcknowledged) {
-        Table().SetChecked(res::kEnableBeepBox, r.Third() == 0x00);
+        table_.SetChecked(res::kEnableBeepBox, r.Third() == 0x00);
         return;
     }
     if (r.Is(op::kBeepSet) && r.Mark() == kAcknowledged) return OnBeepCommandReply(r);
 }
 
-void CTorvaneDlg::OnPowerState(std::uint8_t state) {
+void GeneralPage::OnPowerState(std::uint8_t state) {
     if (state != kStateOn && state != kStateOff) return;
-    timers_.KillTimer(kPageEntryTimeout);
+    hooks_.entryAnswered();
     if (state == kStateOn) {
-        Table().SetChecked(res::kPowerOnBox, true);
-        SendBeepStateQuery();
-        busyGate_ = true;
+        table_.SetChecked(res::kPowerOnBox, true);
+        hooks_.send(BeepStateQuery());
+        hooks_.openBusyGate();
         return;
     }
-    Table().SetChecked(res::kPowerOnBox, false);
+    table_.SetChecked(res::kPowerOnBox, false);
     busy_.CloseBusy();
-    message_.ShowMessage("Power off!", [this] { busyGate_ = true; });
+    message_.ShowMessage("Power off!", [this] { hooks_.openBusyGate(); });
 }
 
-void CTorvaneDlg::OnPowerCommandReply(const ReplyView& reply) {
+void GeneralPage::OnPowerCommandReply(const ReplyView& reply) {
     const std::uint8_t state = reply.Third();
     if (state == kStateOn) {
         commands_.Confirm(kPowerOn, reply);
-        Table().SetChecked(res::kPowerOnBox, true);
+        table_.SetChecked(res::kPowerOnBox, true);
         timers_.SetTimer(kPowerOnDone, kCommandTimeoutMs);
-        busyGate_ = true;
+        hooks_.openBusyGate();
     } else if (state == kStateOff) {
-        Table().SetChecked(res::kPowerOnBox, false);
-        busyGate_ = true;
+        table_.SetChecked(res::kPowerOnBox, false);
+        hooks_.openBusyGate();
     }
 }
 
-void CTorvaneDlg::OnBeepCommandReply(const ReplyView& reply) {
+void GeneralPage::OnBeepCommandReply(const ReplyView& reply) {
     if (reply.First() != kAcknowledged) return;
-    Table().SetChecked(res::kEnableBeepBox, reply.Third() == kBeepOnMark);
+    table_.SetChecked(res::kEnableBeepBox, reply.Third() == kBeepOnMark);
 }
 
 // The chain follows whichever position a reply names, not the one asked for.
-void CTorvaneDlg::OnStatusReply(const ReplyView& reply) {
+void GeneralPage::OnStatusReply(const ReplyView& reply) {
     const bool input = reply.Is(op::kInputState);
     const int n = reply.First();
     commands_.Confirm(input ? InputStatusTimer(n) : OutputStatusTimer(n), reply);
-    ShowConnection(input, n, reply.Third() == kConnected);
+    labels_.Show(input, n, reply.Third() == kConnected);
     if (!input && n == 8) {
-        busyGate_ = true;
+        hooks_.openBusyGate();
         busy_.CloseBusy();
         return;
     }
@@ -208,24 +254,79 @@ void CTorvaneDlg::OnStatusReply(const ReplyView& reply) {
         StartCommand(InputStatusTimer(next), InputStateQuery(next));
 }
 
-void CTorvaneDlg::ShowConnection(bool input, int n, bool connected) {
-    const int index = (input ? 0 : 8) + n - 1;
-    connectionTexts_[static_cast<std::size_t>(index)] = ConnectionText(input, n, connected);
-    ShowConnectionLabel(index);
-    (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)] = connected;
-}
-
 // The ARC state chain of outputs 1 to 4; it shows nothing on this page.
-void CTorvaneDlg::OnArcReply(const ReplyView& reply) {
+void GeneralPage::OnArcReply(const ReplyView& reply) {
     const int output = reply.Third();
     if (output < 1 || output > 4) return;
     commands_.Confirm(OutputStatusTimer(output + 4), reply);  // 2108, 2110, 2114, 2112
     if (output == 4) {
-        busyGate_ = true;
+        hooks_.openBusyGate();
         busy_.CloseBusy();
         return;
     }
     StartCommand(OutputStatusTimer(output + 5), ArcQuery(output + 1));
+}
+
+bool GeneralPage::OnTimer(int id) {
+    if (commands_.OnTimer(id)) return true;
+    switch (id) {
+        case kFactoryResetDone:
+            timers_.KillTimer(id);
+            Finish("Set successfully!", kFactoryResetClose, 500);
+            return true;
+        case kRebootDone:
+            timers_.KillTimer(id);
+            Finish("Reboot successfully!", kRebootClose, 1000);
+            return true;
+        case kPowerOnDone:
+            timers_.KillTimer(id);
+            Finish("Initializing successfully!", kPowerOnClose, 1000);
+            return true;
+        case kFactoryResetClose:
+        case kRebootClose:
+            timers_.KillTimer(id);
+            busy_.CloseBusy();
+            hooks_.openBusyGate();
+            return true;
+        case kPowerOnClose:
+            timers_.KillTimer(id);
+            busy_.CloseBusy();
+            hooks_.send(BeepStateQuery());
+            hooks_.openBusyGate();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void GeneralPage::Finish(const char* text, int closeTimer, int closeMs) {
+    busy_.SetBusyText(text);
+    busy_.FinishBusy();
+    timers_.SetTimer(closeTimer, closeMs);
+}
+
+void GeneralPage::ClearLinkState() {
+    labels_.Clear();
+    table_.SetChecked(res::kPowerOnBox, false);
+    table_.SetChecked(res::kEnableBeepBox, false);
+}
+
+bool GeneralPage::ShowFound(StateItem what, int index, const StateValue& value) {
+    const bool* on = std::get_if<bool>(&value);
+    switch (what) {
+        case StateItem::kPower:
+            if (on) table_.SetChecked(res::kPowerOnBox, *on);
+            return true;
+        case StateItem::kBeep:
+            if (on) table_.SetChecked(res::kEnableBeepBox, *on);
+            return true;
+        case StateItem::kInputConnection:
+        case StateItem::kOutputConnection:
+            if (on) labels_.Show(what == StateItem::kInputConnection, index, *on);
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace torvane

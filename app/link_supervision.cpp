@@ -2,7 +2,6 @@
 // the program's own readings of the switcher's state and the keep-alive,
 // and showing on the pages what those readings find.
 
-#include "app/link_messages.h"
 #include "app/torvane_dlg.h"
 #include "res/resource_ids.h"
 
@@ -18,36 +17,15 @@ constexpr TimeMs kUnansweredMs = 1000;
 
 }  // namespace
 
-void CTorvaneDlg::Reopen() {
-    if (linkMode_ == kComControlMode) {
-        if (Status opened = OpenSerialPort(reopenPath_); !opened)
-            return supervisor_.OpenFailed(opened.error().message);
-        lostLinkText_.clear();
-        supervisor_.Connected();
-        return;
-    }
-    tcp_->Close();
-    if (Status started = tcp_->Connect(switcherIp_, controlPort_, this); !started)
-        supervisor_.OpenFailed(started.error().message);
-}
+void CTorvaneDlg::Reopen() { connection_.Reopen(); }
 
 void CTorvaneDlg::CloseQuietly() {
     StopReading();
-    if (linkMode_ == kComControlMode)
-        CloseComPort();
-    else
-        CloseTcpLink();
-    lostLinkText_ = kSwitcherNotAnswering;
+    connection_.CloseNotAnswering();
     EndCommandsWithTheLink();
 }
 
 void CTorvaneDlg::ReadState(bool whole) { reading_.Start(whole); }
-
-std::string CTorvaneDlg::LinkName() const {
-    if (linkMode_ == kComControlMode) return serialPath_;
-    if (switcherIp_.empty()) return {};
-    return switcherIp_ + ":" + std::to_string(controlPort_);
-}
 
 bool CTorvaneDlg::SendKeepAlive() {
     if (!ReadingMayStart()) return false;
@@ -56,11 +34,11 @@ bool CTorvaneDlg::SendKeepAlive() {
 }
 
 bool CTorvaneDlg::ReadingMayStart() const {
-    const bool linkOpen = linkMode_ == kComControlMode ? serialOpen_ : tcpConnected_;
+    const bool linkOpen = connection_.LinkOpen();
     const TimeMs quiet = loop_.Now() - lastForegroundAt_;
     const bool answered = !dispatcher_.AwaitingReply() || quiet >= kUnansweredMs;
     return linkOpen && busyGate_ && answered && quiet >= kQuietMs && held_.empty() &&
-           !message_.Showing() && !busy_.Flagged() && !commands_.AnyWaiting() &&
+           !message_.Showing() && !busy_.Flagged() && !general_.Commands().AnyWaiting() &&
            !PageEntryPending();
 }
 
@@ -106,22 +84,9 @@ void CTorvaneDlg::ReleaseHeldInput() {
 }
 
 void CTorvaneDlg::ShowFound(StateItem what, int index, const StateValue& value) {
+    if (general_.ShowFound(what, index, value)) return;
     const bool* on = std::get_if<bool>(&value);
     const int* number = std::get_if<int>(&value);
-    switch (what) {
-        case StateItem::kPower:
-            if (on) Table().SetChecked(res::kPowerOnBox, *on);
-            return;
-        case StateItem::kBeep:
-            if (on) Table().SetChecked(res::kEnableBeepBox, *on);
-            return;
-        case StateItem::kInputConnection:
-        case StateItem::kOutputConnection:
-            if (on) ShowConnection(what == StateItem::kInputConnection, index, *on);
-            return;
-        default:
-            break;
-    }
     for (auto& page : pages_) {
         if (!page->PageCreated()) continue;
         if (what == StateItem::kRoute && number) page->ShowRoute(index, *number);

@@ -1,7 +1,7 @@
 #pragma once
-// The main window's timer ids and periods, in one place: the controller arms
-// them, the timer handler answers them, and torvanectl waits as long as the
-// window would.
+// The main window's timer ids and periods, in one place: the controller, the
+// General page and the connection control arm them on the main window, and
+// torvanectl waits as long as the window would.
 
 #include "pages/command_owner.h"
 

@@ -37,4 +37,28 @@ void CTorvaneDlg::OnConfig() {
     });
 }
 
+// The timer has stopped already: each fires once per arming.
+void CTorvaneDlg::OnNetworkTimer(int id) {
+    switch (id) {
+        case kDiscoveryAnswered:
+            if (configuration_ == ConfigurationState::kWaiting)
+                configuration_ = ConfigurationState::kAnswered;
+            busy_.SetBusyText("Configure successfully!");
+            if (busy_.Running()) busy_.FinishBusy();
+            timers_.SetTimer(kDiscoveryClose, 900);
+            break;
+        case kDiscoveryClose:
+            timers_.KillTimer(kConfigTimeout);
+            busy_.CloseBusy();
+            break;
+        case kConfigTimeout:
+            configuration_ = ConfigurationState::kTimedOut;
+            busy_.CloseBusy();
+            ReportTimeOut();
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace torvane

@@ -16,53 +16,6 @@ namespace {
 
 using namespace main_timer;
 
-// The controls of the General page, shown on page 1 and hidden on the others.
-// The logs, their Clear button and the controls without a role never change.
-const int kGeneralControls[] = {
-    res::kControlModeGroup,
-    res::kComModeRadio,
-    res::kTcpModeRadio,
-    res::kComGroup,
-    res::kPortLabel,
-    res::kComConnectButton,
-    res::kPortList,
-    res::kDeviceInfoGroup,
-    res::kStatusButton,
-    res::kClearLabelsButton,
-    res::kFirstInputLabel,
-    res::kFirstInputLabel + 1,
-    res::kFirstInputLabel + 2,
-    res::kFirstInputLabel + 3,
-    res::kFirstInputLabel + 4,
-    res::kFirstInputLabel + 5,
-    res::kFirstInputLabel + 6,
-    res::kFirstInputLabel + 7,
-    res::kFirstOutputLabel,
-    res::kFirstOutputLabel + 1,
-    res::kFirstOutputLabel + 2,
-    res::kFirstOutputLabel + 3,
-    res::kFirstOutputLabel + 4,
-    res::kFirstOutputLabel + 5,
-    res::kFirstOutputLabel + 6,
-    res::kFirstOutputLabel + 7,
-    res::kTcpGroup,
-    res::kSwitcherIpLabel,
-    res::kSwitcherIpList,
-    res::kTcpConnectButton,
-    res::kSearchButton,
-    res::kConfigButton,
-    res::kOffWindowFactoryResetGroup,
-    res::kBeepGroup,
-    res::kOffWindowFactoryResetButton,
-    res::kEnableBeepBox,
-    res::kFactoryResetGroup,
-    res::kFactoryResetButton,
-    res::kRebootGroup,
-    res::kRebootButton,
-    res::kPowerGroup,
-    res::kPowerOnBox,
-};
-
 std::unique_ptr<PortListRefresher> DefaultPortList(LinkFactory& links) {
     std::unique_ptr<PortSource> source = links.MakePortSource();
     if (!source) source = std::make_unique<ListedPortSource>();
@@ -86,33 +39,27 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
                          std::unique_ptr<PortListRefresher> ports)
     : Window(res::MainWindowTemplate(), KeyFilter::kEnterEscapeSpace),
       loop_(loop),
-      assembler_([this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); }),
-      tcpReassembly_([this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); }),
       message_(res::MessageDialogTemplate()),
       busy_(loop, res::BusyDialogTemplate()),
       timers_(loop, [this](int id) { OnTimer(id); }),
-      commands_(
+      entries_(
           timers_,
           [this](const CommandFrame& unit) {
               out_.Write(unit);
               SendCommandFrame();
           },
-          [this](const CommandRecord&) {
-              busy_.CloseBusy();
-              ReportTimeOut();
-          }),
+          [this](const CommandRecord&) { ReportTimeOut(); }),
+      general_(Table(), timers_, message_, busy_, GeneralPageHooks()),
       supervisor_(loop, *this),
       reading_(loop, {[this] { return ReadingMayStart(); },
                       [this](const CommandFrame& query) { SendForReading(query); },
                       [this] { supervisor_.NotAnswering(); },
                       [this](bool whole) { OnReadingFinished(whole); }}),
-      serial_(links.MakeSerialPort()),
-      tcp_(links.MakeTcpControlSocket()),
-      ports_(ports ? std::move(ports) : DefaultPortList(links)),
-      portList_(Table(), res::kPortList),
+      connection_(links, ports ? std::move(ports) : DefaultPortList(links), Table(), timers_,
+                  message_, supervisor_, ConnectionHooks()),
       discovery_(links, Table(), res::kSwitcherIpList, receiveLog_,
                  {[this] {
-                      CloseTcpLink();
+                      connection_.CloseTcpLink();
                       supervisor_.OperatorDisconnected();
                   },
                   [this] { timers_.SetTimer(kDiscoveryAnswered, 900); }}),
@@ -124,7 +71,7 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
     pages_[2] =
         std::make_unique<EmptyPage>(PageCode::kUpgrade, CFWDlg::kPlacement, CFWDlg::EntryOf());
     dispatcher_.SetReplyHandler(PageCode::kGeneral,
-                                [this](const std::uint8_t* f) { ParseGeneralReply(f); });
+                                [this](const std::uint8_t* f) { general_.OnReply(f); });
     for (PageCode code : {PageCode::kEdid, PageCode::kMatrix, PageCode::kUpgrade})
         dispatcher_.SetReplyHandler(
             code, [this, code](const std::uint8_t* f) { PageFor(code).OnReply(f); });
@@ -142,8 +89,7 @@ CTorvaneDlg::~CTorvaneDlg() {
     *alive_ = false;
     timers_.KillAll();
     // Destroying the window ends the serial monitoring and closes the links.
-    if (serial_) serial_->StopMonitoring();
-    if (tcp_) tcp_->Close();
+    connection_.Shutdown();
 }
 
 void CTorvaneDlg::SetPage(std::unique_ptr<Page> page) {
@@ -153,6 +99,13 @@ void CTorvaneDlg::SetPage(std::unique_ptr<Page> page) {
 }
 
 Page& CTorvaneDlg::PageFor(PageCode code) { return *pages_[PageSlot(code)]; }
+
+void CTorvaneDlg::ShowPortNames(const PortNames& inputs, const PortNames& outputs) {
+    inputNames_ = inputs;
+    outputNames_ = outputs;
+    general_.ShowPortNames(inputs, outputs);
+    for (auto& page : pages_) page->ShowPortNames(inputs, outputs);
+}
 
 void CTorvaneDlg::PostTask(std::function<void()> task) {
     loop_.Post([alive = alive_, task = std::move(task)] {
@@ -166,16 +119,9 @@ void CTorvaneDlg::OnInitDialog() {
     aboutItem_ = CAboutDlg::ItemText();
     Table().SetTooltip(res::kCloseButton, "Close");
     Table().SetTooltip(res::kMinimizeButton, "Minimize");
-    Table().CheckRadioInGroup(res::kComModeRadio);
-    linkMode_ = kComControlMode;
-    ApplyLinkMode();
-    ClearConnectionLabels();
-    RefreshPortList();
-    timers_.SetTimer(kPortRefresh, kPortRefreshMs);
+    general_.ClearLabels();
+    connection_.Init();
 }
-
-// A failed listing leaves the list as it was; the next tick tries again.
-void CTorvaneDlg::RefreshPortList() { static_cast<void>(ports_->RefreshPortList(portList_)); }
 
 void CTorvaneDlg::AddSwitcherAddress(const std::string& ipv4) {
     const auto& items = Controls().Items(res::kSwitcherIpList);
@@ -183,6 +129,10 @@ void CTorvaneDlg::AddSwitcherAddress(const std::string& ipv4) {
     int index = static_cast<int>(it - items.begin());
     if (it == items.end()) Table().InsertItem(res::kSwitcherIpList, index, ipv4);
     Table().SetSelection(res::kSwitcherIpList, index);
+}
+
+void CTorvaneDlg::ChooseSerialPort(const std::string& devicePath) {
+    Select(res::kPortList, connection_.PortEntry(devicePath));
 }
 
 void CTorvaneDlg::OnCommand(int id) {
@@ -198,20 +148,6 @@ void CTorvaneDlg::OnCommand(int id) {
         case res::kClearLogsButton:
             ClearLogs();
             break;
-        case res::kComModeRadio:
-            linkMode_ = kComControlMode;
-            ApplyLinkMode();
-            break;
-        case res::kTcpModeRadio:
-            linkMode_ = kTcpControlMode;
-            ApplyLinkMode();
-            break;
-        case res::kComConnectButton:
-            OnComConnect();
-            break;
-        case res::kTcpConnectButton:
-            OnTcpConnectButton();
-            break;
         case res::kSearchButton:
             // A socket that cannot be used leaves the list empty; torvanectl
             // reports the reason from SocketOutcome.
@@ -220,29 +156,8 @@ void CTorvaneDlg::OnCommand(int id) {
         case res::kConfigButton:
             OnConfig();
             break;
-        case res::kStatusButton:
-            OnStatus();
-            break;
-        case res::kClearLabelsButton:
-            ClearConnectionLabels();
-            break;
-        case res::kFactoryResetButton:
-            OnFactoryReset();
-            break;
-        case res::kRebootButton:
-            StartTimedCommand(Reboot(), kReboot, "Rebooting");
-            break;
-        case res::kPowerOnBox:
-            OnPowerBox();
-            break;
-        case res::kEnableBeepBox:
-            OnBeepBox();
-            break;
-        // The off-window Factory Reset button would send a routing frame under
-        // a "Factory Reset" caption; it has no action.
-        case res::kOffWindowFactoryResetButton:
-            break;
         default:
+            if (!connection_.OnCommand(id)) general_.OnCommand(id);
             break;
     }
 }
@@ -275,8 +190,9 @@ void CTorvaneDlg::EnterPage(PageCode code) {
     if (code == PageCode::kGeneral) {
         ApplyPageLayout();
         // Like the EDID and Matrix entries, the General entry is guarded by
-        // timer 1000, so a silent switcher cannot keep the gate closed.
-        SendEntryQuery(PowerStateQuery());
+        // the entry's time-out, so a silent switcher cannot keep the gate
+        // closed.
+        SendEntryQuery(GeneralPage::Entry().query);
         return;
     }
     Page& page = PageFor(code);
@@ -307,17 +223,13 @@ Point CTorvaneDlg::PageOrigin(PageCode code) {
 
 void CTorvaneDlg::SendEntryQuery(const CommandFrame& query) {
     if (!PassBusyGate()) return;
-    out_.Write(query);
-    SendCommandFrame();
-    timers_.SetTimer(kPageEntryTimeout, kPageEntryTimeoutMs);
+    entries_.Start(kPageEntryTimeout, query, CommandWait{kPageEntryTimeoutMs, std::nullopt});
 }
-
-bool CTorvaneDlg::PageEntryPending() const { return timers_.IsRunning(kPageEntryTimeout); }
 
 void CTorvaneDlg::ApplyPageLayout() {
     const PageCode active = ActivePage();
     const bool general = active == PageCode::kGeneral;
-    for (int id : kGeneralControls) Table().SetVisible(id, general);
+    general_.Show(general);
     for (auto& page : pages_)
         if (page->PageCreated()) page->PageWindow().ShowWindow(!general && page->Code() == active);
 }
@@ -325,17 +237,8 @@ void CTorvaneDlg::ApplyPageLayout() {
 // --- busy gate and send path ---
 
 bool CTorvaneDlg::PassBusyGate() {
-    const bool linkOpen = linkMode_ == kComControlMode ? serialOpen_ : tcpConnected_;
-    if (!linkOpen && !lostLinkText_.empty()) {
-        message_.ShowMessage(lostLinkText_);
-        return false;
-    }
-    if (linkMode_ == kComControlMode && !serialOpen_) {
-        message_.ShowMessage("Open COM failed!");
-        return false;
-    }
-    if (linkMode_ != kComControlMode && !tcpConnected_) {
-        message_.ShowMessage("Connect to Matrix failed!");
+    if (const std::string closed = connection_.ClosedLinkText(); !closed.empty()) {
+        message_.ShowMessage(closed);
         return false;
     }
     if (!busyGate_) return false;
@@ -346,12 +249,7 @@ bool CTorvaneDlg::PassBusyGate() {
 void CTorvaneDlg::SendFrame(std::uint8_t* buffer, std::size_t length) {
     dispatcher_.NoteUnitSent();
     CompleteUnit(buffer, length);
-    // The radio, not the link mode, picks the link; nothing checks here that
-    // it is open: a unit on a closed link is left to the command's time-out.
-    if (Controls().Checked(res::kComModeRadio))
-        serial_->WriteToPort(buffer, length);
-    else
-        tcp_->Send(buffer, length);
+    connection_.Send(buffer, length);
     if (length == kCommandFrameSize) std::copy_n(buffer, length, lastSent_.begin());
     if (!sendingForReading_) lastForegroundAt_ = loop_.Now();
     sendLog_.Echo(buffer, length);
@@ -367,7 +265,7 @@ void CTorvaneDlg::PostSendRequest(SendRequest request) {
 
 void CTorvaneDlg::OnSendRequest(SendRequest request) {
     if (request == SendRequest::kStopEntryTimeout) {
-        timers_.KillTimer(kPageEntryTimeout);
+        entries_.Drop(kPageEntryTimeout);
         return;
     }
     if (auto unit = out_.UnitFor(request)) SendFrame(unit->data(), unit->size());
@@ -393,6 +291,44 @@ void CTorvaneDlg::OnFrame(const std::uint8_t* frame, std::size_t length) {
         state_.OnReply(ReplyView(frame), ReplyView(answered.data()));
     }
     Activity();
+}
+
+ConnectionControl::Hooks CTorvaneDlg::ConnectionHooks() {
+    return {[this](const std::uint8_t* f, std::size_t n) { OnFrame(f, n); },
+            [this] { general_.SendPowerStateQuery(); },
+            [this] { ClearLinkState(); },
+            [this] { LinkChanged(); },
+            [this](const char* text) { ReportLostLink(text); },
+            [this] { StopReading(); },
+            [this] { state_.Forget(); },
+            [this] { Activity(); }};
+}
+
+GeneralPage::Hooks CTorvaneDlg::GeneralPageHooks() {
+    return {[this] { return PassBusyGate(); }, [this] { busyGate_ = true; },
+            [this](const CommandFrame& unit) {
+                out_.Write(unit);
+                SendCommandFrame();
+            },
+            [this] { entries_.Drop(kPageEntryTimeout); }, [this] { ReportTimeOut(); }};
+}
+
+// The port list refreshes on timer 1 while no serial port is open; every
+// other expiry may move a command on.
+void CTorvaneDlg::OnTimer(int id) {
+    if (id == kPortRefresh) {
+        RefreshPortList();
+        return;
+    }
+    Activity();
+    if (entries_.OnTimer(id) || general_.OnTimer(id)) return;
+    timers_.KillTimer(id);
+    OnNetworkTimer(id);
+}
+
+void CTorvaneDlg::ReportTimeOut() {
+    // The gate stays closed while "Time out!" shows, so page labels ignore clicks.
+    message_.ShowMessage("Time out!", [this] { busyGate_ = true; });
 }
 
 void CTorvaneDlg::ClearLogs() {

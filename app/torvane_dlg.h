@@ -1,9 +1,9 @@
 #pragma once
 // The main window and the controller: the four page labels and page
-// switching, the busy gate that admits one command at a time, the only path
-// to the links (SendFrame) with the Send log, the main window's command
-// timers, the choice and opening of the link, and the General page, whose
-// controls are the main window's own.
+// switching with each page's entry, the busy gate that admits one command at
+// a time, the only path to the links (SendFrame) with the Send and Receive
+// logs, and the routing of clicks, replies and timers to the General page,
+// the connection control and the pages it composes.
 
 #include <array>
 #include <cstdint>
@@ -14,8 +14,9 @@
 #include <vector>
 
 #include "app/about_dlg.h"
+#include "app/connection_control.h"
 #include "app/connection_supervisor.h"
-#include "app/port_list_combo.h"
+#include "app/general_page.h"
 #include "app/state_reading.h"
 #include "app/switcher_state.h"
 #include "links/link_factory.h"
@@ -29,29 +30,17 @@
 #include "protocol/dispatcher.h"
 #include "protocol/frames.h"
 #include "protocol/hex_log.h"
-#include "protocol/serial_assembler.h"
-#include "protocol/tcp_reassembly.h"
 #include "ui/message_dlg.h"
 #include "ui/status_dlg.h"
 #include "ui/window.h"
 
 namespace torvane {
 
-// Link modes of the "Control Mode Select" radios.
-inline constexpr std::uint8_t kComControlMode = 2;
-inline constexpr std::uint8_t kTcpControlMode = 3;
-inline constexpr std::uint16_t kSwitcherControlPort = 8000;
-
 // Where the last network configuration sent by Config... stands: waiting
 // for the switcher to answer from its new settings, answered, or given up.
 enum class ConfigurationState { kNone, kWaiting, kAnswered, kTimedOut };
 
-class CTorvaneDlg : public Window,
-                    public PageHost,
-                    private SerialPortOwner,
-                    private TcpSocketEvents,
-                    private SupervisedLink,
-                    private InputHold {
+class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, private InputHold {
   public:
     // `ports` keeps the port list current; by default it lists the ports of
     // the link factory's port source.
@@ -67,24 +56,19 @@ class CTorvaneDlg : public Window,
 
     // --- state a front-end shows and tests read ---
     PageCode ActivePage() const { return dispatcher_.ActivePage(); }
-    std::uint8_t LinkMode() const { return linkMode_; }
-    bool SerialOpen() const { return serialOpen_; }
-    bool TcpConnected() const { return tcpConnected_; }
+    std::uint8_t LinkMode() const { return connection_.LinkMode(); }
+    bool SerialOpen() const { return connection_.SerialOpen(); }
+    bool TcpConnected() const { return connection_.TcpConnected(); }
     bool AwaitingReply() const { return dispatcher_.AwaitingReply(); }
     unsigned long UnitsSent() const { return dispatcher_.UnitsSent(); }
     const SendLog& SendLogView() const { return sendLog_; }
     const ReceiveLog& ReceiveLogView() const { return receiveLog_; }
     const WindowTimers& Timers() const { return timers_; }
-    // The entry of the EDID or Matrix page waits for its queries to end.
-    bool PageEntryPending() const;
-    // The main window's commands that wait for an answer, and how they ended.
-    const CommandOwner& Commands() const { return commands_; }
-    CommandOwner& Commands() { return commands_; }
-    // Whether the switcher reported a device on input or output `n` (1 to
-    // 8) at the last status reading; nothing until it has.
-    std::optional<bool> Connected(bool input, int n) const {
-        return (input ? inputConnected_ : outputConnected_)[static_cast<std::size_t>(n - 1)];
-    }
+    // A page's entry waits for its queries to end.
+    bool PageEntryPending() const { return entries_.AnyWaiting(); }
+    // The General page's commands that wait for an answer, and how they ended.
+    const CommandOwner& Commands() const { return general_.Commands(); }
+    CommandOwner& Commands() { return general_.Commands(); }
     // What the switcher confirmed, from every reply accepted on any page.
     const SwitcherState& State() const { return state_; }
     SwitcherState& State() { return state_; }
@@ -99,15 +83,15 @@ class CTorvaneDlg : public Window,
     // reconnect (whole) or on its refresh.
     void ReadStateNow(bool whole) { reading_.Start(whole); }
     // The link the operator chose: the serial port's path, or address:port.
-    std::string LinkName() const;
+    std::string LinkName() const { return connection_.LinkName(); }
     // The program's own queries (keep-alive, state readings).
     const StateReading& Reading() const { return reading_; }
     CAboutDlg& About() { return about_; }
     const std::string& AboutItemText() const { return aboutItem_; }
     // The title the skin draws in the header band.
     const std::string& TitleText() const { return title_; }
-    const std::string& SwitcherIp() const { return switcherIp_; }
-    PortListRefresher& Ports() { return *ports_; }
+    const std::string& SwitcherIp() const { return connection_.SwitcherIp(); }
+    PortListRefresher& Ports() { return connection_.Ports(); }
     CConfigIPDlg& ConfigIp() { return configIp_; }
     const Discovery& SwitcherDiscovery() const { return discovery_; }
     ConfigurationState Configuration() const { return configuration_; }
@@ -125,14 +109,14 @@ class CTorvaneDlg : public Window,
     void ChooseSerialPort(const std::string& devicePath);
     // The control port to connect to (the switcher's is 8000; tests and the
     // simulator use others).
-    void SetControlPort(std::uint16_t port) { controlPort_ = port; }
+    void SetControlPort(std::uint16_t port) { connection_.SetControlPort(port); }
     // Where Search and Config... send and listen (the switcher's ports and
     // the limited broadcast unless set).
     void SetDiscoverySettings(const DiscoverySettings& settings) {
         discovery_.SetSettings(settings);
     }
     // Why the last attempt to open a link failed, in the system's words.
-    const std::string& LastLinkError() const { return lastLinkError_; }
+    const std::string& LastLinkError() const { return connection_.LastLinkError(); }
     // Sees every unit sent ('>') and every frame the Receive log shows ('<').
     using Trace = std::function<void(char direction, const std::uint8_t* bytes, std::size_t count)>;
     void SetTrace(Trace trace) { trace_ = std::move(trace); }
@@ -146,11 +130,11 @@ class CTorvaneDlg : public Window,
         onLinkChanged_ = std::move(onLinkChanged);
     }
     // The serial port the open COM link uses.
-    const std::string& SerialPath() const { return serialPath_; }
+    const std::string& SerialPath() const { return connection_.SerialPath(); }
     // Its stable name: the /dev/serial/by-id link that leads to it where
     // there is one (an adapter keeps it under whatever tty name it comes
     // back), else the path itself. Known when the link opens.
-    const std::string& SerialStableName() const { return reopenPath_; }
+    const std::string& SerialStableName() const { return connection_.SerialStableName(); }
     // The operator's names of the inputs and outputs ("" for none), shown
     // after each connection state on the General page and on the Matrix
     // page.
@@ -164,7 +148,7 @@ class CTorvaneDlg : public Window,
     void OnSendRequest(SendRequest request);
     void SetTimer(int id, int periodMs) { timers_.SetTimer(id, periodMs); }
     void KillTimer(int id) { timers_.KillTimer(id); }
-    void RefreshPortList();
+    void RefreshPortList() { connection_.RefreshPortList(); }
 
     // PageHost
     bool PassBusyGate() override;
@@ -178,7 +162,7 @@ class CTorvaneDlg : public Window,
     CMessageDlg& Message() override { return message_; }
     CStatusDlg& Busy() override { return busy_; }
     EventLoop& Loop() override { return loop_; }
-    bool ComControlMode() const override { return linkMode_ == kComControlMode; }
+    bool ComControlMode() const override { return connection_.LinkMode() == kComControlMode; }
 
   protected:
     void OnInitDialog() override;
@@ -197,48 +181,19 @@ class CTorvaneDlg : public Window,
     void SendCommandFrame();
     void OnFrame(const std::uint8_t* frame, std::size_t length);
     void ClearLogs();
+    ConnectionControl::Hooks ConnectionHooks();
 
     // Main window timers.
     void OnTimer(int id);
     void ReportTimeOut();
-    void StartCommand(int timer, const CommandFrame& unit);
-
-    // General page: status and system commands.
-    void ClearConnectionLabels();
-    void ShowConnectionLabel(int index);
+    GeneralPage::Hooks GeneralPageHooks();
     void LinkChanged();
-    void OnStatus();
-    void ParseGeneralReply(const std::uint8_t* frame);
-    void OnPowerState(std::uint8_t state);
-    void OnStatusReply(const ReplyView& reply);
-    void OnArcReply(const ReplyView& reply);
-    void OnBeepCommandReply(const ReplyView& reply);
-    void OnPowerCommandReply(const ReplyView& reply);
-    void StartTimedCommand(const CommandFrame& frame, int timer, const char* busyText);
-    void OnFactoryReset();
-    void OnPowerBox();
-    void OnBeepBox();
-    void SendPowerState(bool on);
-    void SendBeepStateQuery();
-    void SendPowerStateQuery();
 
-    // Connection control.
-    void ApplyLinkMode();
-    void OnComConnect();
-    void CloseComPort();
-    void OnTcpConnectButton();
-    void OnSerialBytes(const std::uint8_t* bytes, std::size_t count) override;
-    void OnSerialFailure() override;
-    void OnTcpConnect(const Status& outcome) override;
-    void OnTcpRead(const std::uint8_t* bytes, long readResult) override;
-    void OnTcpClose() override;
-    void CloseTcpLink();
     // The link went down without the operator asking: say so now (unless it
     // is reopened by itself), and again when a command finds it closed.
     void ReportLostLink(const char* text);
     void EndCommandsWithTheLink();
     void ClearLinkState();
-    Status OpenSerialPort(const std::string& path);
 
     // Supervision: the link reopened, read and kept alive by the supervisor.
     void Reopen() override;
@@ -253,7 +208,6 @@ class CTorvaneDlg : public Window,
     // What a reading found, shown where the operator sees it.
     void ShowFound(StateItem what, int index, const StateValue& value);
     void ShowKnownState();
-    void ShowConnection(bool input, int n, bool connected);
     // InputHold: the operator's input waits while a reading's query does.
     bool Holding() const override { return reading_.InFlight(); }
     void Hold(std::function<void()> input) override { held_.push_back(std::move(input)); }
@@ -261,6 +215,7 @@ class CTorvaneDlg : public Window,
 
     // Discovery and network configuration.
     void OnConfig();
+    void OnNetworkTimer(int id);
 
     void PostTask(std::function<void()> task);
     void Activity() {
@@ -272,13 +227,14 @@ class CTorvaneDlg : public Window,
     SendLog sendLog_;
     ReceiveLog receiveLog_;
     FrameDispatcher dispatcher_{receiveLog_};
-    SerialFrameAssembler assembler_;
-    TcpReassembly tcpReassembly_;
     CMessageDlg message_;
     CStatusDlg busy_;
     CAboutDlg about_;
     WindowTimers timers_;
-    CommandOwner commands_;
+    // A page's entry query, guarded by the page entry's time-out (timer
+    // 1000); the page's own replies end it.
+    CommandOwner entries_;
+    GeneralPage general_;
     SwitcherState state_;
     // The last command unit sent: what an accepted reply answers.
     CommandFrame lastSent_{};
@@ -290,38 +246,19 @@ class CTorvaneDlg : public Window,
     TimeMs lastForegroundAt_ = 0;
     bool sendingForReading_ = false;
     bool showingFound_ = false;
-    std::string reopenPath_;
-    std::unique_ptr<SerialPort> serial_;
-    std::unique_ptr<TcpControlSocket> tcp_;
-    std::unique_ptr<PortListRefresher> ports_;
-    PortListCombo portList_;
+    ConnectionControl connection_;
     std::array<std::unique_ptr<Page>, 3> pages_;  // EDID, Matrix, Upgrade
     Discovery discovery_;
     CConfigIPDlg configIp_;
 
     bool busyGate_ = true;
     ConfigurationState configuration_ = ConfigurationState::kNone;
-    std::uint8_t linkMode_ = kComControlMode;
-    bool serialOpen_ = false;
-    bool tcpConnected_ = false;
-    SerialSettings serialSettings_;
-    std::string serialPath_;
-    std::string switcherIp_;
-    std::uint16_t controlPort_ = kSwitcherControlPort;
     std::string aboutItem_;
     std::string title_ = std::string("Torvane ") + kProtocolVersion + std::string(15, ' ');
-    std::string lastLinkError_;
-    // Why the link is closed when it failed by itself; empty otherwise.
-    std::string lostLinkText_;
-    std::array<std::optional<bool>, 8> inputConnected_;
-    std::array<std::optional<bool>, 8> outputConnected_;
     std::function<void()> onActivity_;
     Trace trace_;
     std::function<void(int)> onQuit_;
     std::function<void()> onLinkChanged_;
-    // The General page's connection labels, IN1 to IN8 then OUTA to OUTH:
-    // what the switcher said ("" before it did), and the names shown after it.
-    std::array<std::string, 16> connectionTexts_;
     PortNames inputNames_;
     PortNames outputNames_;
     // Posted tasks check it, so none runs after the window is gone.
