@@ -26,6 +26,7 @@ struct Operations::Running {
     unsigned long units = 0;
     EventLoop::TimerId limit = 0;
     EventLoop::TimerId tick = 0;
+    EventLoop::TimerId wake = 0;
     // `holds` held at the last check: it is asked once more before `then`.
     bool confirming = false;
 };
@@ -97,6 +98,18 @@ void Operations::StopTimers() {
     if (!current_) return;
     loop_.CancelTimer(current_->limit);
     loop_.CancelTimer(current_->tick);
+    loop_.CancelTimer(current_->wake);
+}
+
+void Operations::Listen(int ms, Then then, Fail fail) {
+    auto heard = std::make_shared<bool>(false);
+    // The limit only backs up the wake-up.
+    Begin([heard] { return *heard; }, std::move(then), std::move(fail), ms + kTickMs, false);
+    current_->wake = loop_.StartTimer(ms, [this, heard, alive = std::weak_ptr<bool>(alive_)] {
+        if (alive.expired()) return;
+        *heard = true;
+        ScheduleCheck();
+    });
 }
 
 void Operations::ArmLimit() {

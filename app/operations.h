@@ -91,6 +91,19 @@ struct DeviceIdentity {
     std::string text;    // the 32-character device text
 };
 
+// The switchers a discovery found, in the Switcher IP list's order.
+using FoundSwitchers = std::vector<NetworkFields>;
+
+// A network configuration for the switcher discovery finds under `mac`.
+struct NetworkSettings {
+    std::string mac;  // twelve upper-case hex digits
+    bool automatic = false;
+    // For static addressing, dotted; typed into the dialog as they are, so
+    // the dialog names each one it refuses.
+    std::string ip, netmask, gateway;
+    std::string newMac;  // "" keeps the MAC
+};
+
 struct UpgradeProgress {
     std::vector<std::string> newLines;  // log lines added since the last report
     bool sending = false;
@@ -149,6 +162,14 @@ class Operations : private WindowObserver {
     void Upgrade(const std::string& path, std::function<void(const UpgradeProgress&)> progress,
                  Done<DeviceIdentity> done);
 
+    // Discovery, as Search does it: in TCP control mode (an open TCP link
+    // closes), every switcher that answers within `listenMs` is listed.
+    void Discover(int listenMs, Done<FoundSwitchers> done);
+    // Discovers, then sends `settings` to the switcher found under its MAC
+    // through the configuration dialog, and waits for the switcher to
+    // answer from its new settings; the value lists the switchers then.
+    void ConfigureNetwork(const NetworkSettings& settings, int listenMs, Done<FoundSwitchers> done);
+
     // The serial ports the window lists.
     Result<std::vector<SSerInfo>> Ports();
 
@@ -178,6 +199,8 @@ class Operations : private WindowObserver {
     // lost, or `limitMs` passed (since the phase began, or since the last
     // unit sent when `limitPerUnit`).
     void Begin(Holds holds, Then then, Fail fail, int limitMs, bool limitPerUnit);
+    // A phase that lets the loop run `ms` (answers arrive meanwhile), then `then`.
+    void Listen(int ms, Then then, Fail fail);
     // The call is over; the next one starts after the caller's callback.
     void EndCall();
     template <class T>
@@ -225,6 +248,10 @@ class Operations : private WindowObserver {
     void StartUpgrade(const std::string& path, std::function<void(const UpgradeProgress&)> progress,
                       Done<DeviceIdentity> done);
     UpgradeProgress ProgressNow();
+    // Search: false, with the socket's failure given to `fail`, when nothing could answer.
+    bool StartSearch(const Fail& fail);
+    void SendConfiguration(const NetworkSettings& settings, Done<FoundSwitchers> done);
+    void TypeConfiguration(const NetworkSettings& settings);
 
     SwitcherStatus StatusNow() const;
     MatrixState MatrixNow() const;

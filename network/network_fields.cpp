@@ -47,6 +47,17 @@ AddressFields SplitAddressText(const std::string& text) {
     return fields;
 }
 
+std::vector<std::string> SplitAtAny(const std::string& text, const std::string& separators) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (separators.find(c) != std::string::npos)
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    return parts;
+}
+
 std::string MacText(const MacFields& fields) {
     std::string text;
     for (const auto& field : fields) text += field;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace torvane {
 
@@ -32,6 +33,9 @@ bool IsSwitcherAnswer(const std::uint8_t* bytes, std::size_t count);
 // dots (missing parts empty).
 std::string AddressText(const AddressFields& fields);
 AddressFields SplitAddressText(const std::string& text);
+// The pieces of `text` between any of `separators`, as typed: "1.2..3"
+// gives four pieces, one of them empty.
+std::vector<std::string> SplitAtAny(const std::string& text, const std::string& separators);
 // The twelve digits without separators, and back in two-digit pieces.
 std::string MacText(const MacFields& fields);
 MacFields SplitMacText(const std::string& text);
