@@ -1,4 +1,8 @@
-// The switcher's answer to each command frame, by group.
+// The switcher's answer to each command frame, by group. Its bytes are
+// spelled here, not taken from the program's command builders and reply
+// view: as a model of the device of its own, it answers a byte the program
+// misreads as the device would, where a shared spelling would carry the
+// same misreading on both sides.
 
 #include "sim/switcher_model.h"
 

@@ -71,6 +71,46 @@ TEST_F(OperationsTest, StatusReturnsWhatTheSwitcherReported) {
               (std::array<bool, 8>{true, false, false, false, false, false, false, false}));
 }
 
+// The switcher goes quiet on its network port once the configuration dialog
+// opens: its answer from the new settings never comes.
+struct QuietOnceConfiguring : WindowObserver {
+    explicit QuietOnceConfiguring(sim::SwitcherModel& model) : model(model) {}
+    void OnOpened(Window&) override { model.Faults().answerDiscovery = false; }
+    sim::SwitcherModel& model;
+};
+
+TEST_F(OperationsTest, ANetworkConfigurationEndsWithTheSwitchersAnswerFromItsNewAddressOrTimesOut) {
+    Dlg().SetDiscoverySettings(
+        {"127.0.0.1", "127.255.255.255", sim::kDiscoveryPort, sim::kConfigPort});
+    using Found = Completed<FoundSwitchers>;
+    const Found found = Complete<FoundSwitchers>(
+        [&](Operations::Done<FoundSwitchers> done) { ops->Discover(500, done); });
+    ASSERT_TRUE(found.result.ok()) << found.result.error().message;
+    ASSERT_EQ(found.result->size(), 1u);
+    NetworkSettings settings;
+    settings.mac = MacText(found.result->front().mac);
+    settings.ip = "127.0.0.9";
+    settings.netmask = "255.0.0.0";
+    settings.gateway = "127.0.0.1";
+
+    const Found moved = Complete<FoundSwitchers>(
+        [&](Operations::Done<FoundSwitchers> done) { ops->ConfigureNetwork(settings, 500, done); });
+    ASSERT_TRUE(moved.result.ok()) << moved.result.error().message;
+    ASSERT_EQ(moved.result->size(), 1u);
+    EXPECT_EQ(AddressText(moved.result->front().ip), "127.0.0.9");
+
+    QuietOnceConfiguring quiet(model);
+    Dlg().ConfigIp().AddObserver(&quiet);
+    settings.ip = "127.0.0.10";
+    const Found silent = Complete<FoundSwitchers>(
+        [&](Operations::Done<FoundSwitchers> done) { ops->ConfigureNetwork(settings, 500, done); });
+    Dlg().ConfigIp().RemoveObserver(&quiet);
+    ASSERT_FALSE(silent.result.ok());
+    EXPECT_EQ(silent.result.error().kind, Error::Kind::kTimedOut);
+    EXPECT_EQ(silent.result.error().message, "Time out!");
+    EXPECT_FALSE(Dlg().Busy().Flagged());
+}
+
 TEST(Operations, AFailedCommandSaysHowItFailed) {
     struct Case {
         const char* name;
