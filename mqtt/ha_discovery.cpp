@@ -66,7 +66,6 @@ std::vector<RetainedConfig> DiscoveryConfigs(const DiscoveryScope& scope,
     std::vector<RetainedConfig> configs;
     auto add = [&](const std::string& component, const std::string& objectId, json config) {
         config["unique_id"] = scope.nodeId + "_" + objectId;
-        config["object_id"] = scope.nodeId + "_" + objectId;
         config["availability"] = availability;
         config["device"] = device;
         configs.push_back({scope.discoveryPrefix + "/" + component + "/" + scope.nodeId + "/" +
