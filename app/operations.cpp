@@ -53,6 +53,7 @@ Operations::Operations(CTorvaneApp& app, EventLoop& loop)
         ScheduleCheck();
     };
     dlg_.Commands().AddObserver(noteEnd);
+    dlg_.EntryCommands().AddObserver(noteEnd);
     app_.MatrixPage().Commands().AddObserver(noteEnd);
     app_.EdidPage().Commands().AddObserver(noteEnd);
     app_.UpgradePage().Commands().AddObserver(noteEnd);

@@ -66,6 +66,9 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     const WindowTimers& Timers() const { return timers_; }
     // A page's entry waits for its queries to end.
     bool PageEntryPending() const { return entries_.AnyWaiting(); }
+    // The page entries' queries, and how they ended (an entry left
+    // unanswered ends timed out).
+    CommandOwner& EntryCommands() { return entries_; }
     // The General page's commands that wait for an answer, and how they ended.
     const CommandOwner& Commands() const { return general_.Commands(); }
     CommandOwner& Commands() { return general_.Commands(); }

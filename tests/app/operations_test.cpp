@@ -112,30 +112,40 @@ TEST_F(OperationsTest, ANetworkConfigurationEndsWithTheSwitchersAnswerFromItsNew
 }
 
 TEST(Operations, AFailedCommandSaysHowItFailed) {
+    using Call = std::function<void(Rig&, Operations::Done<void>)>;
+    const Call status = [](Rig& r, Operations::Done<void> done) {
+        r.ops->Status([done](const Completed<SwitcherStatus>& c) {
+            done({c.result ? Status() : Status(c.result.error()), c.notes});
+        });
+    };
+    // Entering the Matrix page first: its entry queries go unanswered.
+    const Call route = [](Rig& r, Operations::Done<void> done) { r.ops->Route(3, 2, done); };
     struct Case {
         const char* name;
+        Call call;
         std::function<void(Rig&)> fault;
         Error::Kind kind;
         const char* message;
     };
     const Case cases[] = {
-        {"silent switcher", [](Rig& r) { r.model.Faults().silent = true; }, Error::Kind::kTimedOut,
-         "Time out!"},
-        {"serial line cut", [](Rig& r) { r.links.UnplugSerial(); }, Error::Kind::kLinkLost,
+        {"silent switcher", status, [](Rig& r) { r.model.Faults().silent = true; },
+         Error::Kind::kTimedOut, "Time out!"},
+        {"silent switcher on entering the Matrix page", route,
+         [](Rig& r) { r.model.Faults().silent = true; }, Error::Kind::kTimedOut, "Time out!"},
+        {"serial line cut", status, [](Rig& r) { r.links.UnplugSerial(); }, Error::Kind::kLinkLost,
          "Serial port failed!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig;
         ASSERT_TRUE(rig.Connect().result.ok());
-        const auto status =
-            rig.Complete<SwitcherStatus>([&](Operations::Done<SwitcherStatus> done) {
-                rig.ops->Status(done);
-                c.fault(rig);
-            });
-        ASSERT_FALSE(status.result.ok());
-        EXPECT_EQ(status.result.error().kind, c.kind);
-        EXPECT_EQ(status.result.error().message, c.message);
+        const auto failed = rig.Complete<void>([&](Operations::Done<void> done) {
+            c.call(rig, done);
+            c.fault(rig);
+        });
+        ASSERT_FALSE(failed.result.ok());
+        EXPECT_EQ(failed.result.error().kind, c.kind);
+        EXPECT_EQ(failed.result.error().message, c.message);
     }
 }
 
