@@ -1,35 +1,50 @@
 #include "service/daemon.h"
 
 #include <nlohmann/json.hpp>
+#include <random>
+
+#include "service/json_text.h"
 
 namespace torvane::service {
 namespace {
 
-// A link that could not open is tried again after this long.
-constexpr int kRetryMs = 5000;
+std::optional<profile::ProfileStore> StoreIn(const std::string& folder) {
+    if (folder.empty()) return std::nullopt;
+    return profile::ProfileStore(folder);
+}
+
+double Spread() {
+    static std::mt19937 engine{std::random_device{}()};
+    return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
+}
 
 }  // namespace
 
 Daemon::Daemon(EventLoop& loop, LinkFactory& links, DaemonSettings settings)
-    : loop_(loop), settings_(std::move(settings)), app_(loop, links) {
+    : loop_(loop),
+      settings_(std::move(settings)),
+      app_(loop, links),
+      profile_(StoreIn(settings_.profileFolder)) {
     dlg_ = &app_.InitInstance(nullptr);
     dlg_->SetSupervision(settings_.supervision);
+    binding_.emplace(*dlg_, links, profile_);
     ops_.emplace(app_, loop_);
     commands_.emplace(
         *ops_, [this] { return LinkUp(); }, settings_.queueLimit);
     events_.emplace(loop_);
-    events_->SetSnapshot([this] { return LinkJson(); });
+    events_->SetSnapshot([this] { return StateJson(); });
+    stateListener_ = dlg_->State().AddListener(
+        [this](const StateChange& change) { events_->Publish("change", ChangeJson(change)); });
+    dlg_->SetLinkObserver([this](LinkState state) { OnLinkState(state); });
     commands_->AddListener([this](const ApiCall& call, const CallOutcome& outcome) {
         nlohmann::json told = nlohmann::json::parse(CallJson(call));
         told["status"] = outcome.status;
         told["outcome"] = nlohmann::json::parse(outcome.body, nullptr, false);
-        events_->Publish("command",
-                         told.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+        events_->Publish("command", Dump(told));
         TellLink();
-        // A command that found the link gone starts the way back.
-        if (outcome.status == 503 && !LinkUp() && !retry_) Connect();
     });
     api_.emplace(*commands_, settings_.web, settings_.access);
+    api_->SetState([this] { return StateJson(); });
     api_->SetLinkUp([this] { return LinkUp(); });
     api_->SetLinkProblem([this] { return linkProblem_; });
     api_->SetEvents(
@@ -43,6 +58,8 @@ Daemon::Daemon(EventLoop& loop, LinkFactory& links, DaemonSettings settings)
 Daemon::~Daemon() {
     *alive_ = false;
     loop_.CancelTimer(retry_);
+    dlg_->SetLinkObserver(nullptr);
+    dlg_->State().RemoveListener(stateListener_);
     server_.reset();
 }
 
@@ -57,30 +74,57 @@ Result<std::uint16_t> Daemon::Start() {
 void Daemon::Connect() {
     loop_.CancelTimer(retry_);
     retry_ = 0;
-    ops_->Connect(settings_.link,
-                  [this, alive = std::weak_ptr<bool>(alive_)](const Completed<void>& done) {
-                      if (alive.expired()) return;
-                      if (done.result) {
-                          linkProblem_.clear();
-                          return;
-                      }
-                      linkProblem_ = done.result.error().message;
-                      if (log_) log_(linkProblem_);
-                      retry_ = loop_.StartTimer(kRetryMs, [this] { Connect(); });
-                  });
+    ops_->Connect(
+        settings_.link, [this, alive = std::weak_ptr<bool>(alive_)](const Completed<void>& done) {
+            if (alive.expired()) return;
+            if (done.result) {
+                linkProblem_.clear();
+                attempts_ = 0;
+                dlg_->ReadStateNow(true);
+                TellLink();
+                return;
+            }
+            linkProblem_ = done.result.error().message;
+            if (log_) log_(linkProblem_);
+            TellLink();
+            // A link lost once open is the supervisor's to reopen.
+            if (dlg_->Supervisor().State() != LinkState::kDisconnected) return;
+            retry_ =
+                loop_.StartTimer(ConnectionSupervisor::WaitBefore(attempts_++, Spread()), [this] {
+                    retry_ = 0;
+                    Connect();
+                });
+        });
 }
 
-std::string Daemon::LinkJson() const {
-    nlohmann::json link = {{"link", LinkUp() ? "up" : "down"}};
-    if (!LinkUp() && !linkProblem_.empty()) link["problem"] = linkProblem_;
-    return link.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+void Daemon::OnLinkState(LinkState state) {
+    if (state == LinkState::kLost) {
+        linkProblem_ = dlg_->Supervisor().LossReason();
+        if (log_) log_(linkProblem_);
+    } else if (state == LinkState::kConnected) {
+        linkProblem_.clear();
+    }
+    TellLink();
+}
+
+LinkView Daemon::Link() const { return {LinkUp(), linkProblem_, &dlg_->Supervisor(), loop_.Now()}; }
+
+const profile::Profile* Daemon::KnownProfile() const {
+    return profile_.Known() ? &profile_.Current() : nullptr;
+}
+
+std::string Daemon::StateJson() const {
+    return service::StateJson(dlg_->State(), Link(), KnownProfile());
 }
 
 void Daemon::TellLink() {
-    std::string link = LinkJson();
-    if (link == toldLink_) return;
-    toldLink_ = link;
-    events_->Publish("link", link);
+    // The time to the next attempt alone is no news.
+    LinkView view = Link();
+    view.now = dlg_->Supervisor().NextAttemptAt();
+    std::string told = LinkJson(view);
+    if (told == toldLink_) return;
+    toldLink_ = told;
+    events_->Publish("link", LinkJson(Link()));
 }
 
 }  // namespace torvane::service

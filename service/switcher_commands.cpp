@@ -3,19 +3,12 @@
 #include <nlohmann/json.hpp>
 
 #include "pages/edid_texts.h"
+#include "service/json_text.h"
 
 namespace torvane::service {
 namespace {
 
 using nlohmann::json;
-
-// Texts from the switcher or a client may hold bytes that are not UTF-8; the
-// body says so with a replacement character rather than failing.
-std::string Dump(const json& value) {
-    return value.dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
-std::string OutputLetter(int output) { return std::string(1, static_cast<char>('A' + output - 1)); }
 
 json Optional(const std::optional<bool>& value) { return value ? json(*value) : json(); }
 json Optional(const std::optional<int>& value) { return value ? json(*value) : json(); }

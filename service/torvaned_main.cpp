@@ -107,6 +107,11 @@ int Serve(const DaemonOptions& options) {
         return kCannotStart;
     }
     settings.web = std::move(*web);
+    // Names and presets are the user's, shared with the window and torvanectl;
+    // without a configuration folder the service runs without them.
+    if (auto folder = profile::ProfileStore::DefaultFolder(
+            [](const char* name) { return std::getenv(name); }))
+        settings.profileFolder = *folder;
     if (!options.ListensOnLoopback()) {
         auto path = TokenPath(options);
         auto token = path ? ReadOrCreateToken(*path) : Result<std::string>(path.error());

@@ -5,6 +5,7 @@
 const OUTPUTS = "ABCDEFGH";
 const view = {
   link: false,
+  linkText: "connecting…",
   power: null,
   beep: null,
   routes: Array(8).fill(null), // per output: input 1-8
@@ -113,7 +114,7 @@ function moveFocus(e, row, col) {
 
 function render() {
   const link = $("link");
-  link.textContent = view.link ? "connected" : "link down";
+  link.textContent = view.linkText;
   link.className = view.link ? "link up" : "link down";
   for (let i = 1; i <= 8; i++) $(`in-${i}`).textContent = inputLabel(i);
   for (let o = 0; o < 8; o++) {
@@ -140,7 +141,7 @@ function renderPresets() {
   $("presets-section").hidden = false;
   const list = $("presets");
   list.replaceChildren();
-  for (const name of view.presets) {
+  for (const { name } of view.presets) {
     const li = document.createElement("li");
     const button = document.createElement("button");
     button.type = "button";
@@ -157,8 +158,19 @@ function takeMatrix(reply) {
   reply.outputs.forEach((o, n) => { view.routes[n] = o.input; view.arc[n] = o.arc; });
 }
 
+// The link as the operator reads it: "connected", "lost: reconnecting in 4 s".
+function linkText(link) {
+  if (link.state === "lost" && link.retry_in_ms !== undefined)
+    return `lost: reconnecting in ${Math.max(1, Math.round(link.retry_in_ms / 1000))} s`;
+  if (link.state) return link.state;
+  return link.link === "up" ? "connected" : "link down";
+}
+
 function takeState(state) {
-  if (state.link !== undefined) view.link = state.link === "up" || state.link === true;
+  if (state.link !== undefined) {
+    view.link = state.link === "up" || state.link === true;
+    view.linkText = linkText(state);
+  }
   if (state.power !== undefined) view.power = state.power;
   if (state.beep !== undefined) view.beep = state.beep;
   if (state.outputs) {
@@ -217,12 +229,21 @@ function listen() {
   events.addEventListener("open", () => { eventsLive = true; });
   events.addEventListener("error", () => { eventsLive = false; });
   events.addEventListener("state", (e) => { takeState(JSON.parse(e.data)); render(); });
-  events.addEventListener("change", (e) => { takeState(JSON.parse(e.data)); render(); });
+  // A change of the switcher's state, whoever made it.
+  events.addEventListener("change", (e) => {
+    const c = JSON.parse(e.data);
+    const o = c.output ? OUTPUTS.indexOf(c.output) : -1;
+    if (c.what === "route" && o >= 0) view.routes[o] = c.input;
+    else if (c.what === "arc" && o >= 0) view.arc[o] = c.on;
+    else if (c.what === "power") view.power = c.on;
+    else if (c.what === "beep") view.beep = c.on;
+    render();
+  });
   events.addEventListener("link", (e) => {
     const link = JSON.parse(e.data);
     takeState(link);
     render();
-    if (link.link === "up") reload();
+    if (link.state === "connected") reload();
   });
   // A change any client made, as the switcher confirmed it.
   events.addEventListener("command", (e) => {

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "api_requests.h"
 #include "platform/virtual_loop.h"
 #include "sim/in_process_links.h"
 #include "sim/switcher_model.h"
@@ -45,12 +46,7 @@ struct Rig {
 
     HttpRequest Request(const std::string& method, const std::string& path,
                         const std::string& body = "") {
-        HttpRequest r;
-        r.method = method;
-        r.path = path;
-        r.body = body;
-        r.headers["host"] = "127.0.0.1:8080";
-        return r;
+        return test::LoopbackRequest(method, path, body);
     }
 
     // Sends `request` without waiting; the answer lands in the slot returned.
