@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
+#include "profile/port_names.h"
+
 namespace torvane::cli {
 namespace {
-
-constexpr int kPorts = 8;
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -35,7 +35,9 @@ std::optional<bool> ReadOnOff(const std::string& text) {
     return std::nullopt;
 }
 
-std::optional<int> ReadInput(const std::string& text) { return ReadNumber(text, 1, kPorts); }
+std::optional<int> ReadInput(const std::string& text) {
+    return profile::PortNumber(profile::PortKind::kInput, text);
+}
 
 std::optional<int> ReadInputOrAll(const std::string& text) {
     if (Lower(text) == "all") return 0;
@@ -43,14 +45,10 @@ std::optional<int> ReadInputOrAll(const std::string& text) {
 }
 
 std::optional<int> ReadOutput(const std::string& text) {
-    if (text.size() == 1) {
-        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-        if (c >= 'A' && c < 'A' + kPorts) return c - 'A' + 1;
-    }
-    return ReadNumber(text, 1, kPorts);
+    return profile::PortNumber(profile::PortKind::kOutput, text);
 }
 
-std::string OutputLetter(int output) { return std::string(1, static_cast<char>('A' + output - 1)); }
+std::string OutputLetter(int output) { return profile::OutputLetter(output); }
 
 bool LooksLikeOption(const std::string& text) { return text.size() > 1 && text[0] == '-'; }
 

@@ -22,7 +22,9 @@ namespace torvane::cli {
 namespace {
 
 using profile::PortKind;
+using profile::PortNames;
 using profile::Profile;
+using profile::ReadPort;
 
 constexpr int kMacWaitMs = 1500;
 // Each operation's own time-outs end every wait; these are safety nets.

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "cli/options.h"
-#include "cli/port_names.h"
 #include "cli/printer.h"
+#include "profile/port_names.h"
 
 namespace torvane::cli {
 

@@ -7,13 +7,11 @@
 #include <ostream>
 
 #include "cli/terminal_text.h"
+#include "pages/device_text.h"
 #include "pages/firmware_image.h"
-#include "ui/text_codec.h"
 
 namespace torvane::cli {
 namespace {
-
-constexpr std::size_t kDeviceTextLength = 32;
 
 int Info(const DeviceIdentity& identity, const Printer& print) {
     if (print.options.json) {
@@ -144,16 +142,8 @@ std::optional<UpgradeRequest> ParseUpgradeRequest(const Options& options, Outcom
             refused = {kExitUsage, "text needs: set TEXT"};
             return std::nullopt;
         }
-        // The switcher keeps one byte per character, the character's code.
-        std::string misfit;
-        if (!Utf8ToLatin1(args[1], &misfit)) {
-            refused = {kExitUsage,
-                       "the device text takes Latin-1 characters only (up to U+00FF), not " +
-                           TerminalText(misfit)};
-            return std::nullopt;
-        }
-        if (CharacterCount(args[1]) > kDeviceTextLength) {
-            refused = {kExitUsage, "the device text has at most 32 characters"};
+        if (Status fits = CheckDeviceText(args[1]); !fits) {
+            refused = {kExitUsage, TerminalText(fits.error().message)};
             return std::nullopt;
         }
         request.action = UpgradeRequest::kTextSet;

@@ -28,10 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         request.path = "/api/" + request.query["input"];
     }
     PortNames names;
-    names.input = [](const std::string& name) -> std::optional<int> {
-        return name == "Blu-ray" ? std::optional<int>(2) : std::nullopt;
-    };
-    names.output = names.input;
+    names.inputs[1] = "Blu-ray";
+    names.outputs = {"Hall", "hall", "", "", "", "", "", "Stage"};
     const auto read = ReadApiCall(request, names);
     if (const auto* refused = std::get_if<ApiRefusal>(&read)) {
         if (refused->message.empty() || refused->status < 400 || refused->status > 405)
@@ -40,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const ApiCall& call = std::get<ApiCall>(read);
     if (call.input < 0 || call.input > 8 || call.output < 0 || call.output > 8) std::abort();
+    if (call.port < 0 || call.port > 8) std::abort();
+    for (int output : call.outputs)
+        if (output < 1 || output > 8) std::abort();
     if (call.inputIndex < 0 || call.inputIndex > 8 || call.presetIndex < 0 || call.presetIndex > 14)
         std::abort();
     if (call.action == ApiAction::kEdidFile && call.file.bytes.size() != torvane::kEdidBlockSize &&

@@ -2,16 +2,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "pages/device_text.h"
 #include "pages/edid_texts.h"
-#include "ui/text_codec.h"
 
 namespace torvane::service {
 namespace {
 
 using nlohmann::json;
-
-// The switcher keeps 32 bytes of device text, one per character.
-constexpr std::size_t kDeviceTextLength = 32;
 
 const std::vector<ApiRoute> kRoutes = {
     {"GET", "/api/state", ApiAction::kState, false, false},
@@ -32,6 +29,12 @@ const std::vector<ApiRoute> kRoutes = {
     {"POST", "/api/edid/file", ApiAction::kEdidFile, true, true},
     {"GET", "/api/info", ApiAction::kInfo, true, false},
     {"POST", "/api/text", ApiAction::kDeviceText, true, true},
+    {"GET", "/api/names", ApiAction::kNames, true, false},
+    {"POST", "/api/names", ApiAction::kSetName, true, true},
+    {"GET", "/api/presets", ApiAction::kPresets, true, false},
+    {"POST", "/api/presets", ApiAction::kSavePreset, true, true},
+    {"POST", "/api/presets/apply", ApiAction::kApplyPreset, true, true},
+    {"POST", "/api/presets/delete", ApiAction::kDeletePreset, true, true},
 };
 
 struct Refused {
@@ -57,15 +60,21 @@ int ReadPort(const json& body, const char* field, bool output, const PortNames& 
     if (!v.is_string()) bad();
     const std::string text = v.get<std::string>();
     if (allowAll && (text == "all" || text == "ALL" || text == "All")) return 0;
-    if (text.size() == 1 && text[0] >= '1' && text[0] <= '8') return text[0] - '0';
-    if (output && text.size() == 1) {
-        const char c = static_cast<char>(text[0] | 0x20);
-        if (c >= 'a' && c <= 'h') return c - 'a' + 1;
-    }
-    const auto& lookup = output ? names.output : names.input;
-    if (lookup && !text.empty())
-        if (auto named = lookup(text)) return *named;
-    Refuse(std::string("unknown ") + (output ? "output" : "input") + " \"" + text + "\": " + range);
+    auto port = profile::ReadPort(output ? profile::PortKind::kOutput : profile::PortKind::kInput,
+                                  text, output ? names.outputs : names.inputs);
+    if (!port) Refuse(port.error().message);
+    return *port;
+}
+
+std::string ReadName(const json& body, bool mayBeEmpty) {
+    if (!body.contains("name")) Refuse("missing \"name\"");
+    const json& v = body["name"];
+    if (mayBeEmpty && v.is_null()) return "";
+    if (!v.is_string()) Refuse("bad name: a string");
+    const std::string name = v.get<std::string>();
+    if (auto problem = profile::NameProblem(name, "the name", mayBeEmpty); !problem.empty())
+        Refuse(problem);
+    return name;
 }
 
 bool ReadOnOff(const json& body, const char* field) {
@@ -152,14 +161,33 @@ void ReadArguments(const HttpRequest& request, const PortNames& names, ApiCall& 
             if (!body.contains("text") || !body["text"].is_string())
                 Refuse("missing \"text\" (a string)");
             call.text = body["text"].get<std::string>();
-            std::string misfit;
-            if (!Utf8ToLatin1(call.text, &misfit))
-                Refuse("the device text takes Latin-1 characters only (up to U+00FF), not " +
-                       misfit);
-            if (CharacterCount(call.text) > kDeviceTextLength)
-                Refuse("the device text has at most 32 characters");
+            if (Status fits = CheckDeviceText(call.text); !fits) Refuse(fits.error().message);
             return;
         }
+        case ApiAction::kSetName: {
+            const json body = ReadBody(request, {"input", "output", "name"});
+            if (body.contains("input") == body.contains("output"))
+                Refuse("give either \"input\" or \"output\"");
+            const bool output = body.contains("output");
+            call.kind = output ? profile::PortKind::kOutput : profile::PortKind::kInput;
+            call.port = ReadPort(body, output ? "output" : "input", output, names);
+            call.name = ReadName(body, true);
+            return;
+        }
+        case ApiAction::kSavePreset: {
+            const json body = ReadBody(request, {"name", "outputs"});
+            call.name = ReadName(body, false);
+            if (!body.contains("outputs")) return;
+            if (!body["outputs"].is_array() || body["outputs"].empty())
+                Refuse("bad outputs: a list of outputs");
+            for (const json& output : body["outputs"])
+                call.outputs.push_back(ReadPort(json{{"output", output}}, "output", true, names));
+            return;
+        }
+        case ApiAction::kApplyPreset:
+        case ApiAction::kDeletePreset:
+            call.name = ReadName(ReadBody(request, {"name"}), false);
+            return;
         default:
             // Reads take no body.
             if (!request.body.empty()) Refuse("this request takes no body");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pages/edid_file.h"
+#include "profile/port_names.h"
 #include "service/http_exchange.h"
 
 namespace torvane::service {
@@ -34,6 +35,12 @@ enum class ApiAction {
     kEdidFile,
     kInfo,
     kDeviceText,
+    kNames,
+    kSetName,
+    kPresets,
+    kSavePreset,
+    kApplyPreset,
+    kDeletePreset,
 };
 
 struct ApiRoute {
@@ -61,6 +68,11 @@ struct ApiCall {
     int inputIndex = 0;   // 0-7, or 8 for every input
     std::string text;
     EdidFile file;  // taken by the EDID page's rules
+    // A name of an input or output (kind and port), or a preset's name.
+    profile::PortKind kind = profile::PortKind::kInput;
+    int port = 0;  // 1-8
+    std::string name;
+    std::vector<int> outputs;  // a preset saved of these outputs (1-8); empty: all
 };
 
 struct ApiRefusal {
@@ -68,11 +80,11 @@ struct ApiRefusal {
     std::string message;
 };
 
-// Input and output names the client may use in place of numbers; each
-// answers the port (1-8) a name stands for.
+// Input and output names the client may use in place of numbers: those of
+// the switcher's profile.
 struct PortNames {
-    std::function<std::optional<int>(const std::string&)> input;
-    std::function<std::optional<int>(const std::string&)> output;
+    profile::PortNames inputs;
+    profile::PortNames outputs;
 };
 
 std::variant<ApiCall, ApiRefusal> ReadApiCall(const HttpRequest& request,

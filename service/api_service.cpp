@@ -75,7 +75,7 @@ void ApiService::Handle(const HttpRequest& request, const Respond& respond) {
 }
 
 void ApiService::HandleApi(const HttpRequest& request, const Respond& respond) {
-    auto read = ReadApiCall(request, names_);
+    auto read = ReadApiCall(request, names_ ? names_() : PortNames{});
     if (auto* refusal = std::get_if<ApiRefusal>(&read)) {
         const char* kind = refusal->status == 404   ? "not-found"
                            : refusal->status == 405 ? "bad-method"

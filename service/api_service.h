@@ -31,7 +31,8 @@ class ApiService {
     void SetLinkUp(std::function<bool()> linkUp) { linkUp_ = std::move(linkUp); }
     // Why the link is down ("" when it is up), for GET /api/health.
     void SetLinkProblem(std::function<std::string()> problem) { linkProblem_ = std::move(problem); }
-    void SetNames(PortNames names) { names_ = std::move(names); }
+    // The names a request may use for inputs and outputs now.
+    void SetNames(std::function<PortNames()> names) { names_ = std::move(names); }
 
     void Handle(const HttpRequest& request, const Respond& respond);
 
@@ -47,7 +48,7 @@ class ApiService {
     HttpHandler events_;
     std::function<bool()> linkUp_;
     std::function<std::string()> linkProblem_;
-    PortNames names_;
+    std::function<PortNames()> names_;
 };
 
 }  // namespace torvane::service

@@ -41,9 +41,18 @@ Daemon::Daemon(EventLoop& loop, LinkFactory& links, DaemonSettings settings)
         told["status"] = outcome.status;
         told["outcome"] = nlohmann::json::parse(outcome.body, nullptr, false);
         events_->Publish("command", Dump(told));
+        // Names and presets are no state of the switcher: a change of them is
+        // told as the whole state.
+        if (outcome.status == 200 && call.changes && ProfileCalls::Handles(call.action))
+            events_->Publish("state", StateJson());
         TellLink();
     });
+    commands_->SetProfile(profile_);
     api_.emplace(*commands_, settings_.web, settings_.access);
+    api_->SetNames([this] {
+        if (!profile_.Known()) return PortNames{};
+        return PortNames{profile_.Current().inputNames, profile_.Current().outputNames};
+    });
     api_->SetState([this] { return StateJson(); });
     api_->SetLinkUp([this] { return LinkUp(); });
     api_->SetLinkProblem([this] { return linkProblem_; });

@@ -18,18 +18,6 @@ json Value(const StateValue& value) {
 
 json Name(const std::string& name) { return name.empty() ? json() : json(name); }
 
-json PresetJson(const profile::Preset& preset) {
-    json outputs = json::object();
-    for (int output = 1; output <= profile::kPorts; ++output) {
-        const auto& setting = preset.outputs[output - 1];
-        if (!setting) continue;
-        json one = {{"input", setting->input}};
-        if (setting->arc) one["arc"] = *setting->arc;
-        outputs[OutputLetter(output)] = one;
-    }
-    return outputs;
-}
-
 struct Item {
     const char* what;  // the change's name
     const char* key;   // the new value's key
@@ -63,6 +51,25 @@ Item ItemOf(StateItem what) {
 }
 
 }  // namespace
+
+json PresetJson(const profile::Preset& preset) {
+    json outputs = json::object();
+    for (int output = 1; output <= profile::kPorts; ++output) {
+        const auto& setting = preset.outputs[output - 1];
+        if (!setting) continue;
+        json one = {{"input", setting->input}};
+        if (setting->arc) one["arc"] = *setting->arc;
+        outputs[OutputLetter(output)] = one;
+    }
+    return outputs;
+}
+
+json PresetsJson(const profile::Profile& profile) {
+    json presets = json::array();
+    for (const auto& [name, preset] : profile.presets)
+        presets.push_back({{"name", name}, {"outputs", PresetJson(preset)}});
+    return presets;
+}
 
 std::string LinkJson(const LinkView& link) {
     json told = {{"link", link.up ? "up" : "down"}};
@@ -103,12 +110,7 @@ std::string StateJson(const SwitcherState& s, const LinkView& link,
                        {"version", Value(s.Value(I::kVersion))},
                        {"text", Value(s.Value(I::kDeviceText))}};
     // Presets are kept only for a switcher whose profile is known.
-    if (profile) {
-        json presets = json::array();
-        for (const auto& [name, preset] : profile->presets)
-            presets.push_back({{"name", name}, {"outputs", PresetJson(preset)}});
-        state["presets"] = presets;
-    }
+    if (profile) state["presets"] = PresetsJson(*profile);
     return Dump(state);
 }
 

@@ -4,6 +4,7 @@
 // and presets of the switcher's profile; and each change of the state with
 // its old and new value and its cause.
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "app/connection_supervisor.h"
@@ -27,6 +28,10 @@ std::string LinkJson(const LinkView& link);
 // known, so no names and no presets.
 std::string StateJson(const SwitcherState& state, const LinkView& link,
                       const profile::Profile* profile);
+
+// A preset's outputs ({"A":{"input":3,"arc":true}}), and every preset with its name.
+nlohmann::json PresetJson(const profile::Preset& preset);
+nlohmann::json PresetsJson(const profile::Profile& profile);
 
 // A "change" event: {"what":"route","output":"B","input":3,"was":1,"cause":"elsewhere"}.
 std::string ChangeJson(const StateChange& change);

@@ -69,27 +69,6 @@ CallOutcome OutcomeOf(const Completed<void>& completed) {
 
 }  // namespace
 
-CallOutcome FailureOutcome(int status, const std::string& kind, const std::string& message) {
-    const json body = {{"ok", false}, {"error", {{"kind", kind}, {"message", message}}}};
-    return {status, Dump(body), {}};
-}
-
-CallOutcome FailureOutcome(const Error& error) {
-    switch (error.kind) {
-        case Error::Kind::kBadInput:
-            return FailureOutcome(400, "bad-input", error.message);
-        case Error::Kind::kRefused:
-            return FailureOutcome(409, "refused", error.message);
-        case Error::Kind::kTimedOut:
-            return FailureOutcome(504, "timed-out", error.message);
-        case Error::Kind::kLinkLost:
-            return FailureOutcome(503, "link-lost", error.message);
-        case Error::Kind::kSystem:
-            break;
-    }
-    return FailureOutcome(503, "link-down", error.message);
-}
-
 std::string CallJson(const ApiCall& call) {
     json told = {{"command", call.path}};
     switch (call.action) {
@@ -104,6 +83,11 @@ std::string CallJson(const ApiCall& call) {
         case ApiAction::kPower:
         case ApiAction::kBeep:
             told["on"] = call.on;
+            break;
+        case ApiAction::kSavePreset:
+        case ApiAction::kApplyPreset:
+        case ApiAction::kDeletePreset:
+            told["name"] = call.name;
             break;
         default:
             break;
@@ -166,6 +150,8 @@ void SwitcherCommands::Start(const ApiCall& call, Outcome done) {
         case ApiAction::kDeviceText:
             return ops_.SetDeviceText(call.text, reply);
         default:
+            if (profileCalls_ && ProfileCalls::Handles(call.action))
+                return profileCalls_->Run(call, done);
             return done(FailureOutcome(404, "not-a-command", "not a switcher command"));
     }
 }

@@ -7,27 +7,18 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/operations.h"
+#include "app/switcher_profile.h"
 #include "platform/event_loop.h"
 #include "service/api_request.h"
+#include "service/call_outcome.h"
+#include "service/profile_calls.h"
 
 namespace torvane::service {
-
-struct CallOutcome {
-    int status = 200;
-    std::string body;  // a JSON object with "ok"
-    std::vector<std::pair<std::string, std::string>> headers;
-};
-
-// The status and JSON body of a failure: `kind` names it for programs,
-// `message` for people.
-CallOutcome FailureOutcome(int status, const std::string& kind, const std::string& message);
-// A failure the core reported, with the status its kind stands for.
-CallOutcome FailureOutcome(const Error& error);
 
 // What `call` asked for, as the event stream tells it: its route and
 // arguments ({"command":"/api/route","output":"B","input":3}).
@@ -44,6 +35,10 @@ class SwitcherCommands {
     SwitcherCommands(Operations& ops, std::function<bool()> linkUp,
                      std::size_t queueLimit = kDefaultQueueLimit);
 
+    // The names and presets calls work on `profile`; without it they are
+    // not served.
+    void SetProfile(SwitcherProfile& profile) { profileCalls_.emplace(ops_, profile); }
+
     void Run(const ApiCall& call, Outcome done);
     std::size_t Waiting() const { return waiting_; }
     void AddListener(Listener listener) { listeners_.push_back(std::move(listener)); }
@@ -56,6 +51,7 @@ class SwitcherCommands {
     std::size_t queueLimit_;
     std::size_t waiting_ = 0;
     std::vector<Listener> listeners_;
+    std::optional<ProfileCalls> profileCalls_;
 };
 
 }  // namespace torvane::service

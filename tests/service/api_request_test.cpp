@@ -34,12 +34,8 @@ ApiCall Read(const HttpRequest& request, const PortNames& names = {}) {
 
 TEST(ApiRequest, PortsAsNumbersLettersDigitsOrNames) {
     PortNames names;
-    names.input = [](const std::string& n) -> std::optional<int> {
-        return n == "Blu-ray" ? std::optional<int>(5) : std::nullopt;
-    };
-    names.output = [](const std::string& n) -> std::optional<int> {
-        return n == "Projector" ? std::optional<int>(8) : std::nullopt;
-    };
+    names.inputs[4] = "Blu-ray";
+    names.outputs[7] = "Projector";
     struct Case {
         const char* body;
         int output, input;
@@ -48,6 +44,7 @@ TEST(ApiRequest, PortsAsNumbersLettersDigitsOrNames) {
         {R"({"output":"h","input":"8"})", 8, 8},
         {R"({"output":1,"input":1})", 1, 1},
         {R"({"output":"Projector","input":"Blu-ray"})", 8, 5},
+        {R"({"output":"projector","input":"05"})", 8, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.body);
@@ -92,10 +89,10 @@ TEST(ApiRequest, RefusalsSayWhy) {
         {Post("/api/route", "[1,2]"), 400, "JSON object"},
         {Post("/api/route", ""), 400, "JSON object"},
         {Post("/api/route", R"({"output":"B"})"), 400, "missing \"input\""},
-        {Post("/api/route", R"({"output":"I","input":1})"), 400, "unknown output \"I\""},
+        {Post("/api/route", R"({"output":"I","input":1})"), 400, "no output \"I\": give A-H"},
         {Post("/api/route", R"({"output":9,"input":1})"), 400, "bad output"},
         {Post("/api/route", R"({"output":"A","input":0})"), 400, "bad input"},
-        {Post("/api/route", R"({"output":"A","input":"Nobody"})"), 400, "unknown input \"Nobody\""},
+        {Post("/api/route", R"({"output":"A","input":"Nobody"})"), 400, "no input \"Nobody\""},
         {Post("/api/route", R"({"output":"A","input":1,"extra":2})"), 400,
          "unknown field \"extra\""},
         {Post("/api/route", R"({"output":1.5,"input":1})"), 400, "bad output"},
@@ -108,6 +105,11 @@ TEST(ApiRequest, RefusalsSayWhy) {
         {Post("/api/text", R"({"text":"123456789012345678901234567890123"})"), 400, "at most 32"},
         {Post("/api/text", R"({"text":"\u20ac"})"), 400, "Latin-1"},
         {Post("/api/reboot", "nonsense"), 400, "JSON object"},
+        {Post("/api/names", R"({"name":"x"})"), 400, "either \"input\" or \"output\""},
+        {Post("/api/names", R"({"input":2,"name":"a\tb"})"), 400, "control character"},
+        {Post("/api/presets", R"({"name":"a","outputs":[]})"), 400, "bad outputs"},
+        {Post("/api/presets", R"({"name":"a","outputs":["J"]})"), 400, "no output \"J\""},
+        {Post("/api/presets/apply", "{}"), 400, "missing \"name\""},
         {[] {
              HttpRequest r = Get("/api/matrix");
              r.body = "x";

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "api_requests.h"
+#include "app/profile_folder.h"
 #include "platform/virtual_loop.h"
 #include "sim/in_process_links.h"
 #include "sim/switcher_model.h"
@@ -56,11 +57,12 @@ struct EventClient : ResponseStream {
 };
 
 struct Rig {
-    Rig() {
+    explicit Rig(std::string profileFolder = "") {
         links.AddSwitcher(model);
         DaemonSettings settings;
         settings.link.serialPath = sim::kDefaultSerialPath;
         settings.supervision = {true, 0, 2000};
+        settings.profileFolder = std::move(profileFolder);
         daemon.emplace(loop, links, std::move(settings));
     }
 
@@ -194,6 +196,68 @@ TEST(Daemon, AFirstConnectionThatFailsIsTriedAgainAfterGrowingWaits) {
     rig.links.PlugInSerial();
     ASSERT_TRUE(rig.AdvanceUntil([&] { return rig.State()["link"] == "up"; }, 40000));
     EXPECT_FALSE(rig.State().contains("problem"));
+}
+
+// Names and presets come from the switcher's profile: requests may name
+// ports, and presets are saved from and applied to what the switcher confirms.
+TEST(Daemon, NamesAndPresetsOfTheSwitchersProfile) {
+    torvane::test::ProfileFolder folder;
+    Rig rig(folder.Profiles());
+    rig.daemon->OpenLink();
+    ASSERT_TRUE(rig.AdvanceUntil([&] { return rig.State()["link"] == "up"; }));
+    auto client = rig.Listen();
+
+    EXPECT_EQ(rig.Call("POST", "/api/names", R"({"input":3,"name":"Apple TV"})").status, 200);
+    EXPECT_EQ(rig.Call("POST", "/api/names", R"({"output":"B","name":"Projector"})").status, 200);
+    // Everyone hears the new names with the whole state.
+    ASSERT_FALSE(client->Of("state").empty());
+    EXPECT_EQ(client->Of("state").back().data["inputs"][2]["name"], "Apple TV");
+    const json names = json::parse(rig.Call("GET", "/api/names").body);
+    EXPECT_EQ(names["outputs"][1]["name"], "Projector");
+    EXPECT_TRUE(names["outputs"][0]["name"].is_null());
+
+    const HttpResponse routed =
+        rig.Call("POST", "/api/route", R"({"output":"projector","input":"Apple TV"})");
+    EXPECT_EQ(routed.status, 200) << routed.body;
+    EXPECT_EQ(rig.model.State().routing[1], 3);
+    const HttpResponse unknown =
+        rig.Call("POST", "/api/route", R"({"output":"B","input":"Apple"})");
+    EXPECT_EQ(unknown.status, 400);
+    EXPECT_EQ(json::parse(unknown.body)["error"]["message"],
+              "no input \"Apple\": give 1-8 or a name: 3 \"Apple TV\"");
+
+    const HttpResponse saved =
+        rig.Call("POST", "/api/presets", R"({"name":"Evening","outputs":["B","C"]})");
+    ASSERT_EQ(saved.status, 200) << saved.body;
+    EXPECT_EQ(json::parse(saved.body)["outputs"]["B"]["input"], 3);
+    rig.model.State().routing[1] = 8;  // changed at the switcher
+    rig.model.State().routing[2] = 8;
+    // Applied against what the switcher confirmed: found by the refresh.
+    rig.loop.Advance(3000);
+    const HttpResponse applied = rig.Call("POST", "/api/presets/apply", R"({"name":"Evening"})");
+    ASSERT_EQ(applied.status, 200) << applied.body;
+    EXPECT_EQ(rig.model.State().routing[1], 3);
+    EXPECT_EQ(rig.model.State().routing[2], 3);
+    EXPECT_EQ(json::parse(applied.body)["outputs"]["B"]["result"], "changed");
+
+    EXPECT_EQ(json::parse(rig.Call("GET", "/api/presets").body)["presets"][0]["name"], "Evening");
+    EXPECT_EQ(rig.Call("POST", "/api/presets/delete", R"({"name":"Evening"})").status, 200);
+    EXPECT_TRUE(rig.State()["presets"].empty());
+    for (const char* body : {R"({"name":"Evening"})", R"({"name":""})", R"({"name":3})"})
+        EXPECT_EQ(rig.Call("POST", "/api/presets/apply", body).status, 400) << body;
+    EXPECT_EQ(rig.Call("POST", "/api/names", R"({"input":3,"output":"A","name":"x"})").status, 400);
+}
+
+// Without a profile (no configuration folder) names are refused, never kept
+// in memory only.
+TEST(Daemon, WithoutAProfileNamesAreRefused) {
+    Rig rig;
+    rig.daemon->OpenLink();
+    ASSERT_TRUE(rig.AdvanceUntil([&] { return rig.State()["link"] == "up"; }));
+    const HttpResponse refused = rig.Call("POST", "/api/names", R"({"input":3,"name":"TV"})");
+    EXPECT_EQ(refused.status, 503);
+    EXPECT_EQ(json::parse(refused.body)["error"]["kind"], "no-profile");
+    EXPECT_FALSE(rig.State().contains("presets"));
 }
 
 }  // namespace

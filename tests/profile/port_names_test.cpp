@@ -2,14 +2,12 @@
 // their meaning, names are matched whole, and a name that fits none or
 // several is refused with the choices.
 
-#include "cli/port_names.h"
+#include "profile/port_names.h"
 
 #include <gtest/gtest.h>
 
-namespace torvane::cli {
+namespace torvane::profile {
 namespace {
-
-using profile::PortKind;
 
 TEST(ReadPort, NumbersLettersAndNames) {
     PortNames inputs{"Apple TV", "", "Salle à manger \"Bühne\"", "tv", "TV", "3", "", "Blu-ray"};
@@ -63,4 +61,4 @@ TEST(ReadPort, WithoutNamesSaysWhatItTakes) {
 }
 
 }  // namespace
-}  // namespace torvane::cli
+}  // namespace torvane::profile

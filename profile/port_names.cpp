@@ -1,15 +1,16 @@
-#include "cli/port_names.h"
+#include "profile/port_names.h"
 
+#include <algorithm>
 #include <cctype>
+#include <nlohmann/json.hpp>
 #include <vector>
 
-#include "cli/arguments.h"
-#include "cli/json.h"
-
-namespace torvane::cli {
+namespace torvane::profile {
 namespace {
 
-using profile::PortKind;
+std::string JsonString(const std::string& text) {
+    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -37,7 +38,7 @@ std::string Listing(PortKind kind, const std::vector<int>& ports, const PortName
 
 std::vector<int> Matching(const std::string& text, const PortNames& names, bool exact) {
     std::vector<int> found;
-    for (int port = 1; port <= profile::kPorts; ++port) {
+    for (int port = 1; port <= kPorts; ++port) {
         const std::string& name = names[port - 1];
         if (name.empty()) continue;
         if (exact ? name == text : SameIgnoringAsciiCase(name, text)) found.push_back(port);
@@ -47,9 +48,26 @@ std::vector<int> Matching(const std::string& text, const PortNames& names, bool 
 
 }  // namespace
 
+std::optional<int> PortNumber(PortKind kind, const std::string& text) {
+    if (kind == PortKind::kOutput && text.size() == 1) {
+        const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        if (c >= 'A' && c < 'A' + kPorts) return c - 'A' + 1;
+    }
+    if (text.empty()) return std::nullopt;
+    int value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        // Leading zeros carry nothing; past the last port nothing can fit.
+        value = std::min(value * 10 + (c - '0'), kPorts + 1);
+    }
+    if (value < 1 || value > kPorts) return std::nullopt;
+    return value;
+}
+
+std::string OutputLetter(int output) { return std::string(1, static_cast<char>('A' + output - 1)); }
+
 Result<int> ReadPort(PortKind kind, const std::string& text, const PortNames& names) {
-    const auto literal = kind == PortKind::kInput ? ReadInput(text) : ReadOutput(text);
-    if (literal) return *literal;
+    if (const auto literal = PortNumber(kind, text)) return *literal;
     std::vector<int> found = Matching(text, names, true);
     if (found.empty()) found = Matching(text, names, false);
     if (found.size() == 1) return found.front();
@@ -61,11 +79,11 @@ Result<int> ReadPort(PortKind kind, const std::string& text, const PortNames& na
                         " is ambiguous: " + Listing(kind, found, names) + "; give the " + what +
                         "'s " + (kind == PortKind::kInput ? "number" : "letter"));
     std::vector<int> named;
-    for (int port = 1; port <= profile::kPorts; ++port)
+    for (int port = 1; port <= kPorts; ++port)
         if (!names[port - 1].empty()) named.push_back(port);
     std::string error = "no " + std::string(what) + " " + JsonString(text) + ": give " + range;
     if (!named.empty()) error += " or a name: " + Listing(kind, named, names);
     return BadInput(error);
 }
 
-}  // namespace torvane::cli
+}  // namespace torvane::profile
