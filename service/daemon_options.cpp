@@ -192,6 +192,7 @@ const char* DaemonUsageText() {
            "  --web-root DIR        the web page's files (default: the installed ones)\n"
            "  --refresh S           read the switcher's state again every S seconds while\n"
            "                        idle, so changes made at its front panel are seen\n"
+           "                        (default 5)\n"
            "  --mqtt HOST[:PORT]    publish the switcher on this MQTT broker (port 1883)\n"
            "                        and take commands from it\n"
            "  --mqtt-user U         the broker's user name\n"

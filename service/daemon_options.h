@@ -29,9 +29,11 @@ struct DaemonOptions {
     std::uint16_t port = 8000;
     sockaddr_in listen{};  // 127.0.0.1:8080 unless given
     std::string listenText = "127.0.0.1:8080";
-    std::string tokenFile;   // "" for the default place
-    std::string webRoot;     // "" for the installed page
-    int refreshSeconds = 0;  // 0: the state is read only when asked
+    std::string tokenFile;  // "" for the default place
+    std::string webRoot;    // "" for the installed page
+    // The state is read again this often while idle, so changes made at the
+    // switcher's front panel reach every client.
+    int refreshSeconds = 5;
     MqttChoice mqtt;
     bool help = false;
     bool version = false;

@@ -73,11 +73,18 @@ Result<std::string> ReadPassword(const std::string& path) {
     return line;
 }
 
-std::optional<profile::ProfileStore> DefaultProfileStore() {
+// The user's configuration folder, where the window and torvanectl keep
+// their profiles too; "" where there is none.
+std::string DefaultProfileFolder() {
     auto folder =
         profile::ProfileStore::DefaultFolder([](const char* name) { return std::getenv(name); });
-    if (!folder) return std::nullopt;
-    return profile::ProfileStore(*folder);
+    return folder ? *folder : "";
+}
+
+std::optional<profile::ProfileStore> DefaultProfileStore() {
+    const std::string folder = DefaultProfileFolder();
+    if (folder.empty()) return std::nullopt;
+    return profile::ProfileStore(folder);
 }
 
 int Serve(const DaemonOptions& options) {
@@ -109,9 +116,7 @@ int Serve(const DaemonOptions& options) {
     settings.web = std::move(*web);
     // Names and presets are the user's, shared with the window and torvanectl;
     // without a configuration folder the service runs without them.
-    if (auto folder = profile::ProfileStore::DefaultFolder(
-            [](const char* name) { return std::getenv(name); }))
-        settings.profileFolder = *folder;
+    settings.profileFolder = DefaultProfileFolder();
     if (!options.ListensOnLoopback()) {
         auto path = TokenPath(options);
         auto token = path ? ReadOrCreateToken(*path) : Result<std::string>(path.error());
