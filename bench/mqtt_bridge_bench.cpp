@@ -24,6 +24,7 @@
 #include <optional>
 #include <vector>
 
+#include "figures.h"
 #include "links/posix_link_factory.h"
 #include "mqtt/broker_process.h"
 #include "mqtt/mosquitto_client.h"
@@ -37,18 +38,12 @@
 #include "sim/switcher_model.h"
 
 using namespace torvane;
-using Clock = std::chrono::steady_clock;
+using Clock = bench::Clock;
 
 namespace {
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[at];
-}
+using bench::Ms;
+using bench::Percentile;
 
 // One switcher with its service and bridge, on the shared loop.
 struct Switcher {

@@ -156,6 +156,53 @@ TEST(Torvaned, BeyondLoopbackChangesNeedTheTokenItMadePrivate) {
     ::rmdir(folder);
 }
 
+// A command whose link goes while it waits ends as lost with the link; the
+// service reopens the link by itself once the switcher is back.
+TEST(Torvaned, ALinkLostMidCommandAnswers503AndComesBack) {
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start({"--port", "0", "--no-udp", "--front-panel", "--reply-delay", "100"}))
+        << sim.Output();
+    TorvanedProcess daemon;
+    ASSERT_TRUE(daemon.Start({"--tcp", sim.TcpAddress(), "--refresh", "3600"})) << daemon.Output();
+    ASSERT_EQ(HealthOnceLinked(daemon.Port())["link"], "up");
+
+    const int fd = ConnectLoopback(daemon.Port());
+    const std::string body = R"({"output":"C","input":6})";
+    SendAll(fd,
+            "POST /api/route HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n"
+            "Content-Length: " +
+                std::to_string(body.size()) + "\r\n\r\n" + body);
+    // The route waits for the switcher (the Matrix page's entry, a reply at a
+    // time): the switcher goes away meanwhile.
+    json health = json::object();
+    for (int i = 0; i < 200 && health.value("waiting", 0) == 0; ++i) {
+        health = Body(Request(daemon.Port(), "GET", "/api/health"));
+        ::usleep(10 * 1000);
+    }
+    ASSERT_EQ(health["waiting"], 1) << health;
+    sim.Tell("vanish 3");
+    std::string raw;
+    sim::test::ReadFor(fd, 20000, [&raw](const sim::test::Bytes& all) {
+        raw.assign(all.begin(), all.end());
+        return false;
+    });
+    ::close(fd);
+    const HttpReply lost = ParseReply(raw);
+    EXPECT_EQ(lost.status, 503) << raw;
+    EXPECT_EQ(Body(lost)["error"]["kind"], "link-lost") << lost.body;
+
+    // Back after its growing waits, by itself.
+    json back;
+    for (int i = 0; i < 300 && back["link"] != "up"; ++i) {
+        back = Body(Request(daemon.Port(), "GET", "/api/state"));
+        ::usleep(50 * 1000);
+    }
+    EXPECT_EQ(back["link"], "up") << back;
+    EXPECT_EQ(back["state"], "connected");
+    EXPECT_EQ(Request(daemon.Port(), "POST", "/api/route", body).status, 200);
+    EXPECT_EQ(daemon.Stop(), 0);
+}
+
 TEST(Torvaned, UsageErrorsEndWithStatus2) {
     for (const auto& args : std::vector<std::vector<std::string>>{{},
                                                                   {"--serial"},
