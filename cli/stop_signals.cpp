@@ -5,8 +5,8 @@
 namespace torvane::cli {
 namespace {
 
-// The one pipe the handler writes; a signal handler may do no more.
-WakePipe* signalled = nullptr;
+// The one channel the handler signals; a signal handler may do no more.
+WakeChannel* signalled = nullptr;
 
 void OnSignal(int) {
     if (signalled) signalled->Signal();
@@ -23,9 +23,9 @@ void Handle(void (*handler)(int)) {
 }  // namespace
 
 StopSignals::StopSignals(EventLoop& loop, std::function<void()> onStop) : loop_(loop) {
-    watch_ = loop_.WatchFd(pipe_.ReadFd(), EventLoop::kReadable,
+    watch_ = loop_.WatchFd(wake_.ReadFd(), EventLoop::kReadable,
                            [onStop = std::move(onStop)](unsigned) { onStop(); });
-    signalled = &pipe_;
+    signalled = &wake_;
     Handle(OnSignal);
 }
 

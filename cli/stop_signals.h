@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "links/wake_pipe.h"
 #include "platform/event_loop.h"
+#include "platform/wake_channel.h"
 
 namespace torvane::cli {
 
@@ -20,7 +20,7 @@ class StopSignals {
 
   private:
     EventLoop& loop_;
-    WakePipe pipe_;
+    WakeChannel wake_;
     EventLoop::WatchId watch_;
 };
 

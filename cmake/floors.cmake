@@ -6,8 +6,15 @@
 #   torvane_floor(NAME [SOURCES file...] [EXCLUDE regex...] [DEPENDS target...])
 #
 # Without SOURCES the floor's sources are every .cpp of its folder but the
-# program mains and those matching an EXCLUDE pattern (the files of another
-# operating system).
+# program mains, the files of the other operating system (posix_* files build
+# on POSIX systems, win_* files on Windows) and those matching an EXCLUDE
+# pattern.
+if(WIN32)
+  set(TORVANE_OTHER_OS_FILES "/posix_[^/]*$")
+else()
+  set(TORVANE_OTHER_OS_FILES "/win_[^/]*$")
+endif()
+
 function(torvane_floor name)
   cmake_parse_arguments(FLOOR "" "" "SOURCES;EXCLUDE;DEPENDS" ${ARGN})
   set(folder ${CMAKE_SOURCE_DIR}/${name})
@@ -16,7 +23,7 @@ function(torvane_floor name)
   else()
     file(GLOB sources CONFIGURE_DEPENDS ${folder}/*.cpp)
     list(FILTER sources EXCLUDE REGEX "_main\\.cpp$")
-    foreach(pattern ${FLOOR_EXCLUDE})
+    foreach(pattern ${TORVANE_OTHER_OS_FILES} ${FLOOR_EXCLUDE})
       list(FILTER sources EXCLUDE REGEX "${pattern}")
     endforeach()
   endif()

@@ -1,6 +1,6 @@
 #include "links/posix_link_factory.h"
 
-#include "links/c_serial_port.h"
+#include "links/posix_serial_port.h"
 #include "links/posix_tcp_socket.h"
 #include "links/posix_udp_socket.h"
 

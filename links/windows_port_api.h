@@ -1,9 +1,9 @@
 #pragma once
 // What the Windows port source asks of the system: the version query, the
-// COM-port device interface walk with its device properties, the legacy
-// registry walk, and an "is the port free right now" probe. Kept apart from
-// the system calls themselves so the walks run against a scripted system in
-// tests, on any platform.
+// COM-port device interface walk with its device properties, the registry
+// (the legacy walk, the serial device map), and an "is the port free right
+// now" probe. Kept apart from the system calls themselves so the walks run
+// against a scripted system in tests, on any platform.
 
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +60,10 @@ class WindowsPortApi {
     // A text value of at most `maxBytes` bytes; false when absent.
     virtual bool QueryTextValue(const std::string& path, const std::string& name,
                                 std::size_t maxBytes, std::string* value) = 0;
+    // The name and text of value `index` of `path`; false past the last one
+    // or when the key is absent.
+    virtual bool EnumTextValue(const std::string& path, std::uint32_t index, std::string* name,
+                               std::string* value) = 0;
 
     // Whether the port could be opened exclusively right now. A source may
     // answer without opening it (opening raises DTR and resets many boards).

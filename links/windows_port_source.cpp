@@ -18,6 +18,7 @@ std::string WithError(const char* text, PlatformError error) {
 
 const std::string kEnumKey = "Enum";
 const std::string kEnumFailure = "Could not read from HKLM\\Enum";
+const std::string kSerialDeviceMap = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
 Status WalkDeviceInterfaces(WindowsPortApi& source, std::vector<SSerInfo>& list) {
     if (!source.OpenComPortInterfaces())
@@ -46,6 +47,21 @@ Status WalkDeviceInterfaces(WindowsPortApi& source, std::vector<SSerInfo>& list)
     }
     source.CloseComPortInterfaces();
     return outcome;
+}
+
+// Wine (and a machine whose port drivers register no COM-port interface)
+// names its ports only in the serial device map. Each gets the friendly
+// name a port driver would give it, so its number reads from it.
+void ListSerialDeviceMap(WindowsPortApi& source, std::vector<SSerInfo>& list) {
+    std::string device, name;
+    for (std::uint32_t index = 0; source.EnumTextValue(kSerialDeviceMap, index, &device, &name);
+         ++index) {
+        SSerInfo port;
+        port.portName = name;
+        port.devicePath = "\\\\.\\" + name;
+        port.friendlyName = "Serial port (" + name + ")";
+        list.push_back(std::move(port));
+    }
 }
 
 void ListFixedRange(std::vector<SSerInfo>& list) {
@@ -111,7 +127,13 @@ Status WindowsPortSource::ListPorts(std::vector<SSerInfo>* ports) {
     OsVersion version;
     if (!api_.GetOsVersion(&version))
         return WalkFailure(WithError("Could not get OS version.", api_.LastError()));
-    if (version.major >= 5) return WalkDeviceInterfaces(api_, *ports);
+    if (version.major >= 5) {
+        const std::size_t before = ports->size();
+        Status walked = WalkDeviceInterfaces(api_, *ports);
+        if (!walked) return walked;
+        if (ports->size() == before) ListSerialDeviceMap(api_, *ports);
+        return {};
+    }
     if (version.platformId == kPlatformWin32Nt)
         ListFixedRange(*ports);
     else

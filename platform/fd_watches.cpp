@@ -1,12 +1,8 @@
 #include "platform/fd_watches.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <stdexcept>
 #include <utility>
+
+#include "platform/descriptor_poll.h"
 
 namespace torvane {
 
@@ -24,49 +20,30 @@ void FdWatches::Update(EventLoop::WatchId id, unsigned events) {
 void FdWatches::Remove(EventLoop::WatchId id) { watches_.erase(id); }
 
 int FdWatches::PollOnce(int timeoutMs, int extraFd, bool* extraReady) {
-    std::vector<pollfd> fds;
+    std::vector<PolledDescriptor> fds;
     std::vector<EventLoop::WatchId> ids;
     for (const auto& [id, w] : watches_) {
-        short ev = 0;
-        if (w.events & EventLoop::kReadable) ev |= POLLIN;
-        if (w.events & EventLoop::kWritable) ev |= POLLOUT;
-        fds.push_back(pollfd{w.fd, ev, 0});
+        fds.push_back({w.fd, w.events & (EventLoop::kReadable | EventLoop::kWritable)});
         ids.push_back(id);
     }
-    if (extraFd >= 0) fds.push_back(pollfd{extraFd, POLLIN, 0});
+    if (extraFd >= 0) fds.push_back({extraFd, EventLoop::kReadable});
     if (extraReady) *extraReady = false;
     if (fds.empty()) return 0;
 
-    int n = ::poll(fds.data(), fds.size(), timeoutMs);
-    if (n <= 0) return 0;
-    if (extraFd >= 0 && (fds.back().revents & POLLIN) && extraReady) *extraReady = true;
+    if (PollDescriptors(fds, timeoutMs) <= 0) return 0;
+    if (extraFd >= 0 && (fds.back().ready & EventLoop::kReadable) && extraReady) *extraReady = true;
 
     int ran = 0;
     for (size_t i = 0; i < ids.size(); ++i) {
-        const short re = fds[i].revents;
-        if (re == 0) continue;
-        unsigned events = 0;
-        if (re & (POLLIN | POLLPRI)) events |= EventLoop::kReadable;
-        if (re & POLLOUT) events |= EventLoop::kWritable;
-        if (re & (POLLERR | POLLHUP | POLLNVAL)) events |= EventLoop::kError;
+        if (fds[i].ready == 0) continue;
         // A handler may remove any watch, its own included: look it up again.
         auto it = watches_.find(ids[i]);
         if (it == watches_.end()) continue;
         auto handler = it->second.onReady;
-        handler(events);
+        handler(fds[i].ready);
         ++ran;
     }
     return ran;
-}
-
-CrossThreadQueue::CrossThreadQueue() {
-    if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0)
-        throw std::runtime_error("cannot create the loop's wake-up pipe");
-}
-
-CrossThreadQueue::~CrossThreadQueue() {
-    ::close(pipe_[0]);
-    ::close(pipe_[1]);
 }
 
 void CrossThreadQueue::Push(EventLoop::Task task) {
@@ -74,15 +51,11 @@ void CrossThreadQueue::Push(EventLoop::Task task) {
         std::lock_guard lock(mutex_);
         tasks_.push_back(std::move(task));
     }
-    const char one = 1;
-    // A full pipe already means "wake up"; nothing is lost by a failed write.
-    [[maybe_unused]] auto n = ::write(pipe_[1], &one, 1);
+    wake_.Signal();
 }
 
 std::vector<EventLoop::Task> CrossThreadQueue::TakeAll() {
-    char drain[256];
-    while (::read(pipe_[0], drain, sizeof drain) > 0) {
-    }
+    wake_.Drain();
     std::lock_guard lock(mutex_);
     return std::exchange(tasks_, {});
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The descriptor watches of a loop and one poll() pass over them.
+// The descriptor watches of a loop and one pass of the system's poll over
+// them.
 
 #include <functional>
 #include <map>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
+#include "platform/wake_channel.h"
 
 namespace torvane {
 
@@ -32,23 +34,22 @@ class FdWatches {
     EventLoop::WatchId nextId_ = 1;
 };
 
-// A thread-safe queue of tasks posted from other threads, with a pipe that
-// wakes a poll() when something arrives.
+// A thread-safe queue of tasks posted from other threads, with a wake-up
+// channel that ends a loop's wait when something arrives.
 class CrossThreadQueue {
   public:
-    CrossThreadQueue();
-    ~CrossThreadQueue();
+    CrossThreadQueue() = default;
     CrossThreadQueue(const CrossThreadQueue&) = delete;
     CrossThreadQueue& operator=(const CrossThreadQueue&) = delete;
 
     void Push(EventLoop::Task task);
     std::vector<EventLoop::Task> TakeAll();
-    int WakeFd() const { return pipe_[0]; }
+    int WakeFd() const { return wake_.ReadFd(); }
 
   private:
     std::mutex mutex_;
     std::vector<EventLoop::Task> tasks_;
-    int pipe_[2] = {-1, -1};
+    WakeChannel wake_;
 };
 
 }  // namespace torvane

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/event_loop.h"
-#include "sim/byte_stream_writer.h"
+#include "sim/posix_byte_stream_writer.h"
 #include "sim/posix_fd.h"
 #include "sim/switcher_model.h"
 

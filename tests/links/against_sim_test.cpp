@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "links/c_serial_port.h"
+#include "links/posix_serial_port.h"
 #include "links/posix_tcp_socket.h"
 #include "links/posix_udp_socket.h"
 #include "platform/virtual_loop.h"

@@ -3,6 +3,7 @@
 // device walk, a registry tree, the ports that cannot be opened, and failures
 // to inject.
 
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -82,6 +83,15 @@ class FakeWindowsApi : public WindowsPortApi {
         auto key = values.find(path);
         if (key == values.end() || !key->second.count(name)) return Fail(2);
         *value = key->second.at(name);
+        return true;
+    }
+    bool EnumTextValue(const std::string& path, std::uint32_t index, std::string* name,
+                       std::string* value) override {
+        auto key = values.find(path);
+        if (key == values.end() || index >= key->second.size()) return Fail(kErrorNoMoreItems);
+        auto it = std::next(key->second.begin(), index);
+        *name = it->first;
+        *value = it->second;
         return true;
     }
     bool CanOpenNow(const std::string& devicePath) override {

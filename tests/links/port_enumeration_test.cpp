@@ -71,6 +71,29 @@ TEST(CollectSerialPorts, DeviceWalkTakesPortsWithBothNamesAndLeavesOutBusyOnes) 
     EXPECT_EQ(list.size(), 4u) << "without probing, held ports stay";
 }
 
+// Wine registers no COM-port interfaces; its mapped ports are in the serial
+// device map, named so that their numbers read from them.
+TEST(CollectSerialPorts, WithoutDeviceInterfacesTheSerialDeviceMapNamesThePorts) {
+    FakeWindowsApi source;
+    auto& map = source.values["HARDWARE\\DEVICEMAP\\SERIALCOMM"];
+    map["\\Device\\Serial0"] = "COM12";
+    map["\\Device\\Serial1"] = "COM3";
+    map["\\Device\\Serial2"] = "COM4";
+    source.busy.insert("\\\\.\\COM4");
+
+    std::vector<SSerInfo> list;
+    CollectSerialPorts(source, list, true);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0],
+              (SSerInfo{"\\\\.\\COM12", "COM12", "Serial port (COM12)", false, "Serial port"}));
+    EXPECT_EQ(PortNumberOf(list[1]), 3);
+
+    source.AddCom(5);
+    CollectSerialPorts(source, list, true);
+    ASSERT_EQ(list.size(), 1u) << "the device map is the fallback only";
+    EXPECT_EQ(PortNumberOf(list[0]), 5);
+}
+
 TEST(CollectSerialPorts, FailuresCarryTheirTextAndKeepWhatWasFound) {
     struct Case {
         const char* name;

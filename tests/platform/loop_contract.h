@@ -9,7 +9,6 @@
 //   };
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
@@ -19,6 +18,7 @@
 
 #include "platform/event_loop.h"
 #include "platform/window_timers.h"
+#include "support/descriptor_pair.h"
 
 namespace torvane {
 
@@ -79,31 +79,28 @@ TYPED_TEST_P(LoopContract, ArmingARunningTimerRestartsIt) {
 
 TYPED_TEST_P(LoopContract, WatchesReportReadinessUntilRemoved) {
     EventLoop& loop = this->Loop();
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
+    test::DescriptorPair pair;
     std::string got;
     bool writable = false;
     EventLoop::WatchId watch = 0;
-    watch = loop.WatchFd(fds[0], EventLoop::kReadable, [&](unsigned events) {
+    watch = loop.WatchFd(pair.ReadFd(), EventLoop::kReadable, [&](unsigned events) {
         char c;
-        if ((events & EventLoop::kReadable) && ::read(fds[0], &c, 1) == 1) got += c;
+        if ((events & EventLoop::kReadable) && pair.Read(&c, 1) == 1) got += c;
         if (got == "xy") loop.Unwatch(watch);  // removal from its own handler
     });
-    auto writeWatch = loop.WatchFd(fds[1], 0, [&](unsigned events) {
+    auto writeWatch = loop.WatchFd(pair.WriteFd(), 0, [&](unsigned events) {
         if (events & EventLoop::kWritable) writable = true;
     });
-    ASSERT_EQ(::write(fds[1], "x", 1), 1);
+    ASSERT_EQ(pair.Write("x", 1), 1);
     EXPECT_TRUE(this->RunUntil([&] { return got == "x"; }, 2000));
     this->RunUntil([] { return false; }, 20);
     EXPECT_FALSE(writable);  // not asked for yet
     loop.UpdateWatch(writeWatch, EventLoop::kWritable);
     EXPECT_TRUE(this->RunUntil([&] { return writable; }, 2000));
     loop.Unwatch(writeWatch);
-    ASSERT_EQ(::write(fds[1], "yz", 2), 2);
+    ASSERT_EQ(pair.Write("yz", 2), 2);
     this->RunUntil([] { return false; }, 50);
     EXPECT_EQ(got, "xy");
-    ::close(fds[0]);
-    ::close(fds[1]);
 }
 
 TYPED_TEST_P(LoopContract, PostsFromOtherThreadsKeepTheirOrder) {

@@ -1,7 +1,6 @@
 #include "platform/virtual_loop.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 #include <thread>
@@ -9,6 +8,7 @@
 #include "platform/loop_contract.h"
 #include "platform/poll_loop.h"
 #include "platform/window_timers.h"
+#include "support/descriptor_pair.h"
 
 namespace torvane {
 namespace {
@@ -68,22 +68,19 @@ TEST(VirtualLoop, PostsFromOtherThreadsArriveInOrder) {
 
 TEST(PollLoop, RunsTimersDescriptorsAndCrossThreadPostsInRealTime) {
     PollLoop loop;
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
+    test::DescriptorPair pair;
     std::string got;
-    auto watch = loop.WatchFd(fds[0], EventLoop::kReadable, [&](unsigned ev) {
+    auto watch = loop.WatchFd(pair.ReadFd(), EventLoop::kReadable, [&](unsigned ev) {
         char c;
-        if ((ev & EventLoop::kReadable) && ::read(fds[0], &c, 1) == 1) got += c;
+        if ((ev & EventLoop::kReadable) && pair.Read(&c, 1) == 1) got += c;
     });
-    loop.StartTimer(5, [&] { [[maybe_unused]] auto n = ::write(fds[1], "t", 1); });
+    loop.StartTimer(5, [&] { [[maybe_unused]] auto n = pair.Write("t", 1); });
     std::thread([&] { loop.PostFromAnyThread([&] { got += "p"; }); }).join();
     loop.StartTimer(40, [&] { loop.Quit(3); });
     EXPECT_EQ(loop.Run(), 3);
     EXPECT_NE(got.find('p'), std::string::npos);
     EXPECT_NE(got.find('t'), std::string::npos);
     loop.Unwatch(watch);
-    ::close(fds[0]);
-    ::close(fds[1]);
 }
 
 struct PollLoopHarness {

@@ -13,16 +13,14 @@
 // Every method but the monitoring thread's runs on the loop's thread.
 
 #include <cstdint>
-#include <deque>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "links/serial_hand_off.h"
 #include "links/serial_port.h"
-#include "links/wake_pipe.h"
 #include "platform/event_loop.h"
+#include "platform/wake_channel.h"
 
 namespace torvane {
 
@@ -51,33 +49,21 @@ class CSerialPort : public SerialPort {
     bool IsOpen() const;
 
   private:
-    // What the thread's posted tasks reach; cleared when the session ends so
-    // that late bytes or a late failure never reach a later session's owner.
-    struct Delivery {
-        SerialPortOwner* owner = nullptr;
-    };
-
-    void MonitorThread(int fd, std::shared_ptr<Delivery> delivery);
+    void MonitorThread(int fd, SerialDelivery delivery);
     // Reads until the port is drained; false when it has failed.
-    bool ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery);
+    bool ReceiveChars(int fd, const SerialDelivery& delivery);
     // Writes every queued unit; false when the port has failed.
     bool WriteChars(int fd);
-    void PostFailure(const std::shared_ptr<Delivery>& delivery);
-    void EndSession();
     void EndThread();
     void ClosePort();
 
-    EventLoop& loop_;
     mutable std::mutex portLock_;
     int fd_ = -1;
     std::thread thread_;
     bool monitoring_ = false;
-    WakePipe shutdown_;
-    WakePipe writeRequest_;
-    std::mutex writeLock_;
-    std::deque<std::vector<std::uint8_t>> writes_;
-    bool acceptingWrites_ = false;
-    std::shared_ptr<Delivery> delivery_;
+    WakeChannel shutdown_;
+    WakeChannel writeRequest_;
+    SerialHandOff handOff_;
     std::string configurationProblem_;
 };
 

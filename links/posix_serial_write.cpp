@@ -1,4 +1,4 @@
-#include "links/serial_write.h"
+#include "links/posix_serial_write.h"
 
 #include <poll.h>
 #include <termios.h>

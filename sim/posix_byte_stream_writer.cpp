@@ -1,4 +1,4 @@
-#include "sim/byte_stream_writer.h"
+#include "sim/posix_byte_stream_writer.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

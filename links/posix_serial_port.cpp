@@ -1,4 +1,4 @@
-#include "links/c_serial_port.h"
+#include "links/posix_serial_port.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -9,10 +9,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <system_error>
 
-#include "links/serial_write.h"
-#include "links/termios_settings.h"
+#include "links/posix_serial_write.h"
+#include "links/posix_termios_settings.h"
 
 namespace torvane {
 
@@ -57,10 +56,11 @@ std::string Configure(int fd, const SerialSettings& settings) {
 
 }  // namespace
 
-CSerialPort::CSerialPort(EventLoop& loop) : loop_(loop) {}
+CSerialPort::CSerialPort(EventLoop& loop) : handOff_(loop) {}
 
 CSerialPort::~CSerialPort() {
-    EndSession();
+    monitoring_ = false;
+    handOff_.EndSession();
     EndThread();
     ClosePort();
 }
@@ -68,15 +68,6 @@ CSerialPort::~CSerialPort() {
 bool CSerialPort::IsOpen() const {
     std::lock_guard lock(portLock_);
     return fd_ >= 0;
-}
-
-void CSerialPort::EndSession() {
-    monitoring_ = false;
-    if (delivery_) delivery_->owner = nullptr;
-    delivery_.reset();
-    std::lock_guard lock(writeLock_);
-    acceptingWrites_ = false;
-    writes_.clear();
 }
 
 void CSerialPort::EndThread() {
@@ -93,12 +84,12 @@ void CSerialPort::ClosePort() {
 
 Status CSerialPort::InitPort(SerialPortOwner* owner, const std::string& portPath,
                              const SerialSettings& settings) {
-    EndSession();
+    monitoring_ = false;
+    handOff_.EndSession();
     EndThread();
-    shutdown_.Reset();
-    writeRequest_.Reset();
-    delivery_ = std::make_shared<Delivery>();
-    delivery_->owner = owner;
+    shutdown_.Drain();
+    writeRequest_.Drain();
+    handOff_.BeginSession(owner);
     configurationProblem_.clear();
 
     std::lock_guard lock(portLock_);
@@ -140,26 +131,17 @@ bool CSerialPort::StartMonitoring() {
         fd = fd_;
         if (fd >= 0) ::tcflush(fd, TCIOFLUSH);
     }
-    if (fd < 0 || !delivery_) return false;
-    shutdown_.Reset();
-    writeRequest_.Reset();
-    {
-        std::lock_guard lock(writeLock_);
-        acceptingWrites_ = true;
-    }
-    try {
-        thread_ = std::thread(&CSerialPort::MonitorThread, this, fd, delivery_);
-    } catch (const std::system_error&) {
-        std::lock_guard lock(writeLock_);
-        acceptingWrites_ = false;
-        return false;
-    }
-    monitoring_ = true;
-    return true;
+    if (fd < 0) return false;
+    shutdown_.Drain();
+    writeRequest_.Drain();
+    monitoring_ = handOff_.StartMonitor(
+        &thread_, [this, fd](SerialDelivery delivery) { MonitorThread(fd, std::move(delivery)); });
+    return monitoring_;
 }
 
 void CSerialPort::StopMonitoring() {
-    EndSession();
+    monitoring_ = false;
+    handOff_.EndSession();
     if (thread_.joinable())
         shutdown_.Signal();  // the thread closes the port
     else
@@ -167,26 +149,15 @@ void CSerialPort::StopMonitoring() {
 }
 
 void CSerialPort::WriteToPort(const std::uint8_t* bytes, std::size_t count) {
-    {
-        std::lock_guard lock(writeLock_);
-        if (!acceptingWrites_) return;
-        writes_.emplace_back(bytes, bytes + count);
-    }
-    writeRequest_.Signal();
+    if (handOff_.Queue(bytes, count)) writeRequest_.Signal();
 }
 
-void CSerialPort::PostFailure(const std::shared_ptr<Delivery>& delivery) {
-    loop_.PostFromAnyThread([delivery] {
-        if (delivery->owner) delivery->owner->OnSerialFailure();
-    });
-}
-
-void CSerialPort::MonitorThread(int fd, std::shared_ptr<Delivery> delivery) {
+void CSerialPort::MonitorThread(int fd, SerialDelivery delivery) {
     bool failed = false;
     auto fail = [&] {
         // Reported once; the port is no longer watched, so a dead port
         // cannot keep the thread busy.
-        if (!failed) PostFailure(delivery);
+        if (!failed) delivery.Failure();
         failed = true;
     };
     for (;;) {
@@ -211,14 +182,14 @@ void CSerialPort::MonitorThread(int fd, std::shared_ptr<Delivery> delivery) {
             continue;
         }
         if (fds[2].revents) {
-            writeRequest_.Reset();
+            writeRequest_.Drain();
             if (!WriteChars(fd)) fail();
         }
     }
     ClosePort();
 }
 
-bool CSerialPort::ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery) {
+bool CSerialPort::ReceiveChars(int fd, const SerialDelivery& delivery) {
     for (;;) {
         std::vector<std::uint8_t> bytes(256);
         ssize_t n;
@@ -228,9 +199,7 @@ bool CSerialPort::ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery
         }
         if (n > 0) {
             bytes.resize(static_cast<std::size_t>(n));
-            loop_.PostFromAnyThread([delivery, bytes = std::move(bytes)] {
-                if (delivery->owner) delivery->owner->OnSerialBytes(bytes.data(), bytes.size());
-            });
+            delivery.Bytes(std::move(bytes));
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -241,12 +210,7 @@ bool CSerialPort::ReceiveChars(int fd, const std::shared_ptr<Delivery>& delivery
 }
 
 bool CSerialPort::WriteChars(int fd) {
-    std::deque<std::vector<std::uint8_t>> units;
-    {
-        std::lock_guard lock(writeLock_);
-        units.swap(writes_);
-    }
-    for (const auto& unit : units) {
+    for (const auto& unit : handOff_.TakeWrites()) {
         std::lock_guard lock(portLock_);
         switch (PurgeAndWriteUnit(fd, unit.data(), unit.size(), shutdown_.ReadFd())) {
             case UnitWrite::kWritten:

@@ -1,4 +1,4 @@
-#include "links/termios_settings.h"
+#include "links/posix_termios_settings.h"
 
 #include <utility>
 
