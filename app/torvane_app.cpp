@@ -1,7 +1,5 @@
 #include "app/torvane_app.h"
 
-#include <csignal>
-
 #include "app/window_preset_link.h"
 
 namespace torvane {
@@ -26,9 +24,6 @@ void CTorvaneApp::KeepProfiles(std::optional<profile::ProfileStore> store) {
 }
 
 CTorvaneDlg& CTorvaneApp::InitInstance(std::function<void(int)> onExit) {
-    // A peer that closes the control connection must end a send with an
-    // error, not the process.
-    std::signal(SIGPIPE, SIG_IGN);
     dlg_ = std::make_unique<CTorvaneDlg>(loop_, links_, std::move(ports_));
     auto edid = std::make_unique<CEDIDDlg>(*dlg_);
     auto upgrade = std::make_unique<CFWDlg>(*dlg_);

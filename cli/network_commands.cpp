@@ -1,7 +1,5 @@
 #include "cli/network_commands.h"
 
-#include <arpa/inet.h>
-
 #include <cctype>
 #include <ostream>
 
@@ -9,6 +7,7 @@
 #include "cli/json.h"
 #include "cli/printer.h"
 #include "cli/session.h"
+#include "links/ipv4_address.h"
 
 namespace torvane::cli {
 namespace {
@@ -21,10 +20,7 @@ struct NetworkArgs {
     NetworkSettings network;  // netconfig
 };
 
-bool IsIpv4(const std::string& text) {
-    in_addr address{};
-    return inet_pton(AF_INET, text.c_str(), &address) == 1;
-}
+bool IsIpv4(const std::string& text) { return ParseIpv4(text).has_value(); }
 
 bool ParseNumber(const std::string& text, int min, int max, int* value) {
     const auto read = ReadNumber(text, min, max);

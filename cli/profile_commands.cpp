@@ -11,8 +11,8 @@
 #include "cli/matrix_commands.h"
 #include "cli/session.h"
 #include "links/ipv4_address.h"
-#include "links/posix_link_factory.h"
 #include "links/stable_serial_path.h"
+#include "links/system_links.h"
 #include "network/mac_query.h"
 #include "platform/poll_loop.h"
 #include "profile/profile_store.h"
@@ -75,8 +75,8 @@ Result<std::string> SwitcherKey(const Options& options, const DiscoverySettings&
     const std::string ip = ResolveIpv4(options.host);
     if (ip.empty()) return SystemError("unknown host " + options.host);
     PollLoop loop;
-    PosixLinkFactory links(loop);
-    MacQuery query(loop, links);
+    const auto links = MakeSystemLinkFactory(loop);
+    MacQuery query(loop, *links);
     std::optional<Result<MacAddress>> answer;
     query.Ask(ip, settings, kMacWaitMs, [&](const Result<MacAddress>& mac) { answer = mac; });
     while (!answer) loop.RunOnce(kMacWaitMs);

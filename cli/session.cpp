@@ -20,6 +20,13 @@ std::string TraceLine(char direction, const std::uint8_t* bytes, std::size_t cou
     return line;
 }
 
+// The operator's port is listed even where the machine's enumeration does
+// not find it (a pseudo-terminal, say).
+std::vector<ListedPort> ExtraPorts(const Options& options) {
+    if (!options.serial) return {};
+    return {{options.serialPath, "Serial port " + options.serialPath, "", ""}};
+}
+
 }  // namespace
 
 Outcome OutcomeOf(const Error& error) {
@@ -37,11 +44,9 @@ Outcome OutcomeOf(const Error& error) {
 }
 
 Session::Session(const Options& options, std::ostream& trace)
-    : options_(options), links_(loop_), app_(loop_, links_) {
-    // The operator's port is listed even where the machine's enumeration
-    // does not find it (a pseudo-terminal, say).
-    if (options.serial)
-        links_.AddExtraPort({options.serialPath, "Serial port " + options.serialPath, "", ""});
+    : options_(options),
+      links_(MakeSystemLinkFactory(loop_, ExtraPorts(options))),
+      app_(loop_, *links_) {
     dlg_ = &app_.InitInstance(nullptr);
     if (options.trace)
         dlg_->SetTrace([&trace](char direction, const std::uint8_t* bytes, std::size_t count) {

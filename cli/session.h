@@ -1,6 +1,6 @@
 #pragma once
 // A headless operator at the Torvane window: the main window model on a real
-// poll() loop with the POSIX links, and the operation API over it. Each
+// poll() loop with the system's links, and the operation API over it. Each
 // command runs one operation and waits for its result; the operations close
 // every message the window shows.
 
@@ -13,7 +13,7 @@
 #include "app/operations.h"
 #include "app/torvane_app.h"
 #include "cli/options.h"
-#include "links/posix_link_factory.h"
+#include "links/system_links.h"
 #include "platform/poll_loop.h"
 
 namespace torvane::cli {
@@ -60,7 +60,7 @@ class Session {
 
     const Options& options_;
     PollLoop loop_;
-    PosixLinkFactory links_;
+    std::unique_ptr<LinkFactory> links_;
     CTorvaneApp app_;
     CTorvaneDlg* dlg_ = nullptr;
     std::optional<Operations> ops_;

@@ -1,6 +1,7 @@
 // torvaned: one switcher shared on the network.
 
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,6 +13,7 @@
 #include <optional>
 
 #include "links/ipv4_address.h"
+#include "links/ipv4_sockaddr.h"
 #include "links/posix_link_factory.h"
 #include "mqtt/mosquitto_client.h"
 #include "mqtt/mqtt_bridge.h"
@@ -171,8 +173,8 @@ int Serve(const DaemonOptions& options) {
         return kCannotStart;
     }
     // Tests and scripts that asked for a free port read it here.
-    std::cout << "torvaned: listening on http://" << Ipv4Text(options.listen) << ":" << *port << "/"
-              << std::endl;
+    std::cout << "torvaned: listening on http://" << FormatIpv4(sockets::OctetsOf(options.listen))
+              << ":" << *port << "/" << std::endl;
     BridgeCommandPath bridgeCommands(daemon.Commands());
     std::optional<mqtt::MqttBridge> bridge;
     if (!options.mqtt.host.empty()) {

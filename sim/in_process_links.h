@@ -20,9 +20,9 @@
 //
 // TCP (MakeTcpControlSocket): Connect reports a connection on the loop when
 // the address is a switcher's current IP and the port its TCP port (8000
-// unless given), else the system's "Connection refused". Each write of the switcher
-// arrives as one OnTcpRead (so its split and glue faults show as they would on
-// a real socket). DropTcpConnections closes from the switcher's side
+// unless given), else a refusal in the system's words. Each write of the
+// switcher arrives as one OnTcpRead (so its split and glue faults show as
+// they would on a real socket). DropTcpConnections closes from the switcher's side
 // (OnTcpClose); SetTcpAccepting(false) refuses new connections.
 //
 // Port list (MakePortSource): the switchers' serial paths, as a serial port

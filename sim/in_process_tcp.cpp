@@ -1,6 +1,6 @@
 #include <algorithm>
-#include <cerrno>
 
+#include "links/socket_calls.h"
 #include "sim/in_process_ports.h"
 
 namespace torvane::sim {
@@ -23,7 +23,7 @@ Status SimTcpControlSocket::Connect(const std::string& ipv4, std::uint16_t port,
         if (!*alive || attempt != attempt_ || events_ == nullptr) return;
         SimLinkFactory::Switcher* switcher = factory_.FindByTcpEndpoint(ipv4, port);
         if (switcher == nullptr || !switcher->accepting) {
-            events_->OnTcpConnect(ErrnoError(ECONNREFUSED));
+            events_->OnTcpConnect(sockets::SocketError(sockets::RefusedError()));
             return;
         }
         switcher_ = switcher;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "links/ipv4_address.h"
+#include "links/ipv4_sockaddr.h"
 
 namespace torvane::sim {
 namespace {
@@ -29,11 +30,12 @@ void PosixTcpServer::StopListening() {
 }
 
 bool PosixTcpServer::Listen(const std::string& ip, std::uint16_t port, std::string* error) {
-    sockaddr_in address{};
-    if (!MakeIpv4Address(ip, port, &address)) {
+    const auto octets = ParseIpv4(ip);
+    if (!octets) {
         *error = "not an IPv4 address: " + ip;
         return false;
     }
+    sockaddr_in address = sockets::Ipv4Sockaddr<sockaddr_in>(*octets, port);
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM, 0));
     const int on = 1;
     if (!fd.Valid() || ::setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "links/posix_serial_port.h"
-#include "links/posix_tcp_socket.h"
-#include "links/posix_udp_socket.h"
+#include "links/system_tcp_socket.h"
+#include "links/system_udp_socket.h"
 #include "platform/virtual_loop.h"
 #include "protocol/frames.h"
 #include "protocol/serial_assembler.h"
@@ -89,7 +89,7 @@ TEST_F(AgainstSim, TcpQueryAnsweredAndCloseReported) {
         TcpReassembly reassembly{
             [this](const std::uint8_t* f, std::size_t n) { frames.emplace_back(f, f + n); }};
     } events;
-    PosixTcpControlSocket socket(loop_);
+    SystemTcpControlSocket socket(loop_);
     ASSERT_TRUE(socket.Connect("127.0.0.1", sim_.TcpPort(), &events));
     ASSERT_TRUE(loop_.RunUntil([&] { return events.connected.has_value(); }, 3000));
     ASSERT_TRUE(*events.connected);
@@ -107,7 +107,7 @@ TEST_F(AgainstSim, TcpQueryAnsweredAndCloseReported) {
 }
 
 TEST_F(AgainstSim, UdpDiscoveryAnswered) {
-    PosixUdpSocket socket(loop_);
+    SystemUdpSocket socket(loop_);
     std::vector<Datagram> answers;
     ASSERT_TRUE(socket.Open("127.0.0.1", 0, [&](const Datagram& d) { answers.push_back(d); }));
     const Bytes request = {0x61};

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <netinet/tcp.h>
 
-#include "links/posix_tcp_socket.h"
-#include "links/posix_udp_socket.h"
+#include "links/system_tcp_socket.h"
+#include "links/system_udp_socket.h"
 #include "loopback_peers.h"
 #include "platform/virtual_loop.h"
 #include "support/bytes.h"
@@ -44,7 +44,7 @@ class TcpSocket : public ::testing::Test {
     VirtualLoop loop_;
     test::TcpListener peer_;
     RecordedEvents events_;
-    PosixTcpControlSocket socket_{loop_};
+    SystemTcpControlSocket socket_{loop_};
 };
 
 }  // namespace
@@ -141,7 +141,7 @@ TEST_F(TcpSocket, ASecondConnectDropsTheFirstAttempt) {
 
 TEST(UdpSocketTest, ReceivesAndSendsDatagramsOnLoopback) {
     VirtualLoop loop;
-    PosixUdpSocket socket(loop);
+    SystemUdpSocket socket(loop);
     std::vector<Datagram> got;
     ASSERT_TRUE(socket.Open("127.0.0.1", 0, [&](const Datagram& d) { got.push_back(d); }));
     ASSERT_NE(socket.LocalPort(), 0);
@@ -177,7 +177,7 @@ TEST(UdpSocketTest, ReceivesAndSendsDatagramsOnLoopback) {
 
 TEST(UdpSocketTest, OpenSharesAPortOnlyWithSocketsThatAllowItAndAHandlerMayClose) {
     VirtualLoop loop;
-    PosixUdpSocket first(loop), second(loop);
+    SystemUdpSocket first(loop), second(loop);
     ASSERT_TRUE(first.Open("127.0.0.1", 0, [&](const Datagram&) { first.Close(); }));
     EXPECT_TRUE(second.Open("127.0.0.1", first.LocalPort(), nullptr)) << "both share the port";
     test::UdpPeer peer;  // holds its port exclusively

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "links/socket_calls.h"
 #include "platform/virtual_loop.h"
 #include "protocol/tcp_reassembly.h"
 #include "sim_rig.h"
@@ -118,6 +119,9 @@ TEST_F(SerialLink, ThePortListShowsPluggedInSwitchersAndWhetherTheyAreBusy) {
 
 using TcpLink = Lan;
 
+// What a real socket reports for a refused connection on this system.
+std::string Refused() { return sockets::ErrorText(sockets::RefusedError()); }
+
 TEST_F(TcpLink, ConnectsToTheSwitchersAddressOnlyAndRepliesArriveAsReadEvents) {
     TcpEvents events;
     auto socket = links.MakeTcpControlSocket();
@@ -128,8 +132,8 @@ TEST_F(TcpLink, ConnectsToTheSwitchersAddressOnlyAndRepliesArriveAsReadEvents) {
     loop.RunPending();
     ASSERT_TRUE(socket->Connect("127.0.0.1", 8000, &events));
     loop.RunPending();
-    EXPECT_EQ(events.connects,
-              (std::vector<std::string>{"Connection refused", "Connection refused", "connected"}));
+    const std::string refused = Refused();
+    EXPECT_EQ(events.connects, (std::vector<std::string>{refused, refused, "connected"}));
     EXPECT_EQ(links.TcpConnectionCount(model), 1);
 
     auto query = Hex(kPowerQuery);
@@ -154,7 +158,7 @@ TEST_F(TcpLink, CloseBeforeTheOutcomeCancelsTheAttempt) {
     links.SetTcpAccepting(model, false);
     (void)socket->Connect("127.0.0.1", 8000, &events);
     loop.RunPending();
-    EXPECT_EQ(events.connects, std::vector<std::string>{"Connection refused"});
+    EXPECT_EQ(events.connects, std::vector<std::string>{Refused()});
 }
 
 // The split and glue faults, seen through the program's own TCP reassembly.

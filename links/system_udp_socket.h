@@ -1,24 +1,25 @@
 #pragma once
 // The UDP socket of discovery and network configuration on a non-blocking
-// POSIX socket: bound to a given address and port (shared with other sockets
-// that allow it, SO_REUSEADDR), broadcast enabled, every datagram received
-// handed over on the loop.
+// socket of the system: bound to a given address and port (shared with
+// other sockets that allow it, SO_REUSEADDR), broadcast enabled, every
+// datagram received handed over on the loop.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include "links/socket_calls.h"
 #include "links/udp_socket.h"
 #include "platform/event_loop.h"
 
 namespace torvane {
 
-class PosixUdpSocket : public UdpSocket {
+class SystemUdpSocket : public UdpSocket {
   public:
-    explicit PosixUdpSocket(EventLoop& loop);
-    ~PosixUdpSocket() override;
-    PosixUdpSocket(const PosixUdpSocket&) = delete;
-    PosixUdpSocket& operator=(const PosixUdpSocket&) = delete;
+    explicit SystemUdpSocket(EventLoop& loop);
+    ~SystemUdpSocket() override;
+    SystemUdpSocket(const SystemUdpSocket&) = delete;
+    SystemUdpSocket& operator=(const SystemUdpSocket&) = delete;
 
     // Closes whatever was open first.
     Status Open(const std::string& bindIp, std::uint16_t port,
@@ -32,7 +33,7 @@ class PosixUdpSocket : public UdpSocket {
     void OnReadable();
 
     EventLoop& loop_;
-    int fd_ = -1;
+    sockets::Handle socket_ = sockets::kNone;
     EventLoop::WatchId watch_ = 0;
     std::function<void(const Datagram&)> onDatagram_;
 };
