@@ -1,7 +1,8 @@
 #pragma once
 // A file given as "-": read from standard input, with a bound on its size
 // and on the wait, so a pipe whose writer never ends it cannot hold the
-// command.
+// command. One file per system (posix_standard_input.cpp,
+// win_standard_input.cpp).
 
 #include <cstddef>
 #include <cstdint>
@@ -18,5 +19,8 @@ struct StandardInputRead {
 // Reads until end of file or `limit` bytes, for at most `waitMs` in all. A
 // terminal is refused at once: nobody types an EDID.
 StandardInputRead ReadStandardInput(std::size_t limit, int waitMs);
+
+// Whether standard error is a terminal (where a progress bar may be drawn).
+bool StandardErrorIsTerminal();
 
 }  // namespace torvane::cli

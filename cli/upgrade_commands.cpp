@@ -1,11 +1,10 @@
 #include "cli/upgrade_commands.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
 
+#include "cli/standard_input.h"
 #include "cli/terminal_text.h"
 #include "pages/device_text.h"
 #include "pages/firmware_image.h"
@@ -43,7 +42,7 @@ int SetText(Session& session, const std::string& text, const Printer& print) {
 class UpgradeWatch {
   public:
     UpgradeWatch(const Printer& print, EventLoop& loop)
-        : print_(print), loop_(loop), bar_(!print.options.json && ::isatty(STDERR_FILENO)) {}
+        : print_(print), loop_(loop), bar_(!print.options.json && StandardErrorIsTerminal()) {}
 
     void Update(const UpgradeProgress& progress) {
         for (const auto& line : progress.newLines) {

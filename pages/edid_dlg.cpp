@@ -6,6 +6,7 @@
 
 #include "pages/edid_file.h"
 #include "pages/edid_texts.h"
+#include "platform/utf8_path.h"
 #include "protocol/commands.h"
 #include "res/edid_page_ids.h"
 #include "res/edid_page_template.h"
@@ -152,8 +153,8 @@ void CEDIDDlg::OnFileChosen(const std::string& path) {
         return;
     }
     std::error_code ec;
-    const auto full = std::filesystem::absolute(path, ec);
-    LoadEdidFile(ec ? path : full.string(), file);
+    const auto full = std::filesystem::absolute(PathFromUtf8(path), ec);
+    LoadEdidFile(ec ? path : Utf8FromPath(full), file);
 }
 
 void CEDIDDlg::LoadEdidFile(const std::string& name, const Result<EdidFile>& file) {

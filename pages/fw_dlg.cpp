@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/utf8_path.h"
 #include "res/upgrade_page_ids.h"
 #include "res/upgrade_page_template.h"
 #include "ui/message_dlg.h"
@@ -68,8 +69,8 @@ void CFWDlg::LoadImage(const std::string& path) {
     Table().SetPosition(res::kUpgradeProgress, 0);
     Table().SetRange(res::kUpgradeProgress, 0, imageLength_);
     std::error_code ignored;
-    const std::filesystem::path full = std::filesystem::absolute(path, ignored);
-    Table().SetText(res::kFirmwarePathBox, full.empty() ? path : full.string());
+    const std::filesystem::path full = std::filesystem::absolute(PathFromUtf8(path), ignored);
+    Table().SetText(res::kFirmwarePathBox, full.empty() ? path : Utf8FromPath(full));
 }
 
 // --- the Messages log ---

@@ -7,11 +7,13 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/utf8_path.h"
+
 namespace torvane {
 
 Status CheckPlainFile(const std::string& path) {
     std::error_code ec;
-    const auto type = std::filesystem::status(path, ec).type();
+    const auto type = std::filesystem::status(PathFromUtf8(path), ec).type();
     if (ec || type == std::filesystem::file_type::regular) return {};
     if (type == std::filesystem::file_type::directory)
         return SystemError(std::make_error_code(std::errc::is_a_directory).message());
@@ -33,7 +35,7 @@ Result<std::vector<std::uint8_t>> ReadPlainFile(const std::string& path, std::si
     // say so plainly instead.
     if (Status plain = CheckPlainFile(path); !plain) return plain.error();
     errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
     if (!file) return SystemError(SystemReason(errno));
     std::vector<std::uint8_t> bytes(limit);
     bytes.resize(std::fread(bytes.data(), 1, limit, file.get()));

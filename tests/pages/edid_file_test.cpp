@@ -108,6 +108,16 @@ TEST_F(EdidPageTest, AFileThatCannotBeReadChangesNothingAndSaysWhy) {
     EXPECT_EQ(PageText(res::kEdidPathBox), accepted);
 }
 
+// Names are UTF-8 all the way to the file system, whatever the system's own
+// code page holds.
+TEST_F(EdidPageTest, AFileInAFolderWithLettersBeyondAsciiOpens) {
+    const std::string path = WriteFile("Prüfung Ω/ÉDID 日本.bin", EdidBytes(128, 0x00));
+    OpenFile(path);
+    EXPECT_EQ(page->FileError(), "");
+    EXPECT_EQ(Message(), "");
+    EXPECT_EQ(PageText(res::kEdidPathBox), path);
+}
+
 TEST_F(EdidPageTest, NoFileChoiceWhileACommandIsPendingAndNoSetWithoutAFile) {
     page->Click(res::kFileSetButton);
     EXPECT_EQ(Wire(), V{});

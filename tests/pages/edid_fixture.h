@@ -13,6 +13,7 @@
 
 #include "app/operator_fixture.h"
 #include "pages/edid_dlg.h"
+#include "platform/utf8_path.h"
 #include "res/edid_page_ids.h"
 
 namespace torvane::test {
@@ -59,12 +60,13 @@ class EdidPageTest : public OperatorTest {
     std::string InputText(int input) const { return PageText(res::kEdidValueLabels[input - 1]); }
 
     std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        std::filesystem::create_directories(dir);
-        const auto path = dir / name;
+        // `name` is UTF-8, as every file name in the program.
+        const auto path = dir / PathFromUtf8(name);
+        std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
-        return path.string();
+        return Utf8FromPath(path);
     }
     // "..." answered with `path`.
     void OpenFile(const std::string& path) {

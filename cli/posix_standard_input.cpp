@@ -1,11 +1,11 @@
-#include "cli/standard_input.h"
-
 #include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+
+#include "cli/standard_input.h"
 
 namespace torvane::cli {
 
@@ -45,5 +45,7 @@ StandardInputRead ReadStandardInput(std::size_t limit, int waitMs) {
     }
     return read;
 }
+
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO); }
 
 }  // namespace torvane::cli
