@@ -1,7 +1,7 @@
 #pragma once
-// SIGINT (Ctrl-C) and SIGTERM as events of the loop, for a command that runs
-// until it is told to stop: the handler only writes to a pipe the loop
-// watches, and the loop runs `onStop`.
+// A request to stop (Ctrl-C, SIGTERM) as an event of the loop, for a command
+// that runs until it is told to stop: the handler only signals a channel
+// the loop watches, and the loop runs `onStop`.
 
 #include <functional>
 

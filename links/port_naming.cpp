@@ -2,6 +2,33 @@
 
 namespace torvane {
 
+namespace {
+
+bool StartsWithCom(const std::string& text) {
+    if (text.size() < 3) return false;
+    for (std::size_t i = 0; i < 3; ++i)
+        if ((text[i] & ~0x20) != "COM"[i]) return false;
+    return true;
+}
+
+// A list text the COM numbering reads: "COM12", or no entry at all (which
+// tries port 0 and fails). Any other text names a port the operator chose
+// ("/dev/ttyUSB0", a simulator's line) and is kept as given.
+bool IsComText(const std::string& text) { return text.empty() || StartsWithCom(text); }
+
+// "COM12" or "\\.\COM12" -> 12; 0 for any other device path.
+std::uint8_t ComNumberOfPath(const std::string& path) {
+    const std::string prefix = "\\\\.\\";
+    const std::string name = path.rfind(prefix, 0) == 0 ? path.substr(prefix.size()) : path;
+    if (!StartsWithCom(name) || name.size() < 4 || name.size() > 6) return 0;
+    for (std::size_t i = 3; i < name.size(); ++i)
+        if (name[i] < '0' || name[i] > '9') return 0;
+    const int number = std::stoi(name.substr(3));
+    return number <= 255 ? static_cast<std::uint8_t>(number) : 0;
+}
+
+}  // namespace
+
 std::uint8_t ComNumberNaming::PortNumberOfEntry(const std::string& text) {
     return ParsePortNumber(WithoutFirstThree(text));
 }
@@ -11,19 +38,26 @@ std::string ComNumberNaming::EntryText(std::uint8_t number) {
 }
 
 std::string ComNumberNaming::EntryTextOf(const SSerInfo& port) const {
-    return EntryText(PortNumberOf(port));
+    // A port the system lists is known by the number in its friendly name
+    // (COM0 when it has none); one known only by its path was chosen by the
+    // operator and is opened by that path.
+    if (!port.friendlyName.empty() || port.devicePath.empty()) return EntryText(PortNumberOf(port));
+    if (const std::uint8_t number = ComNumberOfPath(port.devicePath)) return EntryText(number);
+    return port.devicePath;
 }
 
 std::string ComNumberNaming::EntryOfText(const std::string& text) const {
-    return EntryText(PortNumberOfEntry(text));
+    return IsComText(text) ? EntryText(PortNumberOfEntry(text)) : text;
 }
 
 bool ComNumberNaming::Before(const std::string& a, const std::string& b) const {
-    return PortNumberOfEntry(a) < PortNumberOfEntry(b);
+    const bool comA = IsComText(a), comB = IsComText(b);
+    if (comA != comB) return comA;
+    return comA ? PortNumberOfEntry(a) < PortNumberOfEntry(b) : NaturalLess(a, b);
 }
 
 std::string ComNumberNaming::DevicePathForEntry(const std::string& text) const {
-    return "\\\\.\\" + EntryOfText(text);
+    return IsComText(text) ? "\\\\.\\" + EntryOfText(text) : text;
 }
 
 bool DevicePathNaming::Before(const std::string& a, const std::string& b) const {
@@ -60,14 +94,6 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     }
     if (a.size() - i != b.size() - j) return a.size() - i < b.size() - j;
     return a < b;  // equal by value ("ttyS01" and "ttyS1"): still a strict order
-}
-
-std::unique_ptr<PortNaming> MakePlatformPortNaming() {
-#ifdef _WIN32
-    return std::make_unique<ComNumberNaming>();
-#else
-    return std::make_unique<DevicePathNaming>();
-#endif
 }
 
 }  // namespace torvane

@@ -73,8 +73,13 @@ Result<std::string> ProfileStore::DefaultFolder(const Environment& environment) 
     const char* home = environment("HOME");
     if (home != nullptr && fs::path(home).is_absolute())
         return (fs::path(home) / ".config" / "torvane").string();
+    // Windows names the user's own settings folder here and sets no HOME.
+    const char* appData = environment("APPDATA");
+    if (appData != nullptr && fs::path(appData).is_absolute())
+        return (fs::path(appData) / "torvane").string();
     return SystemError(
-        "no folder for profiles: neither XDG_CONFIG_HOME nor HOME names an absolute path");
+        "no folder for profiles: none of XDG_CONFIG_HOME, HOME and APPDATA names an "
+        "absolute path");
 }
 
 std::string ProfileStore::PathOf(const std::string& key) const {

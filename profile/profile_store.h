@@ -25,8 +25,8 @@ class ProfileStore {
     explicit ProfileStore(std::string folder) : folder_(std::move(folder)) {}
 
     // $XDG_CONFIG_HOME/torvane, else $HOME/.config/torvane (a relative
-    // XDG_CONFIG_HOME is ignored, as the convention asks); an error when
-    // neither names a folder.
+    // XDG_CONFIG_HOME is ignored, as the convention asks), else
+    // %APPDATA%\torvane; an error when none names a folder.
     static Result<std::string> DefaultFolder(const Environment& environment);
 
     const std::string& Folder() const { return folder_; }

@@ -7,8 +7,10 @@
 # hand-off, in-process and in torvanectl over a pseudo-terminal) built as
 # RelWithDebInfo with ThreadSanitizer: each build type builds and is tested.
 # Warnings are errors in every build of this command (TORVANE_WERROR).
+# Last, the Windows build under Wine (scripts/windows.sh).
 # Each pass prints how long it took.
 #   SKIP_SANITIZERS=1 scripts/test.sh   skips both sanitizer passes
+#   SKIP_WINDOWS=1 scripts/test.sh      skips the Windows build
 set -euo pipefail
 cd "$(dirname "$0")/.."
 passed() { echo "== $1 took $((SECONDS - ${2})) s =="; }
@@ -64,4 +66,11 @@ if [ -z "${SKIP_SANITIZERS:-}" ]; then
     build-tsan/tests/"$t" --gtest_brief=1
   done
   passed "the ThreadSanitizer build and its tests" "$start"
+fi
+
+if [ -z "${SKIP_WINDOWS:-}" ]; then
+  echo "== the Windows build, its tests under Wine, torvanectl.exe against torvane-sim =="
+  start=$SECONDS
+  SIM="${BUILD_DIR:-build}/torvane-sim" scripts/windows.sh
+  passed "the Windows build and its tests under Wine" "$start"
 fi

@@ -160,6 +160,35 @@ TEST(ComNumberNaming, EntryTextTellsWhatToOpen) {
     EXPECT_EQ(ComNumberNaming::PortNumberOfEntry(""), 0) << "no entry tries port 0";
 }
 
+// A port known only by its path (chosen by the operator: a simulator's line,
+// a path typed) keeps that path unless it names a COM port, instead of
+// becoming COM0.
+TEST(ComNumberNaming, PortsWithoutAComNumberKeepTheirName) {
+    ComNumberNaming naming;
+    const struct {
+        SSerInfo port;
+        const char* entry;
+        const char* opened;
+    } cases[] = {
+        {{"\\\\.\\COM12", "", "USB Serial Port (COM12)", false, ""}, "COM12", "\\\\.\\COM12"},
+        {{"\\\\.\\COM17", "", "", false, ""}, "COM17", "\\\\.\\COM17"},
+        {{"COM4", "", "", false, ""}, "COM4", "\\\\.\\COM4"},
+        {{"/dev/torvane-sim", "", "", false, ""}, "/dev/torvane-sim", "/dev/torvane-sim"},
+        {{"\\\\.\\CNCA0", "", "", false, ""}, "\\\\.\\CNCA0", "\\\\.\\CNCA0"},
+    };
+    for (const auto& c : cases) {
+        const std::string entry = naming.EntryTextOf(c.port);
+        EXPECT_EQ(entry, c.entry) << c.port.devicePath;
+        EXPECT_EQ(naming.EntryOfText(entry), entry) << c.port.devicePath;
+        EXPECT_EQ(naming.DevicePathForEntry(entry), c.opened) << c.port.devicePath;
+    }
+    EXPECT_EQ(naming.DevicePathForEntry(""), "\\\\.\\COM0") << "no entry still tries port 0";
+    // COM ports first by number, then the other names.
+    EXPECT_TRUE(naming.Before("COM9", "COM10"));
+    EXPECT_TRUE(naming.Before("COM200", "/dev/torvane-sim"));
+    EXPECT_FALSE(naming.Before("/dev/torvane-sim", "COM1"));
+}
+
 TEST(NaturalLess, OrdersDigitRunsByValue) {
     const std::pair<const char*, const char*> ordered[] = {
         {"/dev/ttyS2", "/dev/ttyS10"},  {"/dev/ttyACM0", "/dev/ttyS0"},

@@ -233,6 +233,8 @@ TEST(ProfileFolder, TheUsersConfigurationFolder) {
         {{{"HOME", "/home/op"}}, "/home/op/.config/torvane"},
         {{{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/op"}}, "/home/op/.config/torvane"},
         {{{"XDG_CONFIG_HOME", "relative/conf"}, {"HOME", "/home/op"}}, "/home/op/.config/torvane"},
+        {{{"APPDATA", "/x/appdata"}}, "/x/appdata/torvane"},
+        {{{"HOME", "/home/op"}, {"APPDATA", "/x/appdata"}}, "/home/op/.config/torvane"},
         {{}, nullptr},
         {{{"HOME", "nowhere"}}, nullptr},
     };
