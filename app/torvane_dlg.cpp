@@ -57,13 +57,12 @@ CTorvaneDlg::CTorvaneDlg(EventLoop& loop, LinkFactory& links,
                       [this](bool whole) { OnReadingFinished(whole); }}),
       connection_(links, ports ? std::move(ports) : DefaultPortList(links), Table(), timers_,
                   message_, supervisor_, ConnectionHooks()),
-      discovery_(links, Table(), res::kSwitcherIpList, receiveLog_,
-                 {[this] {
-                      connection_.CloseTcpLink();
-                      supervisor_.OperatorDisconnected();
-                  },
-                  [this] { timers_.SetTimer(kDiscoveryAnswered, 900); }}),
-      configIp_(message_) {
+      network_(links, Table(), receiveLog_, timers_, message_, busy_,
+               {[this] {
+                    connection_.CloseTcpLink();
+                    supervisor_.OperatorDisconnected();
+                },
+                [this] { ReportTimeOut(); }}) {
     pages_[0] =
         std::make_unique<EmptyPage>(PageCode::kEdid, CEDIDDlg::kPlacement, CEDIDDlg::EntryOf());
     pages_[1] = std::make_unique<EmptyPage>(PageCode::kMatrix, CMatrixDlg::kPlacement,
@@ -123,14 +122,6 @@ void CTorvaneDlg::OnInitDialog() {
     connection_.Init();
 }
 
-void CTorvaneDlg::AddSwitcherAddress(const std::string& ipv4) {
-    const auto& items = Controls().Items(res::kSwitcherIpList);
-    auto it = std::find(items.begin(), items.end(), ipv4);
-    int index = static_cast<int>(it - items.begin());
-    if (it == items.end()) Table().InsertItem(res::kSwitcherIpList, index, ipv4);
-    Table().SetSelection(res::kSwitcherIpList, index);
-}
-
 void CTorvaneDlg::ChooseSerialPort(const std::string& devicePath) {
     Select(res::kPortList, connection_.PortEntry(devicePath));
 }
@@ -148,16 +139,8 @@ void CTorvaneDlg::OnCommand(int id) {
         case res::kClearLogsButton:
             ClearLogs();
             break;
-        case res::kSearchButton:
-            // A socket that cannot be used leaves the list empty; torvanectl
-            // reports the reason from SocketOutcome.
-            static_cast<void>(discovery_.Search());
-            break;
-        case res::kConfigButton:
-            OnConfig();
-            break;
         default:
-            if (!connection_.OnCommand(id)) general_.OnCommand(id);
+            if (!connection_.OnCommand(id) && !network_.OnCommand(id)) general_.OnCommand(id);
             break;
     }
 }
@@ -321,9 +304,8 @@ void CTorvaneDlg::OnTimer(int id) {
         return;
     }
     Activity();
-    if (entries_.OnTimer(id) || general_.OnTimer(id)) return;
+    if (entries_.OnTimer(id) || general_.OnTimer(id) || network_.OnTimer(id)) return;
     timers_.KillTimer(id);
-    OnNetworkTimer(id);
 }
 
 void CTorvaneDlg::ReportTimeOut() {

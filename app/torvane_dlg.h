@@ -17,12 +17,11 @@
 #include "app/connection_control.h"
 #include "app/connection_supervisor.h"
 #include "app/general_page.h"
+#include "app/network_control.h"
 #include "app/state_reading.h"
 #include "app/switcher_state.h"
 #include "links/link_factory.h"
 #include "links/port_list_refresher.h"
-#include "network/config_ip_dlg.h"
-#include "network/discovery.h"
 #include "pages/command_owner.h"
 #include "pages/page.h"
 #include "platform/window_timers.h"
@@ -35,10 +34,6 @@
 #include "ui/window.h"
 
 namespace torvane {
-
-// Where the last network configuration sent by Config... stands: waiting
-// for the switcher to answer from its new settings, answered, or given up.
-enum class ConfigurationState { kNone, kWaiting, kAnswered, kTimedOut };
 
 class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, private InputHold {
   public:
@@ -95,16 +90,16 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     const std::string& TitleText() const { return title_; }
     const std::string& SwitcherIp() const { return connection_.SwitcherIp(); }
     PortListRefresher& Ports() { return connection_.Ports(); }
-    CConfigIPDlg& ConfigIp() { return configIp_; }
-    const Discovery& SwitcherDiscovery() const { return discovery_; }
-    ConfigurationState Configuration() const { return configuration_; }
+    CConfigIPDlg& ConfigIp() { return network_.ConfigIp(); }
+    const Discovery& SwitcherDiscovery() const { return network_.SwitcherDiscovery(); }
+    ConfigurationState Configuration() const { return network_.Configuration(); }
     // Where a page window sits in the main window's client area, in pixels.
     static Point PageOrigin(PageCode code);
 
     // --- what front-ends add that the operator cannot type ---
     // Puts an address in the Switcher IP list and selects it, as discovery
     // does when it finds a switcher.
-    void AddSwitcherAddress(const std::string& ipv4);
+    void AddSwitcherAddress(const std::string& ipv4) { network_.AddSwitcherAddress(ipv4); }
     // Chooses the serial port Connect opens, as the operator would in the
     // port list. A port the list does not show (a by-id link, a port the
     // enumeration cannot find) is added to it first, so the port typed is the
@@ -115,9 +110,7 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     void SetControlPort(std::uint16_t port) { connection_.SetControlPort(port); }
     // Where Search and Config... send and listen (the switcher's ports and
     // the limited broadcast unless set).
-    void SetDiscoverySettings(const DiscoverySettings& settings) {
-        discovery_.SetSettings(settings);
-    }
+    void SetDiscoverySettings(const DiscoverySettings& settings) { network_.SetSettings(settings); }
     // Why the last attempt to open a link failed, in the system's words.
     const std::string& LastLinkError() const { return connection_.LastLinkError(); }
     // Sees every unit sent ('>') and every frame the Receive log shows ('<').
@@ -172,7 +165,7 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     void OnCommand(int id) override;
     void OnLeftButtonDown(Point point) override;
     void OnSystemCommand(int command) override;
-    void OnSelectionChange(int id) override;
+    void OnSelectionChange(int id) override { network_.OnSelectionChange(id); }
 
   private:
     // Page switching and layout.
@@ -216,10 +209,6 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     void Hold(std::function<void()> input) override { held_.push_back(std::move(input)); }
     void ReleaseHeldInput();
 
-    // Discovery and network configuration.
-    void OnConfig();
-    void OnNetworkTimer(int id);
-
     void PostTask(std::function<void()> task);
     void Activity() {
         if (onActivity_) onActivity_();
@@ -251,11 +240,9 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     bool showingFound_ = false;
     ConnectionControl connection_;
     std::array<std::unique_ptr<Page>, 3> pages_;  // EDID, Matrix, Upgrade
-    Discovery discovery_;
-    CConfigIPDlg configIp_;
+    NetworkControl network_;
 
     bool busyGate_ = true;
-    ConfigurationState configuration_ = ConfigurationState::kNone;
     std::string aboutItem_;
     std::string title_ = std::string("Torvane ") + kProtocolVersion + std::string(15, ' ');
     std::function<void()> onActivity_;
