@@ -193,17 +193,6 @@ void CTorvaneDlg::EnterPage(PageCode code) {
     SendCommandFrame();
 }
 
-Point CTorvaneDlg::PageOrigin(PageCode code) {
-    switch (code) {
-        case PageCode::kEdid:
-            return CEDIDDlg::kPlacement;
-        case PageCode::kMatrix:
-            return CMatrixDlg::kPlacement;
-        default:
-            return CFWDlg::kPlacement;
-    }
-}
-
 void CTorvaneDlg::SendEntryQuery(const CommandFrame& query) {
     if (!PassBusyGate()) return;
     entries_.Start(kPageEntryTimeout, query, CommandWait{kPageEntryTimeoutMs, std::nullopt});

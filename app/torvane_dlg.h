@@ -93,8 +93,6 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     CConfigIPDlg& ConfigIp() { return network_.ConfigIp(); }
     const Discovery& SwitcherDiscovery() const { return network_.SwitcherDiscovery(); }
     ConfigurationState Configuration() const { return network_.Configuration(); }
-    // Where a page window sits in the main window's client area, in pixels.
-    static Point PageOrigin(PageCode code);
 
     // --- what front-ends add that the operator cannot type ---
     // Puts an address in the Switcher IP list and selects it, as discovery

@@ -39,10 +39,11 @@ void CentreOver(QWidget* dialog, QWidget* owner) {
 
 // The main window's client area: its template's, grown to hold the tallest
 // and widest page where the controller places it.
-QSize MainClientSize(const WindowView& main, const std::map<PageCode, WindowView*>& pages) {
+QSize MainClientSize(CTorvaneDlg& dlg, const WindowView& main,
+                     const std::map<PageCode, WindowView*>& pages) {
     QSize size = main.TemplateSize();
     for (const auto& [code, view] : pages) {
-        const Point origin = CTorvaneDlg::PageOrigin(code);
+        const Point origin = dlg.PageFor(code).Placement();
         const QSize page = view->TemplateSize();
         size = size.expandedTo(QSize(origin.x + page.width() + 1, origin.y + page.height() + 1));
     }
@@ -80,7 +81,7 @@ FrontEnd::FrontEnd(CTorvaneDlg& dlg) : dlg_(dlg) {
         &AddDialog(dlg.ConfigIp(), std::make_unique<NetworkConfigSkin>(res::kConfigCloseButton));
     AttachPages();
     // The window grows by one line under the pages for the link's status.
-    const QSize client = MainClientSize(*main_, pages_);
+    const QSize client = MainClientSize(dlg_, *main_, pages_);
     const int line = LinkStatusLine::LineHeight(*main_);
     statusLine_ = new LinkStatusLine(dlg, main_.get());
     statusLine_->setGeometry(0, client.height(), client.width(), line);
