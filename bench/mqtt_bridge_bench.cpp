@@ -115,10 +115,12 @@ struct Rig {
         settings.port = broker.Port();
         settings.clientId = "bench-client";
         client = std::make_unique<mqtt::MosquittoClient>(loop, settings, [](const std::string&) {});
-        client->SetHandlers({{}, {}, [this](const mqtt::MqttMessage& m) {
-                                 seen[m.topic] = m.payload;
-                                 if (onMessage) onMessage(m);
-                             }});
+        mqtt::MqttClient::Handlers handlers;
+        handlers.message = [this](const mqtt::MqttMessage& m) {
+            seen[m.topic] = m.payload;
+            if (onMessage) onMessage(m);
+        };
+        client->SetHandlers(handlers);
         client->Subscribe("bench/+/availability");
         client->Subscribe("bench/+/output/B/input");
         client->Subscribe("bench/+/event");

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <random>
 
 #include "app/connection_supervisor.h"
@@ -35,6 +36,7 @@ MosquittoClient::MosquittoClient(EventLoop& loop, BrokerSettings settings, Log l
     mosquitto_disconnect_callback_set(mosq_, &MosquittoClient::OnDisconnect);
     mosquitto_publish_callback_set(mosq_, &MosquittoClient::OnPublish);
     mosquitto_message_callback_set(mosq_, &MosquittoClient::OnMessage);
+    mosquitto_log_callback_set(mosq_, &MosquittoClient::OnLog);
     // A command's message and its confirmation are small and each waits for
     // the other: none of them is held back to be sent with more.
     mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);
@@ -47,10 +49,19 @@ MosquittoClient::MosquittoClient(EventLoop& loop, BrokerSettings settings, Log l
                            static_cast<int>(settings_.willPayload.size()),
                            settings_.willPayload.data(), 1, true);
     if (!settings_.cafile.empty()) {
-        const int rc =
-            mosquitto_tls_set(mosq_, settings_.cafile.c_str(), nullptr, nullptr, nullptr, nullptr);
-        if (rc != MOSQ_ERR_SUCCESS)
-            log_("mqtt: TLS with " + settings_.cafile + ": " + mosquitto_strerror(rc));
+        // Never the plain connection in its place: the password and every
+        // command would cross the network readable.
+        std::string problem;
+        if (!std::ifstream(settings_.cafile))
+            problem = std::string("cannot read it: ") + strerror(errno);
+        else if (const int rc = mosquitto_tls_set(mosq_, settings_.cafile.c_str(), nullptr, nullptr,
+                                                  nullptr, nullptr);
+                 rc != MOSQ_ERR_SUCCESS)
+            problem = mosquitto_strerror(rc);
+        if (!problem.empty()) {
+            tlsReady_ = false;
+            log_("mqtt: TLS with " + settings_.cafile + ": " + problem + "; not connecting");
+        }
     }
 }
 
@@ -81,6 +92,7 @@ void MosquittoClient::Start() {
         log_("mqtt: the MQTT library could not start a client");
         return;
     }
+    if (!tlsReady_) return;
     miscTimer_ = loop_.StartTimer(kMiscPeriodMs, [this] { Misc(); });
     Attempt();
 }
@@ -92,7 +104,7 @@ void MosquittoClient::Attempt() {
                                            settings_.keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
         log_("mqtt: cannot reach " + settings_.host + ":" + std::to_string(settings_.port) + ": " +
-             (rc == MOSQ_ERR_ERRNO ? std::string(strerror(errno)) : mosquitto_strerror(rc)));
+             Reason(rc));
         return ScheduleAttempt();
     }
     Rewatch();
@@ -109,6 +121,8 @@ void MosquittoClient::Lose(const std::string& reason) {
     watch_ = 0;
     watchedFd_ = -1;
     unwritten_ = 0;
+    // Everything is published again on connecting.
+    retainedDropped_ = false;
     const bool was = connected_;
     connected_ = false;
     if (was) {
@@ -148,9 +162,8 @@ void MosquittoClient::OnReady(unsigned events) {
     if (rc == MOSQ_ERR_SUCCESS && (events & EventLoop::kWritable))
         rc = mosquitto_loop_write(mosq_, 1);
     if (alive.expired()) return;
-    if (rc != MOSQ_ERR_SUCCESS) {
-        return Lose(rc == MOSQ_ERR_ERRNO ? std::string(strerror(errno)) : mosquitto_strerror(rc));
-    }
+    if (rc != MOSQ_ERR_SUCCESS) return Lose(Reason(rc));
+    Flush();
     Rewatch();
 }
 
@@ -160,6 +173,20 @@ void MosquittoClient::Misc() {
     if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(mosq_) < 0)
         return Lose("no answer from the broker");
     Rewatch();
+}
+
+std::string MosquittoClient::Reason(int rc) const {
+    if (rc == MOSQ_ERR_ERRNO) return strerror(errno);
+    std::string reason = mosquitto_strerror(rc);
+    // The library tells a TLS failure's cause (an unknown certificate
+    // authority, a name that does not match) only in its log.
+    if (rc == MOSQ_ERR_TLS && !lastLibraryError_.empty()) reason += " (" + lastLibraryError_ + ")";
+    return reason;
+}
+
+void MosquittoClient::OnLog(mosquitto*, void* self, int level, const char* text) {
+    if (level == MOSQ_LOG_ERR && text)
+        static_cast<MosquittoClient*>(self)->lastLibraryError_ = text;
 }
 
 void MosquittoClient::OnConnect(mosquitto*, void* self, int rc) {
@@ -220,21 +247,29 @@ void MosquittoClient::OnMessage(mosquitto*, void* self, const mosquitto_message*
 }
 
 void MosquittoClient::Publish(const std::string& topic, const std::string& payload, bool retain) {
-    if (!connected_) {
-        if (retain) return;
-        queue_.push_back({topic, payload, retain});
-        if (queue_.size() > settings_.queueLimit) {
-            queue_.pop_front();
-            ++dropped_;
-        }
+    if (!connected_ && retain) return;
+    if (connected_ && queue_.empty() && unwritten_ < settings_.inFlightLimit) {
+        Send({topic, payload, retain});
+        Rewatch();
         return;
     }
-    if (unwritten_ >= settings_.queueLimit) {
-        if (dropped_++ == 0) log_("mqtt: the broker does not keep up; messages dropped");
-        return;
+    Enqueue({topic, payload, retain});
+}
+
+void MosquittoClient::Enqueue(Waiting message) {
+    // Only the latest retained value of a topic matters to the broker.
+    if (message.retain)
+        std::erase_if(queue_,
+                      [&](const Waiting& w) { return w.retain && w.topic == message.topic; });
+    queue_.push_back(std::move(message));
+    while (queue_.size() > settings_.queueLimit) {
+        if (droppedLately_++ == 0)
+            log_("mqtt: more than " + std::to_string(settings_.queueLimit) +
+                 " messages wait for the broker; the oldest are dropped");
+        ++dropped_;
+        if (queue_.front().retain) retainedDropped_ = true;
+        queue_.pop_front();
     }
-    Send({topic, payload, retain});
-    Rewatch();
 }
 
 void MosquittoClient::Send(const Waiting& message) {
@@ -248,9 +283,20 @@ void MosquittoClient::Send(const Waiting& message) {
 }
 
 void MosquittoClient::Flush() {
-    while (!queue_.empty()) {
+    if (!connected_) return;
+    while (!queue_.empty() && unwritten_ < settings_.inFlightLimit) {
         Send(queue_.front());
         queue_.pop_front();
+    }
+    if (!queue_.empty()) return;
+    if (droppedLately_ > 0) {
+        log_("mqtt: " + std::to_string(droppedLately_) +
+             " messages were dropped while waiting for the broker");
+        droppedLately_ = 0;
+    }
+    if (retainedDropped_) {
+        retainedDropped_ = false;
+        if (handlers_.stale) handlers_.stale();
     }
 }
 

@@ -36,6 +36,9 @@ struct BrokerSettings {
     // Messages that may wait for the broker (or for the socket): beyond it
     // the oldest are dropped.
     std::size_t queueLimit = 256;
+    // Messages handed to the library that its socket has not taken yet;
+    // more wait in the queue, where the oldest can still be dropped.
+    std::size_t inFlightLimit = 32;
 };
 
 class MosquittoClient : public MqttClient {
@@ -67,6 +70,7 @@ class MosquittoClient : public MqttClient {
     static void OnDisconnect(mosquitto*, void* self, int rc);
     static void OnPublish(mosquitto*, void* self, int mid);
     static void OnMessage(mosquitto*, void* self, const mosquitto_message* message);
+    static void OnLog(mosquitto*, void* self, int level, const char* text);
 
     void Attempt();
     void ScheduleAttempt();
@@ -76,7 +80,11 @@ class MosquittoClient : public MqttClient {
     // Watches the library's socket for what it wants now.
     void Rewatch();
     void Send(const Waiting& message);
+    void Enqueue(Waiting message);
+    // Hands the library what waits, as far as its socket keeps up.
     void Flush();
+    // What the library's last error told beyond its code (TLS's reason).
+    std::string Reason(int rc) const;
 
     EventLoop& loop_;
     BrokerSettings settings_;
@@ -96,6 +104,11 @@ class MosquittoClient : public MqttClient {
     // Messages handed to the library and not yet written to the socket.
     std::size_t unwritten_ = 0;
     std::size_t dropped_ = 0;
+    // Dropped since the queue last emptied, told once it has.
+    std::size_t droppedLately_ = 0;
+    bool retainedDropped_ = false;
+    bool tlsReady_ = true;
+    std::string lastLibraryError_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -148,7 +148,8 @@ void MqttBridge::Identify() {
     client_ = makeClient_("torvane-" + NodeId(id), base_ + "/availability");
     client_->SetHandlers({[this] { OnConnected(); },
                           {},
-                          [this](const MqttMessage& message) { OnMessage(message); }});
+                          [this](const MqttMessage& message) { OnMessage(message); },
+                          [this] { OnConnected(); }});
     for (const char* pattern :
          {"/output/+/input/set", "/output/+/arc/set", "/power/set", "/beep/set", "/preset/apply"})
         client_->Subscribe(base_ + pattern);
@@ -298,10 +299,18 @@ void MqttBridge::PublishDiscovery() {
     std::vector<std::string> presetTopics;
     for (const auto& [name, preset] : names_.presets)
         presetTopics.push_back(PresetButtonTopic(scope, name));
-    // A preset deleted or renamed takes its button with it.
+    // A preset deleted or renamed takes its button with it. The broker may
+    // not have heard that (it was away, or the message was dropped), so
+    // every button gone is taken away again each time.
     for (const auto& old : presetTopics_)
-        if (std::find(presetTopics.begin(), presetTopics.end(), old) == presetTopics.end())
-            client_->Publish(old, "", true);
+        if (std::find(presetTopics.begin(), presetTopics.end(), old) == presetTopics.end() &&
+            std::find(presetTopicsGone_.begin(), presetTopicsGone_.end(), old) ==
+                presetTopicsGone_.end())
+            presetTopicsGone_.push_back(old);
+    std::erase_if(presetTopicsGone_, [&](const std::string& gone) {
+        return std::find(presetTopics.begin(), presetTopics.end(), gone) != presetTopics.end();
+    });
+    for (const auto& gone : presetTopicsGone_) client_->Publish(gone, "", true);
     presetTopics_ = presetTopics;
     for (const auto& config : DiscoveryConfigs(scope, names_, dlg_.State()))
         client_->Publish(config.topic, config.payload, true);

@@ -96,8 +96,9 @@ class MqttBridge {
     bool macAsked_ = false;
     profile::Profile names_;
     std::optional<std::filesystem::file_time_type> profileWritten_;
-    std::vector<std::string> presetTopics_;  // buttons published, to take away
-    std::string deviceShown_;                // the device block's identity
+    std::vector<std::string> presetTopics_;      // buttons published, to take away
+    std::vector<std::string> presetTopicsGone_;  // buttons taken away
+    std::string deviceShown_;                    // the device block's identity
     bool linkUp_ = false;
     LinkState linkState_ = LinkState::kDisconnected;
     EventLoop::TimerId stateTimer_ = 0;

@@ -22,6 +22,9 @@ class MqttClient {
         std::function<void()> connected;
         std::function<void(const std::string& reason)> lost;
         std::function<void(const MqttMessage& message)> message;
+        // Retained messages were dropped for good (the queue overflowed): the
+        // broker may hold stale values until everything is published again.
+        std::function<void()> stale;
     };
 
     virtual ~MqttClient() = default;
@@ -29,9 +32,11 @@ class MqttClient {
     // Starts connecting; the connection is kept up from then on.
     virtual void Start() = 0;
     virtual bool Connected() const = 0;
-    // Sends at once while connected. A retained message while disconnected
-    // is dropped (the bridge publishes its whole state again on connecting);
-    // others wait in a bounded queue and the oldest go first when it is full.
+    // Sends at once while connected and the socket keeps up. A retained
+    // message while disconnected is dropped (the bridge publishes its whole
+    // state again on connecting); others wait in order in a bounded queue,
+    // where a retained message replaces the one waiting for its topic and
+    // the oldest go first when it is full.
     virtual void Publish(const std::string& topic, const std::string& payload, bool retain) = 0;
     // Kept across reconnections.
     virtual void Subscribe(const std::string& pattern) = 0;

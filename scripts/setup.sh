@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(cmake ninja-build g++ pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev clang clang-format libclang-rt-14-dev
           xvfb xauth fonts-dejavu-core fonts-wqy-microhei openbox x11-utils xdotool edid-decode
-          nlohmann-json3-dev libmicrohttpd-dev chromium chromium-driver python3-selenium libmosquitto-dev mosquitto mosquitto-clients
+          nlohmann-json3-dev libmicrohttpd-dev chromium chromium-driver python3-selenium libmosquitto-dev mosquitto mosquitto-clients openssl
           help2man librsvg2-bin desktop-file-utils bash-completion man-db file dpkg-dev
           ${EXTRA_PACKAGES:-})
 

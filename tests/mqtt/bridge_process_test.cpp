@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "broker_process.h"
@@ -61,6 +63,14 @@ class Bridge : public ::testing::Test {
         return daemon_.Start(args) && daemon_.WaitFor("mqtt: connected to");
     }
 
+    // The switcher's ID as Home Assistant's ids take it.
+    std::string NodeId() const {
+        std::string nodeId = profile::KeyForSerialPort(link_);
+        for (char& c : nodeId)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '_';
+        return nodeId;
+    }
+
     // A client that subscribes now to the switcher's topics (and the
     // discovery configs): the retained ones come first.
     bool Watch(Watcher& watcher) {
@@ -91,9 +101,7 @@ TEST_F(Bridge, PublishesTheStateAndHomeAssistantConfigsRetained) {
     EXPECT_EQ(state["inputs"]["1"]["name"], "Apple TV");
     EXPECT_EQ(state["power"], "on");
 
-    std::string nodeId = profile::KeyForSerialPort(link_);
-    for (char& c : nodeId)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') c = '_';
+    const std::string nodeId = NodeId();
     const std::string select = "homeassistant/select/" + nodeId + "/output_a/config";
     const json config = json::parse(late.Next(select), nullptr, false);
     ASSERT_TRUE(config.is_object()) << late.Output();
@@ -135,6 +143,85 @@ TEST_F(Bridge, PublishesTheStateAndHomeAssistantConfigsRetained) {
     EXPECT_TRUE(
         late.WaitForLine({"homeassistant/button/" + nodeId + "/preset_movie_night_", "(null)"}))
         << late.Output();
+}
+
+TEST_F(Bridge, HomeAssistantComingOnlineIsGivenTheConfigsAgain) {
+    ASSERT_TRUE(StartDaemon({"--ha-discovery"})) << daemon_.Output();
+    Watcher watcher;
+    ASSERT_TRUE(Watch(watcher));
+    // The configs are complete once the identity has been read.
+    ASSERT_TRUE(watcher.WaitForLine({base_ + "/state", "\"version\":\"1.0\""})) << watcher.Output();
+    const std::string select = "homeassistant/select/" + NodeId() + "/output_a/config";
+    // The broker forgot them (a broker without persistence restarted
+    // before Home Assistant did, say).
+    ASSERT_TRUE(PublishOnce(broker_.Port(), select, "", true));
+    ASSERT_TRUE(watcher.WaitForLine({select, "(null)"})) << watcher.Output();
+
+    ASSERT_TRUE(PublishOnce(broker_.Port(), "homeassistant/status", "online"));
+    EXPECT_TRUE(
+        watcher.WaitForLine({select, "\"command_topic\":\"" + base_ + "/output/A/input/set"}))
+        << watcher.Output();
+    Watcher late;
+    ASSERT_TRUE(Watch(late));
+    EXPECT_TRUE(late.WaitForLine({select, "\"options\":[\"Apple TV\""})) << late.Output();
+}
+
+TEST_F(Bridge, ReachesABrokerOverTlsOnlyWithItsCertificateAuthority) {
+    // A certificate authority of the test's own, the broker's certificate
+    // signed by it for 127.0.0.1, and another authority that signed nothing.
+    const std::string tls = folder_ + "/tls";
+    std::filesystem::create_directory(tls);
+    std::ofstream(tls + "/server.ext") << "subjectAltName=IP:127.0.0.1\n";
+    const std::string key = " -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+    const std::string quiet = " 2>/dev/null";
+    for (const std::string& command : {
+             "openssl req -x509" + key + " -keyout " + tls + "/ca.key -out " + tls +
+                 "/ca.pem -days 1 -subj /CN=torvane-test-ca",
+             "openssl req -x509" + key + " -keyout " + tls + "/other.key -out " + tls +
+                 "/other.pem -days 1 -subj /CN=torvane-test-other-ca",
+             "openssl req" + key + " -keyout " + tls + "/server.key -out " + tls +
+                 "/server.csr -subj /CN=127.0.0.1",
+             "openssl x509 -req -in " + tls + "/server.csr -CA " + tls + "/ca.pem -CAkey " + tls +
+                 "/ca.key -CAcreateserial -days 1 -extfile " + tls + "/server.ext -out " + tls +
+                 "/server.pem",
+         })
+        ASSERT_EQ(std::system((command + quiet).c_str()), 0) << command;
+    // A broker started by root reads them as its own user.
+    namespace fs = std::filesystem;
+    for (const auto& folder : {fs::path(folder_), fs::path(tls)})
+        fs::permissions(folder, fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
+    for (const auto& file : fs::directory_iterator(tls))
+        fs::permissions(file.path(), fs::perms::others_read, fs::perm_options::add);
+    broker_.Stop();
+    TlsListener listener{FreePort(), tls + "/ca.pem", tls + "/server.pem", tls + "/server.key"};
+    ASSERT_TRUE(broker_.Start(folder_, 0, true, &listener)) << broker_.Output();
+    const std::string address = "127.0.0.1:" + std::to_string(listener.port);
+    // Over TCP under an ID given: each torvaned in turn reaches the switcher
+    // and names its topics at once.
+    const auto start = [&](const std::string& cafile) {
+        return daemon_.Start({"--tcp", sim_.TcpAddress(), "--mqtt-id", "tls", "--mqtt", address,
+                              "--mqtt-cafile", cafile});
+    };
+    base_ = "torvane/tls";
+
+    // A certificate its authority did not sign is refused, and the log says so.
+    ASSERT_TRUE(start(tls + "/other.pem"));
+    EXPECT_TRUE(daemon_.WaitFor("certificate verify failed", 10000)) << daemon_.Output();
+    daemon_.Stop();
+    EXPECT_EQ(daemon_.Output().find("mqtt: connected to"), std::string::npos) << daemon_.Output();
+    // An authority that cannot be read never becomes a plain connection.
+    ASSERT_TRUE(start(tls + "/missing.pem"));
+    EXPECT_TRUE(daemon_.WaitFor(
+        "missing.pem: cannot read it: No such file or directory; not connecting", 10000))
+        << daemon_.Output();
+    daemon_.Stop();
+
+    ASSERT_TRUE(start(tls + "/ca.pem"));
+    EXPECT_TRUE(daemon_.WaitFor("mqtt: connected to " + address, 10000)) << daemon_.Output();
+    Watcher watcher;
+    ASSERT_TRUE(Watch(watcher));
+    EXPECT_TRUE(watcher.WaitForLine({base_ + "/availability online"})) << watcher.Output();
 }
 
 TEST_F(Bridge, RoutesByTopicAndPublishesChangesMadeElsewhere) {

@@ -4,12 +4,15 @@
 // a lost link makes the switcher's entities unavailable.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "app/operations.h"
 #include "mqtt/mqtt_bridge.h"
 #include "platform/virtual_loop.h"
+#include "profile/switcher_key.h"
 #include "service/bridge_command_path.h"
 #include "service/switcher_commands.h"
 #include "sim/in_process_links.h"
@@ -28,6 +31,8 @@ struct FakeBroker : MqttClient {
     }
     bool Connected() const override { return connected; }
     void Publish(const std::string& topic, const std::string& payload, bool retain) override {
+        // As the real connection: the whole state goes out again on connecting.
+        if (!connected && retain) return;
         published.push_back({topic, payload, retain});
     }
     void Subscribe(const std::string& pattern) override { subscribed.push_back(pattern); }
@@ -40,6 +45,12 @@ struct FakeBroker : MqttClient {
         return payloads;
     }
 
+    // The broker lost and found again.
+    void Reconnect() {
+        connected = true;
+        handlers.connected();
+    }
+
     Handlers handlers;
     bool connected = false;
     std::vector<MqttMessage> published;  // `retained` as published
@@ -47,7 +58,8 @@ struct FakeBroker : MqttClient {
 };
 
 struct Rig {
-    Rig() {
+    explicit Rig(std::optional<profile::ProfileStore> store = std::nullopt,
+                 std::string discoveryPrefix = "") {
         links.AddSwitcher(model);
         dlg = &app.InitInstance(nullptr);
         ops.emplace(app, loop);
@@ -55,8 +67,9 @@ struct Rig {
         path.emplace(*commands);
         BridgeSettings settings;
         settings.id = "hall";
+        settings.discoveryPrefix = discoveryPrefix;
         bridge.emplace(
-            loop, *dlg, *path, links, std::nullopt, settings,
+            loop, *dlg, *path, links, std::move(store), settings,
             [this](const std::string& clientId, const std::string& will) {
                 this->clientId = clientId;
                 willTopic = will;
@@ -162,6 +175,35 @@ TEST(MqttBridge, ALostLinkMakesTheSwitcherUnavailableAndRefusesCommands) {
     ASSERT_EQ(rig.Commands().size(), 1u);
     EXPECT_EQ(rig.Commands()[0]["error"]["kind"], "link-down");
     EXPECT_EQ(rig.model.ReceivedUnits().size(), sent);
+}
+
+TEST(MqttBridge, APresetDeletedWhileTheBrokerIsAwayLosesItsButtonWhenItIsBack) {
+    char pattern[] = "/tmp/torvane-bridge-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string folder = pattern;
+    profile::ProfileStore store(folder);
+    Rig rig(store, "homeassistant");
+    ASSERT_TRUE(rig.Connect());
+    const std::string key = profile::KeyForSerialPort(rig.dlg->SerialStableName());
+    ASSERT_TRUE(store.Update(key, [](profile::Profile& p) {
+        profile::Preset movie;
+        movie.outputs[0] = profile::OutputSetting{3, true};
+        return profile::SavePreset(p, "Movie night", movie);
+    }));
+    rig.Advance(2000);
+    std::string button;
+    for (const auto& m : rig.broker->published)
+        if (m.topic.find("/button/") != std::string::npos) button = m.topic;
+    ASSERT_FALSE(button.empty());
+
+    rig.broker->connected = false;
+    ASSERT_TRUE(store.Update(
+        key, [](profile::Profile& p) { return profile::DeletePreset(p, "Movie night"); }));
+    rig.Advance(2000);
+    ASSERT_NE(rig.broker->On(button).back(), "");
+    rig.broker->Reconnect();
+    EXPECT_EQ(rig.broker->On(button).back(), "");
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

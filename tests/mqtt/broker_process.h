@@ -4,6 +4,7 @@
 // and the broker's own clients to watch and publish.
 
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,21 +30,36 @@ inline int FreePort() {
     return ntohs(address.sin_port);
 }
 
+// A second listener that speaks TLS only, with the server's certificate.
+struct TlsListener {
+    int port = 0;
+    std::string cafile, certfile, keyfile;
+};
+
 class BrokerProcess {
   public:
     // `folder` holds the configuration file. `nodelay` has the broker send
     // each small message at once rather than after the next acknowledgement
     // (mosquitto's default holds them back, some 40 ms on loopback).
-    bool Start(const std::string& folder, int port = 0, bool nodelay = true) {
+    bool Start(const std::string& folder, int port = 0, bool nodelay = true,
+               const TlsListener* tls = nullptr) {
         port_ = port ? port : FreePort();
         const std::string config = folder + "/mosquitto.conf";
-        std::ofstream(config) << "listener " << port_ << " 127.0.0.1\n"
-                              << "allow_anonymous true\npersistence false\n"
-                              << "set_tcp_nodelay " << (nodelay ? "true" : "false") << "\n";
+        std::ofstream file(config);
+        file << "allow_anonymous true\npersistence false\n"
+             << "listener " << port_ << " 127.0.0.1\n"
+             << "set_tcp_nodelay " << (nodelay ? "true" : "false") << "\n";
+        if (tls)
+            file << "listener " << tls->port << " 127.0.0.1\n"
+                 << "cafile " << tls->cafile << "\ncertfile " << tls->certfile << "\nkeyfile "
+                 << tls->keyfile << "\n";
+        file.close();
         return broker_.Start("/usr/sbin/mosquitto", "mosquitto", {"-c", config}) &&
                broker_.WaitFor(" running");
     }
     int Stop() { return broker_.Stop(); }
+    // A broker that stops reading (SIGSTOP) and goes on (SIGCONT).
+    void Pause(bool paused) { ::kill(broker_.Pid(), paused ? SIGSTOP : SIGCONT); }
     int Port() const { return port_; }
     const std::string& Output() const { return broker_.Output(); }
 

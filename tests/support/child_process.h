@@ -110,6 +110,7 @@ class ChildProcess {
     }
 
     const std::string& Output() const { return output_; }
+    pid_t Pid() const { return pid_; }
     // Where the text after the last thing found begins.
     std::size_t Seen() const { return seen_; }
 
