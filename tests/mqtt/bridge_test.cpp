@@ -17,6 +17,7 @@
 #include "service/switcher_commands.h"
 #include "sim/in_process_links.h"
 #include "sim/switcher_model.h"
+#include "support/sim_connect.h"
 
 namespace torvane::mqtt {
 namespace {
@@ -81,17 +82,7 @@ struct Rig {
         bridge->Start();
     }
 
-    bool Connect() {
-        LinkChoice link;
-        link.serialPath = sim::kDefaultSerialPath;
-        bool ok = false, done = false;
-        ops->Connect(link, [&](const Completed<void>& c) {
-            ok = c.result.ok();
-            done = true;
-        });
-        Advance(10000, [&] { return done; });
-        return ok;
-    }
+    bool Connect() { return torvane::test::ConnectToSimSwitcher(*ops, loop); }
     void Advance(
         int maxMs, const std::function<bool()>& until = [] { return false; }) {
         for (int ms = 0; !until() && ms < maxMs; ms += 10) loop.Advance(10);

@@ -13,6 +13,7 @@
 #include "platform/virtual_loop.h"
 #include "sim/in_process_links.h"
 #include "sim/switcher_model.h"
+#include "support/sim_connect.h"
 
 namespace torvane::service {
 namespace {
@@ -32,17 +33,7 @@ struct Rig {
         api.emplace(*commands, web, access);
     }
 
-    bool Connect() {
-        LinkChoice link;
-        link.serialPath = sim::kDefaultSerialPath;
-        bool ok = false, done = false;
-        ops->Connect(link, [&](const Completed<void>& c) {
-            ok = c.result.ok();
-            done = true;
-        });
-        for (int ms = 0; !done && ms < 10000; ms += 10) loop.Advance(10);
-        return ok;
-    }
+    bool Connect() { return torvane::test::ConnectToSimSwitcher(*ops, loop); }
 
     HttpRequest Request(const std::string& method, const std::string& path,
                         const std::string& body = "") {
