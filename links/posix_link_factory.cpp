@@ -1,7 +1,7 @@
 #include "links/posix_link_factory.h"
 
-#include "links/posix_serial_port.h"
 #include "links/system_links.h"
+#include "links/system_serial_port.h"
 #include "links/system_tcp_socket.h"
 #include "links/system_udp_socket.h"
 

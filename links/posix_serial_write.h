@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace torvane {
+#include "links/serial_line.h"
 
-enum class UnitWrite { kWritten, kFailed, kAbandoned };
+namespace torvane {
 
 // Writes all `count` bytes to the non-blocking `fd`, waiting for room as
 // needed; abandons the unit when `shutdownFd` becomes readable meanwhile.

@@ -1,6 +1,6 @@
 #pragma once
 // The serial link as the controller sees it. CSerialPort is the real driver
-// (termios and a monitoring thread); the simulated switcher offers an
+// (the system's serial device and a monitoring thread); the simulated switcher offers an
 // in-process port with the same behaviour for tests and the demo.
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 #include "links/system_links.h"
+#include "links/system_serial_port.h"
 #include "links/system_tcp_socket.h"
 #include "links/system_udp_socket.h"
 #include "links/win_port_api.h"
-#include "links/win_serial_port.h"
 #include "links/windows_port_source.h"
 
 namespace torvane {

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "links/posix_serial_port.h"
+#include "links/system_serial_port.h"
 #include "links/system_tcp_socket.h"
 #include "links/system_udp_socket.h"
 #include "platform/virtual_loop.h"

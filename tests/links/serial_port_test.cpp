@@ -8,9 +8,9 @@
 #include <functional>
 #include <memory>
 
-#include "links/posix_serial_port.h"
 #include "links/posix_serial_write.h"
 #include "links/posix_termios_settings.h"
+#include "links/system_serial_port.h"
 #include "platform/virtual_loop.h"
 #include "pty_pair.h"
 #include "support/bytes.h"

@@ -1,26 +1,28 @@
 #pragma once
-// The serial link to the switcher on a POSIX serial device: termios set-up,
-// exclusive open, and a monitoring thread that owns the port's reads and
-// writes while it runs.
+// The serial link to the switcher on the system's serial device: opened
+// exclusively and configured, and a monitoring thread that owns the port's
+// reads and writes while it runs.
 //
 // Received bytes reach the owner in order through the loop, on the loop's
 // thread. Units handed to WriteToPort are queued under a lock and written
 // whole and in order, each after a purge of the port's input (a reply still
-// waiting unread belongs to an earlier command) and drained before the next. A port that
-// fails while open (unplugged adapter, hang-up, I/O error) is reported to the
-// owner once; the thread then stops watching it and waits for StopMonitoring.
+// waiting unread belongs to an earlier command) and drained before the
+// next. A port that fails while open (unplugged adapter, hang-up, I/O
+// error) is reported to the owner once; the thread then stops watching it,
+// writes nothing more, and waits for StopMonitoring.
 //
 // Every method but the monitoring thread's runs on the loop's thread.
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "links/serial_hand_off.h"
+#include "links/serial_line.h"
 #include "links/serial_port.h"
 #include "platform/event_loop.h"
-#include "platform/wake_channel.h"
 
 namespace torvane {
 
@@ -33,6 +35,7 @@ class CSerialPort : public SerialPort {
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // Waits for an earlier monitoring thread to end, then opens `portPath`
+    // (a device path such as /dev/ttyUSB0, or a port name such as COM3)
     // exclusively and configures it. A configuration step that fails leaves
     // the port open with the settings it has (ConfigurationProblem() says
     // which); only a port that cannot be opened makes it fail.
@@ -49,20 +52,16 @@ class CSerialPort : public SerialPort {
     bool IsOpen() const;
 
   private:
-    void MonitorThread(int fd, SerialDelivery delivery);
-    // Reads until the port is drained; false when it has failed.
-    bool ReceiveChars(int fd, const SerialDelivery& delivery);
+    void MonitorThread(SerialDelivery delivery);
     // Writes every queued unit; false when the port has failed.
-    bool WriteChars(int fd);
+    bool WriteQueued();
     void EndThread();
     void ClosePort();
 
+    const std::unique_ptr<SerialLine> line_;
     mutable std::mutex portLock_;
-    int fd_ = -1;
     std::thread thread_;
     bool monitoring_ = false;
-    WakeChannel shutdown_;
-    WakeChannel writeRequest_;
     SerialHandOff handOff_;
     std::string configurationProblem_;
 };
