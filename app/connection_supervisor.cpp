@@ -59,10 +59,20 @@ void ConnectionSupervisor::SetSettings(const SupervisorSettings& settings) {
         ScheduleAttempt();
 }
 
+int ConnectionSupervisor::AddObserver(Observer observer) {
+    observers_[nextObserver_] = std::move(observer);
+    return nextObserver_++;
+}
+
+void ConnectionSupervisor::RemoveObserver(int id) { observers_.erase(id); }
+
 void ConnectionSupervisor::Enter(LinkState state) {
     if (state == state_) return;
     state_ = state;
-    if (observer_) observer_(state);
+    // A copy: an observer may add or remove observers.
+    const auto observers = observers_;
+    for (const auto& [id, observer] : observers)
+        if (observers_.count(id)) observer(state);
 }
 
 void ConnectionSupervisor::OperatorConnecting() {

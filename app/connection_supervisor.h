@@ -8,6 +8,7 @@
 // Commands from before a loss are never its business: nothing is replayed.
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "platform/event_loop.h"
@@ -61,7 +62,10 @@ class ConnectionSupervisor {
 
     void SetSettings(const SupervisorSettings& settings);
     const SupervisorSettings& Settings() const { return settings_; }
-    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+    // Called with every change of state, in the order they happen; the id
+    // removes it. The service and its MQTT bridge each hear the same link.
+    int AddObserver(Observer observer);
+    void RemoveObserver(int id);
 
     // --- what happened to the link ---
     void OperatorConnecting();
@@ -110,7 +114,8 @@ class ConnectionSupervisor {
     RandomSource random_;
     WindowTimers timers_;
     SupervisorSettings settings_;
-    Observer observer_;
+    std::map<int, Observer> observers_;
+    int nextObserver_ = 1;
     LinkState state_ = LinkState::kDisconnected;
     std::string lossReason_;
     TimeMs nextAttemptAt_ = 0;

@@ -74,9 +74,10 @@ class CTorvaneDlg : public Window, public PageHost, private SupervisedLink, priv
     // behaves as it always has unless asked.
     const ConnectionSupervisor& Supervisor() const { return supervisor_; }
     void SetSupervision(const SupervisorSettings& settings) { supervisor_.SetSettings(settings); }
-    void SetLinkObserver(ConnectionSupervisor::Observer observer) {
-        supervisor_.SetObserver(std::move(observer));
+    int AddLinkListener(ConnectionSupervisor::Observer observer) {
+        return supervisor_.AddObserver(std::move(observer));
     }
+    void RemoveLinkListener(int id) { supervisor_.RemoveObserver(id); }
     // Reads the switcher's state now, as the supervisor does after a
     // reconnect (whole) or on its refresh.
     void ReadStateNow(bool whole) { reading_.Start(whole); }

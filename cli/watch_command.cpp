@@ -75,7 +75,7 @@ int RunWatch(const Options& options, std::ostream& out, std::ostream& err) {
     emit(StateLines(dlg.State(), json));
 
     dlg.State().AddListener([&](const StateChange& change) { emit(ChangeLine(change, json)); });
-    dlg.SetLinkObserver(
+    dlg.AddLinkListener(
         [&](LinkState) { emit(ConnectionLine(dlg.Supervisor(), session.Loop().Now(), json)); });
     dlg.SetSupervision({true, intervalMs, intervalMs});
     // After each reconnect, the state read again in full.

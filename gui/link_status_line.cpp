@@ -16,7 +16,7 @@ LinkStatusLine::LinkStatusLine(CTorvaneDlg& dlg, QWidget* parent) : QLabel(paren
     timer_.setInterval(1000);
     QObject::connect(&timer_, &QTimer::timeout, this, [this] { Refresh(); });
     timer_.start();
-    dlg.SetLinkObserver([this](LinkState) { Refresh(); });
+    linkListener_ = dlg.AddLinkListener([this](LinkState) { Refresh(); });
     Apply(settings_);
 }
 
@@ -39,9 +39,12 @@ void LinkStatusLine::Refresh() {
         LinkStatusText(dlg_->Supervisor(), dlg_->LinkName(), dlg_->Loop().Now())));
 }
 
+LinkStatusLine::~LinkStatusLine() {
+    if (dlg_) dlg_->RemoveLinkListener(linkListener_);
+}
+
 void LinkStatusLine::Detach() {
     timer_.stop();
-    if (dlg_) dlg_->SetLinkObserver(nullptr);
     dlg_ = nullptr;
 }
 

@@ -18,7 +18,7 @@ namespace torvane::gui {
 class LinkStatusLine : public QLabel {
   public:
     LinkStatusLine(CTorvaneDlg& dlg, QWidget* parent);
-    ~LinkStatusLine() override { Detach(); }
+    ~LinkStatusLine() override;
 
     // Takes the choices and hands them to the window's supervisor.
     void Apply(const LiveSettings& settings);
@@ -29,7 +29,8 @@ class LinkStatusLine : public QLabel {
     }
     // The menu the right button opens, built afresh from the choices.
     void FillMenu(QMenu& menu);
-    // The window model is going away.
+    // The window model is gone, and its listeners with it: nothing of it
+    // is reached from now on.
     void Detach();
     void Refresh();
 
@@ -44,6 +45,7 @@ class LinkStatusLine : public QLabel {
 
     CTorvaneDlg* dlg_;
     QTimer timer_;
+    int linkListener_ = 0;
     LiveSettings settings_;
     std::function<void(const LiveSettings&)> onChanged_;
 };

@@ -97,27 +97,39 @@ MqttBridge::MqttBridge(EventLoop& loop, CTorvaneDlg& dlg, CommandPath& commands,
 
 MqttBridge::~MqttBridge() {
     *alive_ = false;
-    loop_.CancelTimer(checkTimer_);
+    loop_.CancelTimer(profileTimer_);
     loop_.CancelTimer(stateTimer_);
     if (stateListener_) dlg_.State().RemoveListener(stateListener_);
+    if (linkListener_) dlg_.RemoveLinkListener(linkListener_);
     presetRuns_.clear();
     client_.reset();
 }
 
 void MqttBridge::Start() {
     stateListener_ = dlg_.State().AddListener([this](const StateChange& c) { OnChange(c); });
-    checkTimer_ = loop_.StartTimer(settings_.checkMs, [this] { Check(); });
-    Check();
+    linkListener_ = dlg_.AddLinkListener([this](LinkState state) { OnLinkState(state); });
+    profileTimer_ = loop_.StartTimer(settings_.profileCheckMs, [this] { CheckProfile(); });
+    Identify();
+    // Where the link stands already; its changes are told as they happen.
+    if (const LinkState state = dlg_.Supervisor().State(); state != LinkState::kDisconnected)
+        PublishEvent(Dump({{"event", "connection"}, {"state", LinkStateName(state)}}));
+    if (LinkUp() != linkUp_) OnLinkChanged();
+    CheckProfile();
 }
 
-void MqttBridge::Check() {
-    if (profileKey_.empty() || base_.empty()) Identify();
-    if (LinkUp() != linkUp_) OnLinkChanged();
-    const LinkState state = dlg_.Supervisor().State();
-    if (state != linkState_) {
-        linkState_ = state;
-        PublishEvent(Dump({{"event", "connection"}, {"state", LinkStateName(state)}}));
-    }
+void MqttBridge::OnLinkState(LinkState state) {
+    // Every state in its order, however briefly it lasted.
+    PublishEvent(Dump({{"event", "connection"}, {"state", LinkStateName(state)}}));
+    // The rest reads the state and may start a reading: once the link's own
+    // handling of the change is over.
+    loop_.Post([this, alive = std::weak_ptr<bool>(alive_)] {
+        if (alive.expired()) return;
+        if (profileKey_.empty() || base_.empty()) Identify();
+        if (LinkUp() != linkUp_) OnLinkChanged();
+    });
+}
+
+void MqttBridge::CheckProfile() {
     if (ProfileFileChanged()) LoadProfile();
 }
 

@@ -31,8 +31,9 @@ struct BridgeSettings {
     std::string prefix = "torvane";
     std::string discoveryPrefix;  // "" for no discovery
     std::string id;               // "" for the switcher's profile key
-    // How often the link, the identity and the profile's file are looked at.
-    int checkMs = 1000;
+    // How often the profile's file is looked at for names and presets
+    // changed elsewhere (the window, torvanectl, the API).
+    int profileCheckMs = 1000;
 };
 
 class MqttBridge {
@@ -59,7 +60,8 @@ class MqttBridge {
   private:
     class PresetCommands;
 
-    void Check();
+    void CheckProfile();
+    void OnLinkState(LinkState state);
     void Identify();
     void LoadProfile();
     bool ProfileFileChanged();
@@ -100,10 +102,10 @@ class MqttBridge {
     std::vector<std::string> presetTopicsGone_;  // buttons taken away
     std::string deviceShown_;                    // the device block's identity
     bool linkUp_ = false;
-    LinkState linkState_ = LinkState::kDisconnected;
     EventLoop::TimerId stateTimer_ = 0;
     int stateListener_ = 0;
-    EventLoop::TimerId checkTimer_ = 0;
+    EventLoop::TimerId profileTimer_ = 0;
+    int linkListener_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -35,7 +35,7 @@ Daemon::Daemon(EventLoop& loop, LinkFactory& links, DaemonSettings settings)
     events_->SetSnapshot([this] { return StateJson(); });
     stateListener_ = dlg_->State().AddListener(
         [this](const StateChange& change) { events_->Publish("change", ChangeJson(change)); });
-    dlg_->SetLinkObserver([this](LinkState state) { OnLinkState(state); });
+    linkListener_ = dlg_->AddLinkListener([this](LinkState state) { OnLinkState(state); });
     commands_->AddListener([this](const ApiCall& call, const CallOutcome& outcome) {
         nlohmann::json told = nlohmann::json::parse(CallJson(call));
         told["status"] = outcome.status;
@@ -67,7 +67,7 @@ Daemon::Daemon(EventLoop& loop, LinkFactory& links, DaemonSettings settings)
 Daemon::~Daemon() {
     *alive_ = false;
     loop_.CancelTimer(retry_);
-    dlg_->SetLinkObserver(nullptr);
+    dlg_->RemoveLinkListener(linkListener_);
     dlg_->State().RemoveListener(stateListener_);
     server_.reset();
 }

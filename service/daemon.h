@@ -93,6 +93,7 @@ class Daemon {
     EventLoop::TimerId retry_ = 0;
     int attempts_ = 0;
     int stateListener_ = 0;
+    int linkListener_ = 0;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

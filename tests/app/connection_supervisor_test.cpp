@@ -38,7 +38,7 @@ class RecordingLink : public SupervisedLink {
 class Supervisor : public ::testing::Test {
   protected:
     void SetUp() override {
-        supervisor.SetObserver([this](LinkState s) { states.push_back(LinkStateName(s)); });
+        supervisor.AddObserver([this](LinkState s) { states.push_back(LinkStateName(s)); });
     }
     void ConnectByOperator() {
         supervisor.OperatorConnecting();
@@ -102,6 +102,19 @@ TEST_F(Supervisor, ALostLinkIsReopenedAfterGrowingWaitsAndReadWholeOnceBack) {
     // Back to the first wait for the next loss.
     supervisor.Lost("Serial port failed!");
     EXPECT_EQ(supervisor.NextAttemptAt(), loop.Now() + 500 - 62);
+}
+
+TEST_F(Supervisor, EveryObserverHearsEachChangeUntilRemoved) {
+    V second;
+    const int id = supervisor.AddObserver([&](LinkState s) { second.push_back(LinkStateName(s)); });
+    ConnectByOperator();
+    supervisor.Lost("Connection to Matrix lost!");
+    EXPECT_EQ(TakeStates(), V{"lost"});
+    EXPECT_EQ(second, (V{"connecting", "connected", "lost"}));
+    supervisor.RemoveObserver(id);
+    loop.Advance(500);
+    EXPECT_EQ(TakeStates(), V{"reconnecting"});
+    EXPECT_EQ(second.size(), 3u);
 }
 
 TEST_F(Supervisor, WithoutReconnectingOrAfterTheOperatorDisconnectsNothingIsReopened) {

@@ -90,6 +90,15 @@ struct Rig {
     void Receive(const std::string& topic, const std::string& payload) {
         broker->handlers.message({"torvane/hall/" + topic, payload, false});
     }
+    // The link's states told on the event topic, in order.
+    std::vector<std::string> LinkStates() const {
+        std::vector<std::string> told;
+        for (const auto& payload : broker->On("torvane/hall/event")) {
+            json event = json::parse(payload, nullptr, false);
+            if (event.is_object() && event["event"] == "connection") told.push_back(event["state"]);
+        }
+        return told;
+    }
     // The command events published so far.
     std::vector<json> Commands() const {
         std::vector<json> told;
@@ -166,6 +175,27 @@ TEST(MqttBridge, ALostLinkMakesTheSwitcherUnavailableAndRefusesCommands) {
     ASSERT_EQ(rig.Commands().size(), 1u);
     EXPECT_EQ(rig.Commands()[0]["error"]["kind"], "link-down");
     EXPECT_EQ(rig.model.ReceivedUnits().size(), sent);
+}
+
+TEST(MqttBridge, TellsEachChangeOfTheLinkWhenItHappens) {
+    Rig rig;
+    rig.dlg->SetSupervision({true, 0, 0});
+    ASSERT_TRUE(rig.Connect());
+    const auto availability = [&] { return rig.broker->On("torvane/hall/availability").back(); };
+    rig.Advance(10);
+    EXPECT_EQ(availability(), "online");
+
+    rig.links.UnplugSerial();
+    rig.Advance(10);
+    EXPECT_EQ(availability(), "offline");
+    rig.links.PlugInSerial();
+    rig.Advance(3000, [&] { return availability() == "online"; });
+    EXPECT_EQ(availability(), "online");
+    // Even a state that lasted no time at all.
+    const auto states = rig.LinkStates();
+    ASSERT_GE(states.size(), 3u);
+    EXPECT_EQ(std::vector(states.end() - 3, states.end()),
+              (std::vector<std::string>{"lost", "reconnecting", "connected"}));
 }
 
 TEST(MqttBridge, APresetDeletedWhileTheBrokerIsAwayLosesItsButtonWhenItIsBack) {
