@@ -102,7 +102,7 @@ TEST_F(TcpSocket, FailedAttemptsReportTheirErrorAndNothingElse) {
     for (const auto& [ip, port, reason] : attempts) {
         RecordedEvents events;
         ASSERT_TRUE(socket_.Connect(ip, port, &events));
-        // Windows tries a refused connection again for about a second
+        // Windows tries a refused connection again for a second or two
         // before it gives up.
         ASSERT_TRUE(loop_.RunUntil([&] { return !events.connects.empty(); }, 5000)) << ip;
         Settle(20);
@@ -192,4 +192,28 @@ TEST(UdpSocketTest, OpenSharesAPortOnlyWithSocketsThatAllowItAndAHandlerMayClose
     const auto sent = first.SendTo("127.0.0.1", peer.port, Hex("01").data(), 1);
     ASSERT_FALSE(sent);
     EXPECT_EQ(sent.error().message, "the UDP socket is not open");
+}
+
+// A search as it goes on one machine: the switcher's module listens on the
+// wildcard address, the program binds loopback on the same port, asks by
+// broadcast and hears the answer sent back to its port.
+TEST(UdpSocketTest, ABroadcastReachesASwitcherOnTheSamePortAndItsAnswerComesBack) {
+    VirtualLoop loop;
+    SystemUdpSocket switcher(loop), program(loop);
+    std::vector<Datagram> asked, answered;
+    ASSERT_TRUE(switcher.Open("0.0.0.0", 0, [&](const Datagram& d) {
+        asked.push_back(d);
+        ASSERT_TRUE(switcher.SendTo(d.fromIp, d.fromPort, Hex("62 02").data(), 2));
+    }));
+    const std::uint16_t port = switcher.LocalPort();
+    ASSERT_TRUE(program.Open("127.0.0.1", port, [&](const Datagram& d) { answered.push_back(d); }));
+
+    const auto sent = program.SendTo("127.255.255.255", port, Hex("61").data(), 1);
+    ASSERT_TRUE(sent) << sent.error().message;
+    ASSERT_TRUE(loop.RunUntil([&] { return !answered.empty(); }, 2000));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].bytes, Hex("61"));
+    EXPECT_EQ(asked[0].fromPort, port);
+    EXPECT_EQ(answered.size(), 1u) << "the program does not hear its own broadcast";
+    EXPECT_EQ(answered[0].bytes, Hex("62 02"));
 }
