@@ -1,0 +1,10 @@
+# The test programs (and their support library) are built at -O1 in the
+# optimised build types: most of their compile time is the optimiser's work on
+# GoogleTest's expanded macros, which buys nothing for code that runs once.
+# The product code they test keeps its build type's own flags, so the suite
+# still exercises what ships. Debug builds keep their own (lower) level.
+#
+#   torvane_test_program(TARGET)
+function(torvane_test_program target)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-O1>)
+endfunction()
