@@ -30,18 +30,18 @@ void CPresetsDlg::OnInitDialog() {
 
 void CPresetsDlg::FillList(const std::string& select) {
     if (!IsOpen()) return;
-    Table().ResetContent(res::kPresetList);
+    Table().ResetContent(res::kPresetsDialogList);
     int index = 0;
     int chosen = profile_.Current().presets.empty() ? -1 : 0;
     for (const auto& [name, preset] : profile_.Current().presets) {
         if (name == select) chosen = index;
-        Table().InsertItem(res::kPresetList, index++, name);
+        Table().InsertItem(res::kPresetsDialogList, index++, name);
     }
-    Table().SetSelection(res::kPresetList, chosen);
+    Table().SetSelection(res::kPresetsDialogList, chosen);
     ShowChosen();
 }
 
-std::string CPresetsDlg::Chosen() const { return Controls().Text(res::kPresetList); }
+std::string CPresetsDlg::Chosen() const { return Controls().Text(res::kPresetsDialogList); }
 
 void CPresetsDlg::ShowChosen() {
     const auto& presets = profile_.Current().presets;
@@ -55,7 +55,7 @@ void CPresetsDlg::EnableButtons() {
     const bool known = profile_.Known();
     const bool idle = !working_;
     const bool chosen = known && !Chosen().empty();
-    Table().SetEnabled(res::kPresetList, known && idle);
+    Table().SetEnabled(res::kPresetsDialogList, known && idle);
     Table().SetEnabled(res::kPresetNameEdit, known && idle);
     Table().SetEnabled(res::kPresetSaveButton, known && idle);
     Table().SetEnabled(res::kPresetApplyButton, chosen && idle);
@@ -73,7 +73,7 @@ void CPresetsDlg::OnCommand(int id) {
 }
 
 void CPresetsDlg::OnSelectionChange(int id) {
-    if (id != res::kPresetList) return;
+    if (id != res::kPresetsDialogList) return;
     SetProblem("");
     ShowChosen();
     EnableButtons();

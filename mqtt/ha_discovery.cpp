@@ -5,15 +5,12 @@
 #include <nlohmann/json.hpp>
 
 #include "mqtt/bridge_commands.h"
+#include "mqtt/json_text.h"
 
 namespace torvane::mqtt {
 namespace {
 
 using nlohmann::json;
-
-std::string Dump(const json& value) {
-    return value.dump(-1, ' ', false, json::error_handler_t::replace);
-}
 
 // Presets are named freely; their object ids keep the readable part and a
 // hash of the whole name, so "Movie night" and "Movie_night" stay apart.

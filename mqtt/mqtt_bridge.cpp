@@ -6,6 +6,7 @@
 
 #include "app/operation_routing.h"
 #include "cli/watch_lines.h"
+#include "mqtt/json_text.h"
 #include "mqtt/published_state.h"
 #include "profile/switcher_key.h"
 
@@ -19,10 +20,6 @@ constexpr int kMacWaitMs = 1500;
 // A reading of the whole state changes some forty values one answer after
 // another: the document goes out once they have settled.
 constexpr int kStateGatherMs = 20;
-
-std::string Dump(const json& value) {
-    return value.dump(-1, ' ', false, json::error_handler_t::replace);
-}
 
 // Payloads quoted in the log: control characters (a forged log line) shown
 // as '?'.

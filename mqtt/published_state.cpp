@@ -4,6 +4,7 @@
 
 #include "cli/watch_lines.h"
 #include "mqtt/bridge_commands.h"
+#include "mqtt/json_text.h"
 
 namespace torvane::mqtt {
 namespace {
@@ -74,7 +75,7 @@ std::string StateDocument(const SwitcherState& state, const profile::Profile& na
         document["inputs"][std::to_string(n)]["name"] = names.inputNames[at];
         document["outputs"][OutputLetter(n)]["name"] = names.outputNames[at];
     }
-    return document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return Dump(document);
 }
 
 }  // namespace torvane::mqtt

@@ -4,11 +4,11 @@
 #include <array>
 #include <cstdio>
 
+#include "pages/edid_file.h"
+
 namespace torvane {
 namespace {
 
-constexpr std::size_t kBlock = 128;
-constexpr std::array<std::uint8_t, 8> kHeader{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
 constexpr std::size_t kFirstDescriptor = 54;
 constexpr std::size_t kDescriptorSize = 18;
 constexpr int kDescriptors = 4;
@@ -83,7 +83,8 @@ std::string ExtensionType(std::uint8_t tag) {
 }  // namespace
 
 std::optional<DecodedEdid> DecodeEdid(const std::uint8_t* bytes, std::size_t size) {
-    if (size < kBlock || !std::equal(kHeader.begin(), kHeader.end(), bytes)) return std::nullopt;
+    if (size < kEdidBlockSize || !std::equal(kEdidHeader.begin(), kEdidHeader.end(), bytes))
+        return std::nullopt;
     DecodedEdid edid;
     edid.manufacturer = Manufacturer(bytes + 8);
     edid.productCode = Word(bytes + 10);
@@ -100,7 +101,7 @@ std::optional<DecodedEdid> DecodeEdid(const std::uint8_t* bytes, std::size_t siz
         if (Word(d) == 0 && d[3] == kMonitorNameTag && edid.monitorName.empty())
             edid.monitorName = DescriptorText(d);
     }
-    for (std::size_t at = kBlock; at + kBlock <= size; at += kBlock)
+    for (std::size_t at = kEdidBlockSize; at + kEdidBlockSize <= size; at += kEdidBlockSize)
         edid.extensions.push_back(ExtensionType(bytes[at]));
     return edid;
 }

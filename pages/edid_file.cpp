@@ -10,7 +10,6 @@
 namespace torvane {
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kHeader{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
 constexpr std::size_t kExtensionCount = 126;
 constexpr std::size_t kChecksumByte = kEdidBlockSize - 1;
 
@@ -37,7 +36,7 @@ bool LooksLikeHexText(const std::uint8_t* bytes, std::size_t size) {
         else if (!std::isspace(c) && c != ',' && c != ':' && c != 'x' && c != 'X')
             return false;
     }
-    return digits >= 2 * kHeader.size();
+    return digits >= 2 * kEdidHeader.size();
 }
 
 std::string LengthReason(std::size_t size) {
@@ -60,7 +59,8 @@ Error Refused(std::string reason) { return BadInput(std::move(reason)); }
 
 // The warning of a file that is taken (empty for none), or why it is refused.
 Result<std::string> Judge(const std::uint8_t* bytes, std::size_t size) {
-    const bool header = size >= kHeader.size() && std::equal(kHeader.begin(), kHeader.end(), bytes);
+    const bool header =
+        size >= kEdidHeader.size() && std::equal(kEdidHeader.begin(), kEdidHeader.end(), bytes);
     if (!header && LooksLikeHexText(bytes, std::min(size, kEdidReadLimit)))
         return Refused(
             "it looks like hex text, not the EDID's bytes; convert it to binary first, for "

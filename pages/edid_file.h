@@ -4,6 +4,7 @@
 // outside input; it judges bytes of any length and content, and says why a
 // file is refused in words an operator can act on.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,6 +15,9 @@
 namespace torvane {
 
 inline constexpr std::size_t kEdidBlockSize = 128;
+// The eight bytes every EDID base block starts with.
+inline constexpr std::array<std::uint8_t, 8> kEdidHeader{0x00, 0xFF, 0xFF, 0xFF,
+                                                         0xFF, 0xFF, 0xFF, 0x00};
 // Files are read up to this many bytes (an EDID has at most 255 extension
 // blocks), and one more tells a longer file.
 inline constexpr std::size_t kEdidReadLimit = 256 * kEdidBlockSize;

@@ -16,7 +16,7 @@ DialogTemplate BuildPresetsDialog() {
     auto& c = d.controls;
     c.push_back(MakeControl(kPresetsSwitcherLabel, K::kLabel, "", {7, 7, 248, 8}));
     c.push_back(MakeControl(kNoControlId, K::kLabel, "Preset", {7, 22, 30, 8}));
-    c.push_back(MakeControl(kPresetList, K::kDropDownList, "", {40, 20, 145, 100},
+    c.push_back(MakeControl(kPresetsDialogList, K::kDropDownList, "", {40, 20, 145, 100},
                             kSorted | kVerticalScroll | kGroupStart));
     c.push_back(MakeControl(kNoControlId, K::kLabel, "Name", {7, 39, 30, 8}));
     ControlTemplate name = MakeControl(kPresetNameEdit, K::kEdit, "", {40, 37, 145, 12});

@@ -10,7 +10,7 @@ namespace torvane::res {
 inline constexpr int kPresetsDialog = 171;
 
 inline constexpr int kPresetsSwitcherLabel = 1330;
-inline constexpr int kPresetList = 1331;
+inline constexpr int kPresetsDialogList = 1331;
 inline constexpr int kPresetNameEdit = 1332;
 inline constexpr int kPresetSaveButton = 1333;
 inline constexpr int kPresetRenameButton = 1334;

@@ -12,6 +12,11 @@ inline std::string Dump(const nlohmann::json& value) {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+// A port's name, null while none is set.
+inline nlohmann::json NameOrNull(const std::string& name) {
+    return name.empty() ? nlohmann::json() : nlohmann::json(name);
+}
+
 // "A" for output 1 to "H" for output 8.
 inline std::string OutputLetter(int output) {
     return std::string(1, static_cast<char>('A' + output - 1));

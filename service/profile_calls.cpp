@@ -9,14 +9,12 @@ namespace {
 
 using nlohmann::json;
 
-json Name(const std::string& name) { return name.empty() ? json() : json(name); }
-
 json NamesJson(const profile::Profile& p) {
     json inputs = json::array(), outputs = json::array();
     for (int n = 1; n <= profile::kPorts; ++n) {
-        inputs.push_back({{"input", n}, {"name", Name(p.inputNames[n - 1])}});
+        inputs.push_back({{"input", n}, {"name", NameOrNull(p.inputNames[n - 1])}});
         outputs.push_back(
-            {{"output", profile::OutputLetter(n)}, {"name", Name(p.outputNames[n - 1])}});
+            {{"output", profile::OutputLetter(n)}, {"name", NameOrNull(p.outputNames[n - 1])}});
     }
     return {{"ok", true}, {"inputs", inputs}, {"outputs", outputs}};
 }

@@ -16,8 +16,6 @@ json Value(const StateValue& value) {
     return nullptr;
 }
 
-json Name(const std::string& name) { return name.empty() ? json() : json(name); }
-
 struct Item {
     const char* what;  // the change's name
     const char* key;   // the new value's key
@@ -95,11 +93,11 @@ std::string StateJson(const SwitcherState& s, const LinkView& link,
     json inputs = json::array(), outputs = json::array();
     for (int n = 1; n <= SwitcherState::kPorts; ++n) {
         inputs.push_back({{"input", n},
-                          {"name", profile ? Name(profile->inputNames[n - 1]) : json()},
+                          {"name", profile ? NameOrNull(profile->inputNames[n - 1]) : json()},
                           {"connected", Value(s.Value(I::kInputConnection, n))},
                           {"edid", Value(s.Value(I::kEdid, n))}});
         outputs.push_back({{"output", OutputLetter(n)},
-                           {"name", profile ? Name(profile->outputNames[n - 1]) : json()},
+                           {"name", profile ? NameOrNull(profile->outputNames[n - 1]) : json()},
                            {"connected", Value(s.Value(I::kOutputConnection, n))},
                            {"input", Value(s.Value(I::kRoute, n))},
                            {"arc", Value(s.Value(I::kArc, n))}});

@@ -12,10 +12,6 @@
 namespace torvane::test {
 namespace {
 
-RunResult Ctl(const std::vector<std::string>& args, const StandardInput* input = nullptr) {
-    return RunProgram(BuiltProgram("torvanectl"), args, 60000, input);
-}
-
 std::string EdidBytes(bool valid, char extensions = 0) {
     std::string b(128, 0);
     const char header[8] = {0, -1, -1, -1, -1, -1, -1, 0};

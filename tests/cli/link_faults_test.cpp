@@ -16,10 +16,6 @@
 namespace torvane::test {
 namespace {
 
-RunResult Ctl(const std::vector<std::string>& args) {
-    return RunProgram(BuiltProgram("torvanectl"), args);
-}
-
 const char* const kStatusJson =
     R"({"ok":true,"power":"on","beep":"on","inputs":{"1":"connected","2":"connected","3":"connected",)"
     R"("4":"disconnected","5":"disconnected","6":"disconnected","7":"disconnected","8":"disconnected"},)"

@@ -8,10 +8,6 @@
 namespace torvane::test {
 namespace {
 
-RunResult Ctl(const std::vector<std::string>& args) {
-    return RunProgram(BuiltProgram("torvanectl"), args);
-}
-
 class TorvanectlMatrix : public TorvanectlAgainstSim {
   protected:
     TorvanectlMatrix() : TorvanectlAgainstSim({"--routing", "3,1,8,2,5,5,7,4", "--arc", "1,8"}) {}

@@ -39,6 +39,14 @@ struct StandardInput {
 inline RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                             int timeoutMs = 60000, const StandardInput* input = nullptr);
 
+// torvanectl run once with `args`, and with a standard input.
+inline RunResult Ctl(const std::vector<std::string>& args, int timeoutMs = 60000) {
+    return RunProgram(BuiltProgram("torvanectl"), args, timeoutMs);
+}
+inline RunResult Ctl(const std::vector<std::string>& args, const StandardInput* input) {
+    return RunProgram(BuiltProgram("torvanectl"), args, 60000, input);
+}
+
 using sim::test::SimProcess;
 
 // torvane-sim's arguments for a free loopback TCP port and its pseudo-terminal.

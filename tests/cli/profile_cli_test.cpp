@@ -15,10 +15,6 @@
 namespace torvane::test {
 namespace {
 
-RunResult Ctl(const std::vector<std::string>& args, int timeoutMs = 60000) {
-    return RunProgram(BuiltProgram("torvanectl"), args, timeoutMs);
-}
-
 // Each test its own configuration folder, seen by the torvanectl it starts.
 class ProfileCli : public TorvanectlAgainstSim {
   protected:

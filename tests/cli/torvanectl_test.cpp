@@ -11,10 +11,6 @@
 namespace torvane::test {
 namespace {
 
-RunResult Ctl(const std::vector<std::string>& args) {
-    return RunProgram(BuiltProgram("torvanectl"), args);
-}
-
 using Torvanectl = TorvanectlAgainstSim;
 
 TEST_F(Torvanectl, StatusOverTcpAsJson) {

@@ -57,7 +57,7 @@ TEST_F(PresetsDialogGuiTest, SaveThenApplyShowsEachOutputsResult) {
     TypeName("Everything");
     ClickAndWait(res::kPresetSaveButton);
     EXPECT_EQ(Problem(), "");
-    auto* list = qobject_cast<QComboBox*>(W(res::kPresetList));
+    auto* list = qobject_cast<QComboBox*>(W(res::kPresetsDialogList));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->currentText(), "Everything");
     EXPECT_EQ(Shown().rfind("OUTPUT A: IN" + std::to_string(state.routing[0]) + ", ARC off\n", 0),

@@ -54,7 +54,7 @@ class SerialPortOnPty : public ::testing::Test {
     CSerialPort port_{loop_};
 };
 
-Bytes DataFrame(std::uint8_t seed) {
+Bytes NumberedDataFrame(std::uint8_t seed) {
     Bytes frame(1029);
     for (std::size_t i = 0; i < frame.size(); ++i)
         frame[i] = static_cast<std::uint8_t>(seed + i * 7);
@@ -75,7 +75,7 @@ TEST_F(SerialPortOnPty, BytesGoBothWaysWholeAndInOrder) {
     const Bytes command = Hex("A5 5B 08 0C 00 00 00 00 00 00 00 00 ED");
     Bytes expected;
     for (std::uint8_t i = 0; i < 8; ++i) {
-        const Bytes unit = i % 2 ? DataFrame(i) : command;
+        const Bytes unit = i % 2 ? NumberedDataFrame(i) : command;
         Write(unit);
         expected.insert(expected.end(), unit.begin(), unit.end());
     }

@@ -11,7 +11,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::uint16_t kDiscoveryPort = 30600;
 constexpr const char* kNoFields = "...  gw ... mask ...";
 
 // A discovery answer of `size` bytes from the switcher at `ip` with MAC
@@ -32,7 +31,8 @@ class DiscoveryTest : public OperatorTest {
   protected:
     void SetUp() override {
         OperatorTest::SetUp();
-        dlg->SetDiscoverySettings({"127.0.0.1", "127.255.255.255", kDiscoveryPort, 30601});
+        dlg->SetDiscoverySettings(
+            {"127.0.0.1", "127.255.255.255", sim::kDiscoveryPort, sim::kConfigPort});
         dlg->Click(res::kTcpModeRadio);
         peer = links.MakeUdpSocket();
         ASSERT_TRUE(peer->Open("127.0.0.9", 40000, nullptr));
@@ -44,7 +44,8 @@ class DiscoveryTest : public OperatorTest {
         loop.RunPending();
     }
     void Say(const Bytes& datagram) {
-        EXPECT_TRUE(peer->SendTo("127.0.0.1", kDiscoveryPort, datagram.data(), datagram.size()));
+        EXPECT_TRUE(
+            peer->SendTo("127.0.0.1", sim::kDiscoveryPort, datagram.data(), datagram.size()));
         loop.RunPending();
     }
     std::vector<std::string> Listed() const { return Ui().Items(res::kSwitcherIpList); }
@@ -63,7 +64,7 @@ TEST_F(DiscoveryTest, SearchBroadcastsOneByteAndListsTheAnsweringSwitcher) {
     ASSERT_FALSE(links.SentDatagrams().empty());
     const auto& request = links.SentDatagrams().back();
     EXPECT_EQ(request.toIp, "127.255.255.255");
-    EXPECT_EQ(request.toPort, kDiscoveryPort);
+    EXPECT_EQ(request.toPort, sim::kDiscoveryPort);
     EXPECT_EQ(ToHex(request.bytes), "61");
 
     Settle();
@@ -78,7 +79,8 @@ TEST_F(DiscoveryTest, SearchBroadcastsOneByteAndListsTheAnsweringSwitcher) {
 
 TEST_F(DiscoveryTest, TheRequestComingBackIsOnlyEchoed) {
     // Only a socket on the wildcard address hears broadcasts, its own included.
-    dlg->SetDiscoverySettings({"0.0.0.0", "127.255.255.255", kDiscoveryPort, 30601});
+    dlg->SetDiscoverySettings(
+        {"0.0.0.0", "127.255.255.255", sim::kDiscoveryPort, sim::kConfigPort});
     links.echoBroadcastsToSender = true;
     QuietSearch();
     EXPECT_EQ(ReceiveLog(), "61 ");
@@ -152,7 +154,8 @@ TEST_F(DiscoveryTest, SearchDisconnectsTheTcpLink) {
 }
 
 TEST_F(DiscoveryTest, ASocketThatCannotBeMadeSendsNothing) {
-    dlg->SetDiscoverySettings({"not an address", "127.255.255.255", kDiscoveryPort, 30601});
+    dlg->SetDiscoverySettings(
+        {"not an address", "127.255.255.255", sim::kDiscoveryPort, sim::kConfigPort});
     dlg->Click(res::kSearchButton);
     Settle();
     EXPECT_TRUE(links.SentDatagrams().empty());

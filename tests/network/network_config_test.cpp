@@ -9,14 +9,12 @@
 namespace torvane::test {
 namespace {
 
-constexpr std::uint16_t kDiscoveryPort = 30600;
-constexpr std::uint16_t kConfigPort = 30601;
-
 class NetworkConfigTest : public OperatorTest {
   protected:
     void SetUp() override {
         OperatorTest::SetUp();
-        dlg->SetDiscoverySettings({"127.0.0.1", "127.255.255.255", kDiscoveryPort, kConfigPort});
+        dlg->SetDiscoverySettings(
+            {"127.0.0.1", "127.255.255.255", sim::kDiscoveryPort, sim::kConfigPort});
         dlg->Click(res::kTcpModeRadio);
     }
     CConfigIPDlg& Config() { return dlg->ConfigIp(); }
@@ -47,7 +45,7 @@ class NetworkConfigTest : public OperatorTest {
     std::vector<std::vector<std::uint8_t>> ConfigPackets() const {
         std::vector<std::vector<std::uint8_t>> packets;
         for (const auto& d : links.SentDatagrams())
-            if (d.toPort == kConfigPort) packets.push_back(d.bytes);
+            if (d.toPort == sim::kConfigPort) packets.push_back(d.bytes);
         return packets;
     }
 };
@@ -212,9 +210,10 @@ TEST_F(NetworkConfigTest, OnlyAConfigurationAnswerEndsTheWait) {
     auto stranger = links.MakeUdpSocket();
     ASSERT_TRUE(stranger->Open("127.0.0.8", 0, nullptr));
     std::vector<std::uint8_t> notAnAnswer(76, 0xFF);
-    ASSERT_TRUE(stranger->SendTo("127.0.0.1", kConfigPort, notAnAnswer.data(), notAnAnswer.size()));
+    ASSERT_TRUE(
+        stranger->SendTo("127.0.0.1", sim::kConfigPort, notAnAnswer.data(), notAnAnswer.size()));
     Settle();
-    EXPECT_EQ(links.SentDatagrams().back().toPort, kConfigPort) << "no new Search";
+    EXPECT_EQ(links.SentDatagrams().back().toPort, sim::kConfigPort) << "no new Search";
 
     loop.Advance(14000);
     EXPECT_FALSE(dlg->Message().Showing());

@@ -56,8 +56,8 @@ struct EventClient : ResponseStream {
     std::vector<Event> events;
 };
 
-struct Rig {
-    explicit Rig(std::string profileFolder = "") {
+struct DaemonRig {
+    explicit DaemonRig(std::string profileFolder = "") {
         links.AddSwitcher(model);
         DaemonSettings settings;
         settings.link.serialPath = sim::kDefaultSerialPath;
@@ -103,7 +103,7 @@ struct Rig {
 };
 
 TEST(Daemon, TellsTheStateTheSwitcherConfirmedAndEachChangeWithItsCause) {
-    Rig rig;
+    DaemonRig rig;
     // Before the switcher has said anything, nothing is known.
     const json before = rig.State();
     EXPECT_EQ(before["link"], "down");
@@ -150,7 +150,7 @@ TEST(Daemon, TellsTheStateTheSwitcherConfirmedAndEachChangeWithItsCause) {
 }
 
 TEST(Daemon, TheSupervisorReopensALostLinkAndEveryClientHearsHowItGoes) {
-    Rig rig;
+    DaemonRig rig;
     rig.daemon->OpenLink();
     ASSERT_TRUE(rig.AdvanceUntil([&] { return rig.State()["link"] == "up"; }));
     auto client = rig.Listen();
@@ -185,7 +185,7 @@ TEST(Daemon, TheSupervisorReopensALostLinkAndEveryClientHearsHowItGoes) {
 }
 
 TEST(Daemon, AFirstConnectionThatFailsIsTriedAgainAfterGrowingWaits) {
-    Rig rig;
+    DaemonRig rig;
     rig.links.UnplugSerial();
     rig.daemon->OpenLink();
     rig.loop.Advance(100);
@@ -202,7 +202,7 @@ TEST(Daemon, AFirstConnectionThatFailsIsTriedAgainAfterGrowingWaits) {
 // ports, and presets are saved from and applied to what the switcher confirms.
 TEST(Daemon, NamesAndPresetsOfTheSwitchersProfile) {
     torvane::test::ProfileFolder folder;
-    Rig rig(folder.Profiles());
+    DaemonRig rig(folder.Profiles());
     rig.daemon->OpenLink();
     ASSERT_TRUE(rig.AdvanceUntil([&] { return rig.State()["link"] == "up"; }));
     auto client = rig.Listen();
@@ -251,7 +251,7 @@ TEST(Daemon, NamesAndPresetsOfTheSwitchersProfile) {
 // Without a profile (no configuration folder) names are refused, never kept
 // in memory only.
 TEST(Daemon, WithoutAProfileNamesAreRefused) {
-    Rig rig;
+    DaemonRig rig;
     rig.daemon->OpenLink();
     ASSERT_TRUE(rig.AdvanceUntil([&] { return rig.State()["link"] == "up"; }));
     const HttpResponse refused = rig.Call("POST", "/api/names", R"({"input":3,"name":"TV"})");

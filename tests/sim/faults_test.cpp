@@ -7,8 +7,6 @@
 namespace torvane::sim::test {
 namespace {
 
-const std::string kPowerOn = "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DD";
-
 struct Faults : ::testing::Test, SimRig {
     std::vector<std::string> AskPower() { return Exchange(Command("08 0C")); }
 };

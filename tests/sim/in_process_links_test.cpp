@@ -13,9 +13,6 @@
 namespace torvane::sim::test {
 namespace {
 
-const std::string kPowerQuery = "A5 5B 08 0C 00 00 00 00 00 00 00 00 EC";
-const std::string kPowerOn = "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DD";
-
 struct SerialOwner : SerialPortOwner {
     void OnSerialBytes(const std::uint8_t* bytes, std::size_t count) override {
         received.insert(received.end(), bytes, bytes + count);

@@ -26,6 +26,10 @@ inline std::vector<std::uint8_t> Command(const std::string& fromByte2) {
 }
 inline std::string CommandHex(const std::string& fromByte2) { return ToHex(Command(fromByte2)); }
 
+// The power query and the answer of a switcher that is on.
+inline const std::string kPowerQuery = "A5 5B 08 0C 00 00 00 00 00 00 00 00 EC";
+inline const std::string kPowerOn = "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DD";
+
 // The same for an acknowledgement frame beginning FE EF.
 inline std::string AckHex(const std::string& fromByte2) {
     std::vector<std::uint8_t> frame = Hex("FE EF " + fromByte2);

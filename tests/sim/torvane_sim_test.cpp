@@ -12,9 +12,6 @@
 namespace torvane::sim::test {
 namespace {
 
-const std::string kPowerQuery = "A5 5B 08 0C 00 00 00 00 00 00 00 00 EC";
-const std::string kPowerOn = "A5 5B 08 0C 0F 00 00 00 00 00 00 00 DD";
-
 // Ports picked by the program, so tests may run side by side.
 const std::vector<std::string> kFreePorts = {"--port",        "0", "--discovery-port", "0",
                                              "--config-port", "0"};

@@ -8,7 +8,7 @@ namespace torvane {
 namespace {
 
 constexpr int kBox = 10, kRadioA = 11, kRadioB = 12, kOtherGroup = 13, kRadioC = 14, kButton = 15,
-              kList = 16, kPlainBox = 17;
+              kDropList = 16, kPlainBox = 17;
 
 DialogTemplate TestTemplate() {
     DialogTemplate d;
@@ -19,7 +19,7 @@ DialogTemplate TestTemplate() {
         {kOtherGroup, ControlKind::kGroupBox, "G", {0, 40, 50, 30}, kGroupStart},
         {kRadioC, ControlKind::kRadioButton, "C", {0, 50, 10, 10}, kAutoRadio},
         {kButton, ControlKind::kPushButton, "Go", {20, 0, 10, 10}},
-        {kList, ControlKind::kDropDownList, "", {20, 20, 30, 40}},
+        {kDropList, ControlKind::kDropDownList, "", {20, 20, 30, 40}},
         {kPlainBox, ControlKind::kCheckBox, "Plain", {20, 60, 10, 10}},
     };
     return d;
@@ -85,13 +85,13 @@ TEST(Window, AutomaticRadioChecksItselfAndUnchecksOnlyItsOwnGroup) {
 
 TEST(Window, DisabledOrHiddenControlsTakeNoInput) {
     Probe w;
-    w.Fill(kList);
+    w.Fill(kDropList);
     w.Disable(kButton);
     w.Hide(kBox);
-    w.Disable(kList);
+    w.Disable(kDropList);
     w.Click(kButton);
     w.Click(kBox);
-    w.Select(kList, 1);
+    w.Select(kDropList, 1);
     w.Click(999);  // no such control
     EXPECT_TRUE(w.commands.empty());
     EXPECT_TRUE(w.selections.empty());
@@ -100,13 +100,13 @@ TEST(Window, DisabledOrHiddenControlsTakeNoInput) {
 
 TEST(Window, SelectSetsTheListTextAndIgnoresEntriesThatDoNotExist) {
     Probe w;
-    EXPECT_EQ(w.Controls().Text(kList), "");
-    w.Fill(kList);
-    w.Select(kList, 5);
+    EXPECT_EQ(w.Controls().Text(kDropList), "");
+    w.Fill(kDropList);
+    w.Select(kDropList, 5);
     EXPECT_TRUE(w.selections.empty());
-    w.Select(kList, 1);
-    EXPECT_EQ(w.Controls().Text(kList), "COM3");
-    EXPECT_EQ(w.selections, std::vector<int>{kList});
+    w.Select(kDropList, 1);
+    EXPECT_EQ(w.Controls().Text(kDropList), "COM3");
+    EXPECT_EQ(w.selections, std::vector<int>{kDropList});
 }
 
 TEST(Window, KeyFiltersDiscardTheirKeysBeforeTheWindowSeesThem) {
