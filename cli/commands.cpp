@@ -27,7 +27,7 @@ std::string ConnectionText(bool input, int n, bool connected) {
     return text + (connected ? ": Connect" : ": Disconnect");
 }
 
-int Status(Session& session, const Printer& print) {
+int PrintStatus(Session& session, const Printer& print) {
     const auto read = session.Run<SwitcherStatus>(
         [&](Operations::Done<SwitcherStatus> done) { session.Ops().Status(done); });
     if (!read.result) return print.Fail(OutcomeOf(read.result.error()));
@@ -158,7 +158,7 @@ int RunCommand(const Options& given, std::ostream& out, std::ostream& err) {
     const auto opened = session.OpenLink();
     for (const auto& message : opened.notes) print.Warn(message);
     if (!opened.result) return print.Fail(OutcomeOf(opened.result.error()));
-    if (command == "status") return Status(session, print);
+    if (command == "status") return PrintStatus(session, print);
     if (command == "edid") return RunEdid(session, *edid, print);
     if (upgrade) return RunUpgradePage(session, *upgrade, print);
     if (IsMatrixCommand(command)) return RunMatrixCommand(session, print);

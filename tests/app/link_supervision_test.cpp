@@ -14,8 +14,6 @@ namespace {
 
 using V = std::vector<std::string>;
 
-int InputButton(int output, int input) { return res::kMatrixOutputs[output - 1].inputs[input - 1]; }
-
 class Supervised : public LiveDesk {
   protected:
     void SetUp() override {

@@ -18,6 +18,11 @@
 
 namespace torvane::test {
 
+// The matrix page's button of `input` (1 to 8) in `output`'s row (1 to 8).
+inline int InputButton(int output, int input) {
+    return res::kMatrixOutputs[output - 1].inputs[input - 1];
+}
+
 class LiveDesk : public ::testing::Test {
   protected:
     static constexpr int kReplyMs = 50;

@@ -10,8 +10,6 @@ namespace {
 constexpr ChangeCause kOwn = ChangeCause::kThisProgram;
 constexpr ChangeCause kElsewhere = ChangeCause::kElsewhere;
 
-int InputButton(int output, int input) { return res::kMatrixOutputs[output - 1].inputs[input - 1]; }
-
 void ExpectChange(const StateChange& c, StateItem what, int index, StateValue before,
                   StateValue after, ChangeCause cause) {
     EXPECT_EQ(c.what, what);
