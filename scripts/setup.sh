@@ -6,6 +6,7 @@
 #   BUILD_DIR=... scripts/setup.sh   another build folder
 #   EXTRA_PACKAGES="..." scripts/setup.sh   also these packages (a script's own)
 #   BUILD_TARGET=... scripts/setup.sh   build only this target
+#   CMAKE_ARGS=-DCMAKE_UNITY_BUILD=ON scripts/setup.sh   a unity build, as scripts/test.sh makes
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
